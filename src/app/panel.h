@@ -1,0 +1,173 @@
+#pragma once
+// The one record of program state. Every operation of the panel reads and
+// writes these fields directly; there is exactly one Panel per run (tests make
+// as many as they like). Field names and start values are the documented ones;
+// scratch values that carry nothing between operations are local variables.
+
+#include <array>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+inline constexpr int kBandRows = 15;      // rows 1..14 are used, row 0 holds nothing
+inline constexpr int kMemorySlots = 100;  // bank * 10 + channel
+
+struct Panel {
+    explicit Panel(Platform& platform) : platform(platform) {}
+    Panel(const Panel&) = delete;
+    Panel& operator=(const Panel&) = delete;
+
+    Platform& platform;
+
+    // Configuration, read from "vantor.cfg".
+    int comHandle = 0;
+    int baudRate = 0;
+    int powerWatts = 0;
+    int powerMaxWatts = 0;
+    int swrReportMode = 0;
+    int tunerState = 0;
+    std::string topBandCode;
+    int radioPowerControl = 0;
+    int toneDecodeOn = 0;
+    int shift10mMinus = 0;
+    std::string shift10mDigits;
+    int shift6mMinus = 0;
+    std::string shift6mDigits;
+    int shift2mMinus = 0;
+    std::string shift2mDigits;
+    int shift70cmMinus = 0;
+    std::string shift70cmDigits;
+    int bridgePort = 0;
+    int debugLogging = 0;
+
+    // Program run, window and timing.
+    std::string versionText;
+    std::string bannerText;
+    int running = 0;
+    int tickCount = 0;
+    int keyBusy = 0;
+    int quitCountdown = 0;
+    std::string wavePrefix;
+
+    // CAT link, bridge port and debug log.
+    std::string commandText;
+    std::string replyText;
+    std::string lastFrequencyCommand;
+    int bytesWaiting = 0;
+    int comDataBits = 8;
+    int comParity = 0;
+    int comStopBits = 2;
+    int replyPending = 0;
+    int pollPhase = 0;
+    int menuBusy = 0;
+    int radioModel = 0;
+    int radioConnected = 0;
+    int fixedSwapModel = 0;
+    std::string bridgeBuffer;
+    std::string bridgeChunk;
+    int externalCommand = 0;
+    std::string debugText;
+
+    // Radio mirror: frequency, band, VFO and mode.
+    int vfoAFrequency = 0;
+    std::string frequencyText;
+    std::string lastFrequencyReply;
+    std::string vfoAText;
+    std::string vfoBText;
+    int splitOn = 0;
+    std::string splitSavedText;
+    int bandIndex = 4;
+    int currentMode = 1;
+    int savedMode = 1;
+    int fmWide = 0;
+    int widthCode = 14;
+    int ssbWidthCode = 14;
+    int cwWidthCode = 11;
+    int widthQuiet = 1;
+
+    // Radio mirror: levels.
+    int afGain = 50;
+    int rfGain = 250;
+    int processorLevel = 0;
+    int contourFrequency = 1200;
+    int contourState = 0;
+    int nbLevel = 0;
+    int nrLevel = 1;
+    int preampLevel = 0;
+    int squelchLevel = 8;
+    int micGainValue = 0;
+    int keyerSpeed = 15;
+    int agcStep = 0;
+    std::string monitorLevelText = "050";
+
+    // Radio mirror: switches, transmit and tone.
+    int preampOn = 0;
+    int attOn = 0;
+    int nbOn = 0;
+    int nrOn = 0;
+    int notchOn = 0;
+    int processorOn = 0;
+    int voxOn = 0;
+    int breakInOn = 0;
+    int monitorOn = 0;
+    int tunerArmed = 0;
+    int tuneActive = 0;
+    int txState = 0;
+    int swrSettleCount = 0;
+    int repeaterOn = 0;
+    int toneOn = 0;
+    std::string toneCodeText = "999";
+    int dcsSelected = 0;
+    std::string savedToneCode;
+    int toneFromKeyboard = 0;
+    std::string offsetText;
+
+    // Meters.
+    int sMeterValue = 0;
+    std::string swrText;
+    std::string swrTenthsText;
+    int alcPeak = 0;
+    int micGainMeter = 0;
+
+    // Keyboard and entry state.
+    int keyCode = 0;
+    int keyPrefix = 0;
+    int levelTarget = 0;
+    int enteredNumber = 999;
+    int megahertzDigits = 0;
+    int pointTyped = 0;
+    int entryBand = 0;
+    int freqEntryActive = 0;
+    std::string menuNumberText;
+    std::string menuValueText;
+    int menuEndPos = 0;
+    int channelEntry = 0;
+    int bankDigit = 0;
+    int txFrequencyReadout = 0;
+    int recallAnnouncePending = 0;
+    int memoryChannelMode = 0;
+
+    // Tables and memory.
+    std::array<std::string, kBandRows> bandTable{};
+    std::string modeCommandLsb = "MD01";
+    std::string modeCommandUsb = "MD02";
+    std::string modeCommandCw = "MD03";
+    std::string modeCommandAm = "MD05";
+    std::string modeCommandFmNarrow = "MD0B";
+    std::string modeCommandC4fm = "MD0E";
+    std::string modeCommandFm = "MD04";
+    std::array<std::string, kMemorySlots> memoryTable{};
+    int memoryBank = 99;
+    int memoryChannel = 0;
+
+    // Files that stay open across operations: the debug log for the whole run,
+    // and the speech log that tests and sighted helpers follow.
+    std::unique_ptr<std::ofstream> debugFileHandle;
+    std::unique_ptr<std::ofstream> speechLog;
+};
+
+}  // namespace vantor

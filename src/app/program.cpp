@@ -1,0 +1,67 @@
+#include "app/program.h"
+
+#include <iostream>
+
+#include "app/configuration.h"
+#include "app/radio_startup.h"
+#include "cat/debug_log.h"
+#include "cat/transport.h"
+#include "memory/memory_file.h"
+#include "panel/window_events.h"
+#include "speech/say.h"
+
+namespace vantor {
+
+namespace {
+
+void setFixedTexts(Panel& p) {
+    p.versionText = kVersionText;
+    p.bannerText = "*** Vantor V " + p.versionText + " ***";
+    p.wavePrefix = "wave\\";
+}
+
+void sayVersion(Panel& p) {
+    for (const char* clip : {"ft.wav", "3.wav", "point", "5"}) say(p, clip);
+}
+
+void runEventLoop(Panel& p) {
+    while (p.running != 0)
+        for (const WindowEvent& event : p.platform.screen.waitEvents())
+            handleWindowEvent(p, event.message, event.parameter);
+}
+
+void shutDown(Panel& p) {
+    p.platform.screen.stopTimer(kPollTimerId);
+    saveMemoryFile(p);
+    p.platform.screen.closeWindow();
+    if (p.radioPowerControl == 1) {
+        send(p, "PS0");
+        delay(p);
+    }
+    p.platform.serial.close(p.comHandle);
+    closeDebugLog(p);
+}
+
+}  // namespace
+
+RunResult runProgram(Panel& p) {
+    setFixedTexts(p);
+    if (!p.platform.screen.openWindow(250, 100, 950, 500, kWindowTitle)) {
+        std::cerr << "vantor: no display could be opened; the panel needs a window to receive keys\n";
+        return RunResult::noWindow;
+    }
+    sayVersion(p);
+    if (!readConfiguration(p)) {
+        say(p, "cfgnf");
+        std::cerr << "vantor: vantor.cfg was not found in the working directory\n";
+        return RunResult::finished;
+    }
+    radioStartup(p);
+    p.platform.screen.startTimer(kPollTimerId, kPollPeriodMs);
+    p.running = 1;
+    runEventLoop(p);
+    shutDown(p);
+    return RunResult::finished;
+}
+
+}  // namespace vantor

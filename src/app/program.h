@@ -1,0 +1,17 @@
+#pragma once
+#include "app/panel.h"
+
+namespace vantor {
+
+inline constexpr const char* kVersionText = "3.5a";
+inline constexpr const char* kWindowTitle = "*** Yaesu Vantor v3.5a ***";
+inline constexpr int kPollTimerId = 1;
+inline constexpr int kPollPeriodMs = 50;
+
+enum class RunResult { finished, noWindow };
+
+// The whole run: start-up, the event loop until running is cleared, and the
+// orderly shut-down. The memories are saved on every path that had them loaded.
+RunResult runProgram(Panel& p);
+
+}  // namespace vantor

@@ -1,0 +1,31 @@
+#pragma once
+// Small helpers for radio data and fixed-column files. Positions count from 1,
+// as the CAT replies and file columns are described, and no helper ever reads
+// past the end of its text.
+
+#include <string>
+#include <string_view>
+
+namespace vantor {
+
+// The longest text a panel field holds; longer data from outside is cut.
+inline constexpr std::size_t kMaxText = 254;
+
+std::string cut(std::string_view text);                      // first 254 characters
+std::string mid(std::string_view text, int pos, int count);  // "" past the end
+std::string mid(std::string_view text, int pos);             // from pos to the end
+std::string right(std::string_view text, int count);         // last count characters
+int findPos(std::string_view text, std::string_view what);   // 1-based, 0 when absent
+bool startsWith(std::string_view text, std::string_view prefix);
+// Decimal conversion: leading blanks and tabs skipped, optional "-", digits with
+// an optional fraction; stops at the first other character; no digits give 0.
+double decimalValue(std::string_view text);
+int valueOf(std::string_view text);         // truncated toward zero
+int roundedValueOf(std::string_view text);  // rounded to the nearest integer
+std::string zeroPadded(int value, int width);  // zeroPadded(5, 3) == "005"
+// Number-to-text as the debug log writes it: one leading blank for non-negative values.
+std::string numberText(int value);
+// One character at a given 1-based position, or '\0' past the end.
+char charAt(std::string_view text, int pos);
+
+}  // namespace vantor

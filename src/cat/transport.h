@@ -1,0 +1,29 @@
+#pragma once
+// The serial conversation with the transceiver: one command at a time from
+// commandText, whatever the radio has answered into replyText, and the pause
+// between a query and its answer, which is the playing of the clip "delay".
+
+#include <string>
+
+#include "app/panel.h"
+
+namespace vantor {
+
+// Opens a port the way both the radio port and the bridge port are opened:
+// at baudRate, reads that never wait, 8 data bits, no parity, two stop bits.
+void openCatPort(Panel& p, int port);
+// Sends commandText with ";" appended (FA becomes FB while split is on; radios
+// with 8-digit frequency fields get the leading digit dropped).
+void send(Panel& p);
+// Convenience: commandText = command, then send.
+void send(Panel& p, const std::string& command);
+// replyText = what the radio has sent so far (at most 255 bytes); never waits.
+void receive(Panel& p);
+// The pause between a query and reading its answer.
+void delay(Panel& p);
+// Send, pause, receive.
+void query(Panel& p, const std::string& command);
+// True for models whose FA/FB fields carry 8 digits instead of 9.
+bool usesEightDigitFrequencies(int radioModel);
+
+}  // namespace vantor

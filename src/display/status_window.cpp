@@ -1,0 +1,118 @@
+#include "display/status_window.h"
+
+#include "app/text.h"
+#include "cat/transport.h"
+#include "controls/levels.h"
+#include "controls/vfo.h"
+
+namespace vantor {
+
+namespace {
+
+struct ModeEntry {
+    std::string Panel::*command;
+    const char* shownName;  // trailing blanks erase a longer previous name
+};
+
+// Indexed by currentMode 1..7.
+const ModeEntry kModes[] = {
+    {nullptr, ""},
+    {&Panel::modeCommandLsb, "LSB    "},
+    {&Panel::modeCommandUsb, "USB    "},
+    {&Panel::modeCommandCw, "CW      "},
+    {&Panel::modeCommandAm, "AM     "},
+    {&Panel::modeCommandFmNarrow, "FMN     "},
+    {&Panel::modeCommandC4fm, "C4FM  "},
+    {&Panel::modeCommandFm, "FM      "},
+};
+
+void useLargeFont(Panel& p) { p.platform.screen.setFont(kFace, 50, 700); }
+
+// After an FM mode is set the radio's squelch is read back, so the squelch
+// keys step from the radio's own value.
+void readSquelch(Panel& p) {
+    receive(p);  // whatever was waiting belongs to an earlier command
+    delay(p);
+    query(p, "SQ0");
+    int at = findPos(p.replyText, "SQ");
+    if (at > 0) p.squelchLevel = roundedValueOf(mid(p.replyText, at + 3, 3));
+}
+
+}  // namespace
+
+void showMode(Panel& p) {
+    Screen& screen = p.platform.screen;
+    useLargeFont(p);
+    screen.moveTo(kModeX, kModeY);
+    p.widthQuiet = 1;
+    if (p.currentMode < 1 || p.currentMode > 7) return;  // an unknown mode sends nothing
+    if (p.toneOn == 1) {
+        send(p, "CT00");
+        p.toneCodeText = "999";
+        p.toneOn = 0;
+    }
+    const int rememberedFrequency = p.vfoAFrequency;
+    if (p.currentMode == 1 || p.currentMode == 2) p.widthCode = p.ssbWidthCode;
+    if (p.currentMode == 3) p.widthCode = p.cwWidthCode;
+    const ModeEntry& mode = kModes[p.currentMode];
+    screen.print(mode.shownName);
+    // A mode that came from a bridge client has already gone to the radio.
+    if (p.externalCommand == 0) send(p, p.*mode.command);
+    send(p, p.currentMode == 3 && p.widthCode < 11 ? "NA1" : "NA0");
+    showFeatures(p);
+    if (p.currentMode == 5 || p.currentMode == 7) {
+        readSquelch(p);
+        return;
+    }
+    p.vfoAFrequency = rememberedFrequency;
+    sendVfoAFrequency(p);
+    if (p.currentMode < 4) sendWidth(p);
+    rememberBandMode(p);
+}
+
+void rememberBandMode(Panel& p) {
+    if (p.externalCommand == 1) return;
+    if (p.bandIndex < 1 || p.bandIndex >= kBandRows) return;
+    std::string& row = p.bandTable[p.bandIndex];
+    if (row.size() < 2) return;
+    row[1] = static_cast<char>('0' + p.currentMode);
+}
+
+void showFeatures(Panel& p) {
+    Screen& screen = p.platform.screen;
+    screen.setFont(kFace, 20, 20);
+    auto field = [&](int x, bool shown, const char* text, const std::string& blanks) {
+        screen.moveTo(x, kFeatureY);
+        screen.print(shown ? std::string(text) : blanks);
+    };
+    field(40, p.preampOn == 1, "preamp ", std::string(12, ' '));
+    field(170, p.attOn == 1, "att", std::string(4, ' '));
+    field(240, p.nbOn == 1, "nb", std::string(4, ' '));
+    field(310, p.nrOn == 1, "nr", std::string(3, ' '));
+    field(360, p.notchOn == 1, "notch", std::string(9, ' '));
+    field(460, p.contourState > 0, "Cont.", std::string(8, ' '));
+    field(550, p.processorOn > 0 && (p.currentMode == 1 || p.currentMode == 2), "spc", std::string(7, ' '));
+    if (p.currentMode == 3)
+        field(620, p.breakInOn == 1, "bin ", std::string(5, ' '));
+    else
+        field(620, p.voxOn == 1, "vox", std::string(5, ' '));
+    if (p.monitorOn == 1) {
+        screen.moveTo(690, kFeatureY);
+        screen.print("mon");
+    } else {
+        screen.print(std::string(11, ' '));  // right after the previous field
+    }
+    std::string tone(30, ' ');
+    const std::string& code = p.toneCodeText;
+    if (code != "999" && code != "000") {
+        if (code.substr(0, 1) > "4")
+            tone = p.dcsSelected == 1 ? "dcs=" + code + std::string(14, ' ') : std::string(28, ' ');
+        else
+            tone = "ctcss=" + code + std::string(13, ' ');
+    }
+    screen.moveTo(780, kFeatureY);
+    screen.print(tone);
+    useLargeFont(p);
+}
+
+}  // namespace vantor

@@ -1,0 +1,23 @@
+#pragma once
+// The three rows of the main window that mirror the radio for a sighted
+// helper: mode and S-meter on top, VFO marker and frequency in the middle,
+// feature words below.
+
+#include "app/panel.h"
+
+namespace vantor {
+
+// Window positions of the rows.
+inline constexpr int kModeX = 50, kModeY = 45;
+inline constexpr int kFeatureY = 250;
+inline constexpr const char* kFace = "Ariel";  // falls back to the default sans face
+
+// Applies currentMode: shows its name, sends the mode, narrow and width
+// commands, and brings the frequency back where the radio may have moved it.
+void showMode(Panel& p);
+// Rewrites the feature row.
+void showFeatures(Panel& p);
+// The current band row remembers currentMode (not for modes set by a bridge client).
+void rememberBandMode(Panel& p);
+
+}  // namespace vantor

@@ -1,0 +1,88 @@
+#include "platform/clip_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace vantor {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kBundlePrefix = "wave\\";
+
+bool isDirectory(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_directory(path, ec);
+}
+
+bool isRegularFile(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+std::string withExtension(const std::string& name) {
+    return name.find('.') == std::string::npos ? name + ".wav" : name;
+}
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+// The file in directory whose name equals fileName, exactly or else ignoring case.
+std::string findInDirectory(const std::string& directory, const std::string& fileName) {
+    const fs::path exact = fs::path(directory) / fileName;
+    if (isRegularFile(exact)) return exact.string();
+    std::error_code ec;
+    fs::directory_iterator it(directory, ec);
+    if (ec) return "";
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) return "";
+        if (sameIgnoringCase(it->path().filename().string(), fileName) &&
+            isRegularFile(it->path()))
+            return it->path().string();
+    }
+    return "";
+}
+
+}  // namespace
+
+bool isSafeClipName(const std::string& name) {
+    if (name.empty()) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '.' || c == '_' || c == '-';
+    });
+}
+
+std::string clipDirectory() {
+    if (isDirectory("wave")) return "./wave";
+#ifdef VANTOR_CLIP_DIR_BUILD
+    if (isDirectory(VANTOR_CLIP_DIR_BUILD)) return VANTOR_CLIP_DIR_BUILD;
+#endif
+#ifdef VANTOR_CLIP_DIR_INSTALL
+    if (isDirectory(VANTOR_CLIP_DIR_INSTALL)) return VANTOR_CLIP_DIR_INSTALL;
+#endif
+    return "";
+}
+
+std::string clipFileFor(const std::string& clipPath) {
+    if (clipPath.rfind(kBundlePrefix, 0) == 0) {
+        const std::string name = clipPath.substr(kBundlePrefix.size());
+        // ".." alone is made of safe characters but names a directory, not a clip.
+        if (!isSafeClipName(name) || name == "." || name == "..") return "";
+        const std::string directory = clipDirectory();
+        if (directory.empty()) return "";
+        return findInDirectory(directory, withExtension(name));
+    }
+    if (!isSafeClipName(clipPath) || clipPath == "." || clipPath == "..") return "";
+    const std::string fileName = withExtension(clipPath);
+    return isRegularFile(fileName) ? fileName : "";
+}
+
+}  // namespace vantor

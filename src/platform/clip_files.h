@@ -1,0 +1,24 @@
+#pragma once
+// Where the speech clips live on this machine.
+
+#include <string>
+
+namespace vantor {
+
+// The file a clip path names, or "" when there is none to play.
+// "wave\" + name looks in the wave/ directory of the working directory or,
+// when there is none, in the clip directory that came with the program.
+// ".wav" is added when the name has no extension, and a name that does not
+// match exactly is matched ignoring letter case ("Power", "SWR", "EF").
+// Any other prefix (the muting prefix "xx") names a file as it stands.
+// A name holding a path separator or any character other than letters,
+// digits, ".", "_" and "-" names nothing: parts of clip names come from radio replies.
+std::string clipFileFor(const std::string& clipPath);
+
+// True when the clip name may be played.
+bool isSafeClipName(const std::string& name);
+
+// The clip directory used for "wave\" (for messages and tests).
+std::string clipDirectory();
+
+}  // namespace vantor

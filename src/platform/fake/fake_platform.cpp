@@ -1,0 +1,143 @@
+#include "platform/fake/fake_platform.h"
+
+namespace vantor::fake {
+
+static bool validPort(int port) { return port >= 1 && port <= 256; }
+
+FakeSerialPorts::Port* FakeSerialPorts::openPort(int port) {
+    if (!validPort(port)) return nullptr;
+    auto it = ports_.find(port);
+    if (it == ports_.end() || !it->second.open) return nullptr;
+    return &it->second;
+}
+
+bool FakeSerialPorts::open(int port, int baud) {
+    if (!validPort(port)) return false;
+    Port& p = ports_[port];
+    p.open = false;
+    if (unopenable_.count(port)) return false;
+    p.open = true;
+    p.baud = baud;
+    ++p.openCount;
+    return true;
+}
+
+void FakeSerialPorts::makeReadsImmediate(int) {}
+
+void FakeSerialPorts::setFraming(int port, int, int, int stopCode) {
+    if (Port* p = openPort(port)) p->stopCode = stopCode;
+}
+
+std::string FakeSerialPorts::released(Port& port) {
+    std::string bytes;
+    while (!port.incoming.empty() && port.incoming.front().releaseMs <= clock_.nowMs()) {
+        bytes += port.incoming.front().bytes;
+        port.incoming.pop_front();
+    }
+    // Keep what was released at the head so that a short read leaves the rest.
+    if (!bytes.empty()) port.incoming.push_front({0, bytes});
+    return bytes;
+}
+
+int FakeSerialPorts::bytesWaiting(int port) {
+    Port* p = openPort(port);
+    return p ? static_cast<int>(released(*p).size()) : 0;
+}
+
+std::string FakeSerialPorts::read(int port, int maxBytes) {
+    Port* p = openPort(port);
+    if (!p || maxBytes <= 0) return "";
+    std::string bytes = released(*p);
+    if (bytes.empty()) return "";
+    p->incoming.pop_front();
+    std::size_t n = std::min(bytes.size(), static_cast<std::size_t>(maxBytes));
+    if (n < bytes.size()) p->incoming.push_front({0, bytes.substr(n)});
+    return bytes.substr(0, n);
+}
+
+void FakeSerialPorts::write(int port, std::string_view bytes) {
+    Port* p = openPort(port);
+    if (!p) return;
+    p->written += bytes;
+    if (p->responder) {
+        std::string answer = p->responder(bytes);
+        if (!answer.empty()) p->incoming.push_back({clock_.nowMs() + p->latencyMs, answer});
+    }
+}
+
+void FakeSerialPorts::close(int port) {
+    if (Port* p = openPort(port)) {
+        p->open = false;
+        p->incoming.clear();
+    }
+}
+
+void FakeSerialPorts::setResponder(int port, Responder responder, int latencyMs) {
+    ports_[port].responder = std::move(responder);
+    ports_[port].latencyMs = latencyMs;
+}
+
+void FakeSerialPorts::pushIncoming(int port, std::string_view bytes) {
+    ports_[port].incoming.push_back({clock_.nowMs(), std::string(bytes)});
+}
+
+bool FakeSpeaker::exists(const std::string& clipPath) const {
+    return clipPath.rfind("wave\\", 0) == 0 && !missingClips.count(clipPath.substr(5));
+}
+
+void FakeSpeaker::play(const std::string& clipPath) {
+    played.push_back(clipPath);
+    if (!exists(clipPath)) return;
+    bool isDelay = clipPath == "wave\\delay" || clipPath == "wave\\delay.wav";
+    clock_.advance(isDelay ? delayMs : wordMs);
+}
+
+void FakeSpeaker::playInBackground(const std::string& clipPath) { played.push_back("&" + clipPath); }
+
+bool FakeScreen::openWindow(int x, int y, int width, int height, const std::string& windowTitle) {
+    windowOpen = true;
+    windowX = x;
+    windowY = y;
+    windowWidth = width;
+    windowHeight = height;
+    title = windowTitle;
+    return true;
+}
+
+void FakeScreen::moveTo(int x, int y) {
+    x_ = x;
+    y_ = y;
+}
+
+void FakeScreen::print(std::string_view text) {
+    prints.push_back({x_, y_, face_, points_, weight_, std::string(text)});
+    // A rough advance keeps consecutive prints at distinct positions.
+    x_ += static_cast<int>(text.size()) * 10;
+}
+
+void FakeScreen::setFont(const std::string& face, int points, int weight) {
+    face_ = face;
+    points_ = points;
+    weight_ = weight;
+}
+
+void FakeScreen::startTimer(int id, int periodMs) { timers[id] = periodMs; }
+
+void FakeScreen::stopTimer(int id) { timers.erase(id); }
+
+std::vector<WindowEvent> FakeScreen::waitEvents() {
+    std::vector<WindowEvent> batch(events.begin(), events.end());
+    events.clear();
+    // A test that runs the main loop must end it; an empty queue closes the
+    // window rather than blocking for ever.
+    if (batch.empty()) batch.push_back({kCloseRequest, 0});
+    return batch;
+}
+
+std::string FakeScreen::textAt(int x, int y) const {
+    for (auto it = prints.rbegin(); it != prints.rend(); ++it)
+        if (it->x == x && it->y == y) return it->text;
+    return "";
+}
+
+}  // namespace vantor::fake

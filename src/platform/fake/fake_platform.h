@@ -1,0 +1,145 @@
+#pragma once
+// Fakes of the platform services for the unit tests. They share one virtual
+// clock: a synchronous clip advances it by the clip's length, and a radio
+// reply becomes readable only once the clock has passed its release time, so a
+// query that is read without its pause finds nothing, as on the real radio.
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vantor::fake {
+
+class VirtualClock {
+public:
+    long long nowMs() const { return now_; }
+    void advance(long long ms) { now_ += ms; }
+
+private:
+    long long now_ = 0;
+};
+
+class FakeSerialPorts : public SerialPorts {
+public:
+    // Turns the bytes written to a port into the bytes the far end answers.
+    using Responder = std::function<std::string(std::string_view written)>;
+
+    explicit FakeSerialPorts(VirtualClock& clock) : clock_(clock) {}
+
+    bool open(int port, int baud) override;
+    void makeReadsImmediate(int port) override;
+    void setFraming(int port, int dataBits, int parity, int stopCode) override;
+    int bytesWaiting(int port) override;
+    std::string read(int port, int maxBytes) override;
+    void write(int port, std::string_view bytes) override;
+    void close(int port) override;
+
+    // Test set-up and observation.
+    void setResponder(int port, Responder responder, int latencyMs = 20);
+    void failOpen(int port) { unopenable_.insert(port); }
+    // Bytes the far end sends on its own (an external program on the bridge).
+    void pushIncoming(int port, std::string_view bytes);
+    const std::string& written(int port) { return ports_[port].written; }
+    void clearWritten(int port) { ports_[port].written.clear(); }
+    bool isOpen(int port) { return ports_[port].open; }
+    int openCount(int port) { return ports_[port].openCount; }
+    int framingStopCode(int port) { return ports_[port].stopCode; }
+    int baud(int port) { return ports_[port].baud; }
+
+private:
+    struct Pending {
+        long long releaseMs;
+        std::string bytes;
+    };
+    struct Port {
+        bool open = false;
+        int openCount = 0;
+        int baud = 0;
+        int stopCode = 0;
+        std::string written;
+        std::deque<Pending> incoming;
+        Responder responder;
+        int latencyMs = 20;
+    };
+    Port* openPort(int port);
+    std::string released(Port& port);
+
+    VirtualClock& clock_;
+    std::map<int, Port> ports_;
+    std::set<int> unopenable_;
+};
+
+class FakeSpeaker : public Speaker {
+public:
+    explicit FakeSpeaker(VirtualClock& clock) : clock_(clock) {}
+
+    void play(const std::string& clipPath) override;
+    void playInBackground(const std::string& clipPath) override;
+
+    // Clip paths in the order they were played; background clips are marked "&".
+    std::vector<std::string> played;
+    // The fake clip directory holds every "wave\" clip but these.
+    std::set<std::string> missingClips;
+    long long delayMs = 100;
+    long long wordMs = 300;
+
+private:
+    bool exists(const std::string& clipPath) const;
+    VirtualClock& clock_;
+};
+
+struct PrintedText {
+    int x = 0, y = 0;
+    std::string face;
+    int points = 0, weight = 0;
+    std::string text;
+};
+
+class FakeScreen : public Screen {
+public:
+    bool openWindow(int x, int y, int width, int height, const std::string& title) override;
+    void closeWindow() override { windowOpen = false; }
+    void moveTo(int x, int y) override;
+    void print(std::string_view text) override;
+    void setFont(const std::string& face, int points, int weight) override;
+    void startTimer(int id, int periodMs) override;
+    void stopTimer(int id) override;
+    std::vector<WindowEvent> waitEvents() override;
+
+    bool windowOpen = false;
+    std::string title;
+    int windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
+    std::map<int, int> timers;  // id -> period of running timers
+    std::vector<PrintedText> prints;
+    std::deque<WindowEvent> events;
+    // Text printed most recently at exactly (x, y), "" when none.
+    std::string textAt(int x, int y) const;
+
+private:
+    int x_ = 0, y_ = 0;
+    std::string face_;
+    int points_ = 0, weight_ = 0;
+};
+
+class FakeClock : public Clock {
+public:
+    LocalTime now() override { return time; }
+    LocalTime time{2026, 12, 6, 9, 5, 7};
+};
+
+// Everything a test needs, wired together.
+struct FakePlatform {
+    VirtualClock virtualClock;
+    FakeSerialPorts serial{virtualClock};
+    FakeSpeaker speaker{virtualClock};
+    FakeScreen screen;
+    FakeClock clock;
+    Platform platform{serial, speaker, screen, clock};
+};
+
+}  // namespace vantor::fake

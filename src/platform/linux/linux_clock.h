@@ -1,0 +1,13 @@
+#pragma once
+// The machine's local date and time.
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+class LinuxClock : public Clock {
+public:
+    LocalTime now() override;
+};
+
+}  // namespace vantor

@@ -1,0 +1,30 @@
+#pragma once
+// The platform services of a Linux machine, wired together for the panel.
+
+#include "platform/linux/linux_clock.h"
+#include "platform/linux/linux_serial_ports.h"
+#include "platform/linux/sdl_screen.h"
+#include "platform/linux/sdl_speaker.h"
+#include "platform/platform.h"
+
+namespace vantor {
+
+class LinuxPlatform {
+public:
+    // Also makes SIGINT and SIGTERM a close request to the panel.
+    LinuxPlatform();
+    ~LinuxPlatform();
+    LinuxPlatform(const LinuxPlatform&) = delete;
+    LinuxPlatform& operator=(const LinuxPlatform&) = delete;
+
+    Platform& platform() { return platform_; }
+
+private:
+    LinuxSerialPorts serial_;
+    SdlSpeaker speaker_;
+    SdlScreen screen_;
+    LinuxClock clock_;
+    Platform platform_{serial_, speaker_, screen_, clock_};
+};
+
+}  // namespace vantor

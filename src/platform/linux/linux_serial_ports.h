@@ -1,0 +1,43 @@
+#pragma once
+// Serial ports on Linux. Port n is the device "COM<n>" in the working
+// directory when there is one (usually a link to /dev/serial/by-id/... or to
+// a pseudo-terminal), otherwise /dev/ttyS<n-1>.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+class LinuxSerialPorts : public SerialPorts {
+public:
+    LinuxSerialPorts();
+    ~LinuxSerialPorts() override;
+    LinuxSerialPorts(const LinuxSerialPorts&) = delete;
+    LinuxSerialPorts& operator=(const LinuxSerialPorts&) = delete;
+
+    bool open(int port, int baud) override;
+    void makeReadsImmediate(int port) override;
+    void setFraming(int port, int dataBits, int parity, int stopCode) override;
+    int bytesWaiting(int port) override;
+    std::string read(int port, int maxBytes) override;
+    void write(int port, std::string_view bytes) override;
+    void close(int port) override;
+
+    // The device file that port number names, "" outside 1..256.
+    static std::string deviceFor(int port);
+
+private:
+    static constexpr int kPortCount = 256;
+    struct OpenPort {
+        int fd = -1;
+        bool writeFailureReported = false;
+    };
+    OpenPort* openPort(int port);
+
+    std::array<OpenPort, kPortCount + 1> ports_{};
+};
+
+}  // namespace vantor

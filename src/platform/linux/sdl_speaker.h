@@ -1,0 +1,29 @@
+#pragma once
+// Speech clips through the sound card. One audio device is opened on the
+// first clip and kept; clips are queued on it so a sentence runs on without
+// gaps. Without a sound card every clip still takes its own length, silently,
+// so the pauses the panel makes with clips keep their timing.
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+class SdlSpeaker : public Speaker {
+public:
+    SdlSpeaker();
+    ~SdlSpeaker() override;
+    SdlSpeaker(const SdlSpeaker&) = delete;
+    SdlSpeaker& operator=(const SdlSpeaker&) = delete;
+
+    void play(const std::string& clipPath) override;
+    void playInBackground(const std::string& clipPath) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vantor

@@ -1,0 +1,91 @@
+#pragma once
+// The services the panel needs from the machine it runs on. Each has one Linux
+// implementation (platform/linux/) and one fake for the tests (platform/fake/).
+// The interfaces carry no SDL, POSIX or Win32 types, so another platform can
+// stand beside linux/ without touching the panel's code.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+// Window messages delivered to handleWindowEvent, numbered as on the platform
+// the design comes from.
+enum WindowMessage : int {
+    kKeyDown = 256,
+    kKeyUp = 257,
+    kTimerTick = 275,
+    kCloseRequest = 32770,
+};
+
+struct WindowEvent {
+    int message = 0;
+    int parameter = 0;  // the virtual-key code for key messages
+};
+
+// Serial ports are addressed by number (1..256). Every operation on a number
+// outside that range, or on a port that is not open, does nothing and returns 0.
+class SerialPorts {
+public:
+    virtual ~SerialPorts() = default;
+    // Closes the port if open, then opens it exclusively at the given speed.
+    virtual bool open(int port, int baud) = 0;
+    virtual void makeReadsImmediate(int port) = 0;
+    // stopCode 1 gives one stop bit, anything else two; parity 0 none, 1 odd, 2 even.
+    virtual void setFraming(int port, int dataBits, int parity, int stopCode) = 0;
+    virtual int bytesWaiting(int port) = 0;
+    // Returns at most maxBytes of what is waiting; never waits.
+    virtual std::string read(int port, int maxBytes) = 0;
+    virtual void write(int port, std::string_view bytes) = 0;
+    virtual void close(int port) = 0;
+};
+
+// Plays speech clips. The path is the clip path as the panel forms it
+// (prefix + clip name, for example "wave\point"); the speaker finds the file.
+// A path that names no playable file returns at once, silently.
+class Speaker {
+public:
+    virtual ~Speaker() = default;
+    // Returns when the clip has been heard.
+    virtual void play(const std::string& clipPath) = 0;
+    // Starts the clip and returns at once; the next playback cuts it short.
+    virtual void playInBackground(const std::string& clipPath) = 0;
+};
+
+// The one main window: text at pixel positions, fonts, events and the timer.
+class Screen {
+public:
+    virtual ~Screen() = default;
+    virtual bool openWindow(int x, int y, int width, int height, const std::string& title) = 0;
+    virtual void closeWindow() = 0;
+    virtual void moveTo(int x, int y) = 0;
+    // Draws on an opaque background from the current position and leaves the
+    // position after the last character.
+    virtual void print(std::string_view text) = 0;
+    virtual void setFont(const std::string& face, int points, int weight) = 0;
+    virtual void startTimer(int id, int periodMs) = 0;
+    virtual void stopTimer(int id) = 0;
+    // Blocks until at least one event is queued and returns all queued events.
+    virtual std::vector<WindowEvent> waitEvents() = 0;
+};
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual LocalTime now() = 0;
+};
+
+// The bundle the panel holds a reference to.
+struct Platform {
+    SerialPorts& serial;
+    Speaker& speaker;
+    Screen& screen;
+    Clock& clock;
+};
+
+}  // namespace vantor

@@ -1,0 +1,32 @@
+#include "speech/say.h"
+
+#include "platform/clip_files.h"
+
+namespace vantor {
+
+static std::string formClipPath(Panel& p, const std::string& clip) {
+    std::string path = p.wavePrefix + clip;
+    if (p.speechLog) *p.speechLog << path << std::endl;  // flushed: helpers follow it live
+    return path;
+}
+
+void say(Panel& p, const std::string& clip) {
+    std::string path = formClipPath(p, clip);
+    // Parts of clip names come from radio replies; such a name must never
+    // reach outside the clip directory.
+    if (isSafeClipName(clip)) p.platform.speaker.play(path);
+}
+
+void sayInBackground(Panel& p, const std::string& clip) {
+    std::string path = formClipPath(p, clip);
+    if (isSafeClipName(clip)) p.platform.speaker.playInBackground(path);
+}
+
+bool openSpeechLog(Panel& p, const std::string& path) {
+    auto log = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
+    if (!*log) return false;
+    p.speechLog = std::move(log);
+    return true;
+}
+
+}  // namespace vantor

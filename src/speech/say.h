@@ -1,0 +1,19 @@
+#pragma once
+// The one way the panel speaks: a clip per word, played to the end.
+
+#include <string>
+
+#include "app/panel.h"
+
+namespace vantor {
+
+// Plays wavePrefix + clip and returns when it has been heard. A clip that
+// cannot be found plays nothing and returns at once.
+void say(Panel& p, const std::string& clip);
+// Starts the clip and returns at once; the next say cuts it short.
+void sayInBackground(Panel& p, const std::string& clip);
+// Opens the speech log: one line per say or sayInBackground with the clip path
+// as formed. False when the file cannot be created.
+bool openSpeechLog(Panel& p, const std::string& path);
+
+}  // namespace vantor

@@ -1,0 +1,216 @@
+"""End-to-end harness: the real vantor in a real window under Xvfb.
+
+Each test gets a fresh temporary directory with a vantor.cfg written for it,
+a serial port made of a socat pseudo-terminal pair (the panel's end is the
+link COM<n>, the radio's end is read by the test), real key presses through
+xdotool, and waits on conditions with a timeout instead of fixed sleeps.
+When a test fails, its directory (logs, speech log, debug.dat) and a
+screenshot of the screen are kept under the artifacts directory.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+BUILD_DIR = os.environ.get("VANTOR_BUILD_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
+VANTOR = os.path.join(BUILD_DIR, "bin", "vantor")
+ARTIFACTS = os.path.join(BUILD_DIR, "e2e-artifacts")
+
+
+def configuration(port=5, speed=38400, power_control=0, bridge=0, debug=1):
+    """A vantor.cfg with its fixed columns."""
+    lines = [
+        "COM=%d" % port if port < 10 else "COMM%d" % port,
+        "SPEED=%d" % speed,
+        "POWER=100",
+        "SWR=0",
+        "ATU=0",
+        "TOPBAND=7",
+        "POWRON=%d" % power_control,
+        "TSQ=0",
+        "10MOFS+100",
+        "6MOFS-500",
+        "2MOFS-600",
+        "70MOFS-7600",
+        "BRIDGE=%d" % bridge if bridge < 10 else "BRIDGE=%d" % bridge,
+        "DEBUG=%d" % debug,
+    ]
+    return "\r\n".join(lines) + "\r\n"
+
+
+class TestFailure(Exception):
+    pass
+
+
+def wait_for(condition, timeout=10.0, what="condition"):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise TestFailure("timed out after %.0f s waiting for %s" % (timeout, what))
+
+
+def _free_display():
+    for number in range(90, 200):
+        if not os.path.exists("/tmp/.X11-unix/X%d" % number) and not os.path.exists("/tmp/.X%d-lock" % number):
+            return number
+    raise TestFailure("no free X display number")
+
+
+class Session:
+    """One test's world: directory, X server, serial pair, panel."""
+
+    def __init__(self, name):
+        self.name = name
+        self.dir = tempfile.mkdtemp(prefix="vantor-e2e-")
+        self.processes = []
+        self.radio_fd = None
+        self.radio_bytes = b""
+        self.vantor = None
+        self.display = None
+        self.env = dict(os.environ)
+
+    # --- the world -------------------------------------------------------
+    def start_display(self):
+        number = _free_display()
+        xvfb = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=open(self.path("xvfb.log"), "wb"))
+        self.processes.append(xvfb)
+        wait_for(lambda: os.path.exists("/tmp/.X11-unix/X%d" % number), 10, "Xvfb to start")
+        self.display = ":%d" % number
+        self.env["DISPLAY"] = self.display
+
+    def serial_pair(self, port, far_end="radio"):
+        """COM<port> for the panel; the far end's link name is returned."""
+        link = self.path("COM%d" % port)
+        peer = self.path(far_end)
+        socat = subprocess.Popen(["socat", "pty,raw,echo=0,link=%s" % link, "pty,raw,echo=0,link=%s" % peer],
+                                 stdout=subprocess.DEVNULL, stderr=open(self.path("socat-%s.log" % far_end), "wb"))
+        self.processes.append(socat)
+        wait_for(lambda: os.path.exists(link) and os.path.exists(peer), 10, "socat links")
+        return peer
+
+    def open_radio_end(self, peer):
+        self.radio_fd = os.open(peer, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
+
+    def write_config(self, text):
+        with open(self.path("vantor.cfg"), "w", newline="") as f:
+            f.write(text)
+
+    def start_vantor(self):
+        self.vantor = subprocess.Popen([os.path.abspath(VANTOR), "--speech-log", "speech.log"], cwd=self.dir,
+                                       env=self.env, stdout=open(self.path("vantor.out"), "wb"),
+                                       stderr=open(self.path("vantor.err"), "wb"))
+        return self.vantor
+
+    # --- observation ------------------------------------------------------
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def read_text(self, name):
+        try:
+            with open(self.path(name), "rb") as f:
+                return f.read().decode("latin-1")
+        except FileNotFoundError:
+            return ""
+
+    def spoken(self):
+        """Clip names spoken so far, without the clip-directory prefix."""
+        return [line[5:] if line.startswith("wave\\") else line for line in self.read_text("speech.log").splitlines()]
+
+    def radio_received(self):
+        """Everything the panel has sent to the radio end so far."""
+        if self.radio_fd is not None:
+            while True:
+                try:
+                    chunk = os.read(self.radio_fd, 4096)
+                except BlockingIOError:
+                    break
+                if not chunk:
+                    break
+                self.radio_bytes += chunk
+        return self.radio_bytes.decode("latin-1")
+
+    def wait_exit(self, timeout=15):
+        try:
+            return self.vantor.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise TestFailure("vantor did not end within %d s" % timeout)
+
+    # --- keys -------------------------------------------------------------
+    def window_id(self):
+        def find():
+            out = subprocess.run(["xdotool", "search", "--name", "Yaesu Vantor"], env=self.env,
+                                 capture_output=True, text=True).stdout.split()
+            return out[0] if out else None
+        return wait_for(find, 10, "the panel's window")
+
+    def press(self, *keys):
+        """Presses and releases each key like a person, on the panel's window."""
+        window = self.window_id()
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=self.env, check=False)
+        for key in keys:
+            subprocess.run(["xdotool", "keydown", key], env=self.env, check=True)
+            time.sleep(0.05)
+            subprocess.run(["xdotool", "keyup", key], env=self.env, check=True)
+            time.sleep(0.05)
+
+    def screenshot(self, name="screen.png"):
+        if self.display:
+            subprocess.run(["import", "-display", self.display, "-window", "root", self.path(name)],
+                           env=self.env, check=False, capture_output=True)
+        return self.path(name)
+
+    # --- end --------------------------------------------------------------
+    def close(self, failed):
+        if failed:
+            self.screenshot("failure.png")
+        if self.vantor and self.vantor.poll() is None:
+            self.vantor.kill()
+            self.vantor.wait()
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+        if self.radio_fd is not None:
+            os.close(self.radio_fd)
+        if failed:
+            keep = os.path.join(ARTIFACTS, self.name)
+            shutil.rmtree(keep, ignore_errors=True)
+            shutil.copytree(self.dir, keep, symlinks=True)
+            print("kept logs and screenshot in %s" % keep, file=sys.stderr)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def run_tests(tests):
+    """Runs (name, function(session)) pairs; exit status 1 when any failed."""
+    failures = 0
+    for name, test in tests:
+        session = Session(name)
+        failed = True
+        try:
+            test(session)
+            failed = False
+            print("PASS %s" % name)
+        except Exception:
+            failures += 1
+            print("FAIL %s" % name)
+            traceback.print_exc()
+            for log in ("vantor.err", "speech.log", "debug.dat"):
+                text = session.read_text(log)
+                if text:
+                    print("--- %s ---\n%s" % (log, text[-3000:]))
+        finally:
+            session.close(failed)
+    print("%d passed, %d failed" % (len(tests) - failures, failures))
+    sys.exit(1 if failures else 0)

@@ -1,0 +1,59 @@
+"""The real program starts, speaks, drives the serial port and shuts down in order."""
+
+import os
+import signal
+
+from harness import TestFailure, configuration, run_tests, wait_for
+
+VERSION_WORDS = ["ft.wav", "3.wav", "point", "5"]
+STARTUP_COMMANDS = "FA007100000;VS0;MD01;NA0;SH014;"
+
+
+def starts_speaks_and_shuts_down_on_sigterm(s):
+    s.start_display()
+    peer = s.serial_pair(5)
+    s.open_radio_end(peer)
+    s.write_config(configuration(port=5))
+    s.start_vantor()
+    wait_for(lambda: STARTUP_COMMANDS in s.radio_received(), 15, "the start-up commands on the radio's end")
+    if s.spoken()[:4] != VERSION_WORDS:
+        raise TestFailure("version words not spoken first: %r" % s.spoken())
+    s.window_id()
+    s.screenshot("running.png")
+    s.vantor.send_signal(signal.SIGTERM)
+    status = s.wait_exit()
+    if status != 0:
+        raise TestFailure("exit status %d after SIGTERM" % status)
+    savmem = s.read_text("savmem.dat")
+    if not savmem.startswith("VANTOR v3.2a 3.5a 40\r\n") or savmem.count("\r\n") != 115:
+        raise TestFailure("savmem.dat not saved whole: %r" % savmem[:60])
+    if "TX=FA007100000;" not in s.read_text("debug.dat"):
+        raise TestFailure("debug.dat lacks the start-up command")
+
+
+def without_configuration_says_cfgnf_and_ends(s):
+    s.start_display()
+    s.start_vantor()
+    status = s.wait_exit()
+    if status != 0:
+        raise TestFailure("exit status %d" % status)
+    if s.spoken() != VERSION_WORDS + ["cfgnf"]:
+        raise TestFailure("heard %r" % s.spoken())
+    if os.path.exists(s.path("savmem.dat")):
+        raise TestFailure("savmem.dat written without a configuration")
+
+
+def without_display_exits_with_a_message(s):
+    s.env.pop("DISPLAY", None)
+    s.start_vantor()
+    status = s.wait_exit()
+    if status == 0 or "display" not in s.read_text("vantor.err"):
+        raise TestFailure("status %d, stderr %r" % (status, s.read_text("vantor.err")))
+
+
+if __name__ == "__main__":
+    run_tests([
+        ("starts_speaks_and_shuts_down_on_sigterm", starts_speaks_and_shuts_down_on_sigterm),
+        ("without_configuration_says_cfgnf_and_ends", without_configuration_says_cfgnf_and_ends),
+        ("without_display_exits_with_a_message", without_display_exits_with_a_message),
+    ])

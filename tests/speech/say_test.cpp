@@ -1,0 +1,27 @@
+#include "speech/say.h"
+
+#include "support/panel_fixture.h"
+
+namespace vantor {
+namespace {
+
+class SayTest : public testing::PanelTest {};
+
+TEST_F(SayTest, ClipPathsAreFormedFromThePrefixAndLogged) {
+    ASSERT_TRUE(openSpeechLog(p, "speech.log"));
+    say(p, "point");
+    say(p, "3.wav");
+    sayInBackground(p, "help.wav");
+    p.wavePrefix = "xx";  // the muted S-meter refresh
+    say(p, "s.wav");
+    p.wavePrefix = "wave\\";
+    say(p, "../../etc/passwd");  // logged, but never played
+    say(p, "a b");
+    EXPECT_EQ(fake.speaker.played,
+              (std::vector<std::string>{"wave\\point", "wave\\3.wav", "&wave\\help.wav", "xxs.wav"}));
+    EXPECT_EQ(testing::readFile("speech.log"),
+              "wave\\point\nwave\\3.wav\nwave\\help.wav\nxxs.wav\nwave\\../../etc/passwd\nwave\\a b\n");
+}
+
+}  // namespace
+}  // namespace vantor

@@ -1,0 +1,80 @@
+#pragma once
+// A Panel on the fake platform in a fresh temporary working directory, so
+// that files the panel writes (debug.dat, savmem.dat) never touch the tree.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/panel.h"
+#include "platform/fake/fake_platform.h"
+
+namespace vantor::testing {
+
+class TemporaryDirectory {
+public:
+    TemporaryDirectory() {
+        char name[] = "/tmp/vantor-test-XXXXXX";
+        path_ = mkdtemp(name);
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(path_);
+    }
+    ~TemporaryDirectory() {
+        std::error_code ec;
+        std::filesystem::current_path(previous_, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::filesystem::path previous_;
+};
+
+inline void writeFile(const std::string& name, const std::string& content) {
+    std::ofstream(name, std::ios::binary) << content;
+}
+
+inline std::string readFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class PanelTest : public ::testing::Test {
+protected:
+    TemporaryDirectory directory;
+    fake::FakePlatform fake;
+    Panel p{fake.platform};
+
+    PanelTest() {
+        p.versionText = "3.5a";
+        p.wavePrefix = "wave\\";
+        p.comHandle = 1;
+        p.baudRate = 38400;
+        fake.serial.open(1, 38400);
+    }
+    // What went to the radio since the last call.
+    std::string sent() {
+        std::string bytes = fake.serial.written(1);
+        fake.serial.clearWritten(1);
+        return bytes;
+    }
+    // Clip paths spoken since the last call, without the "wave\" prefix.
+    std::vector<std::string> spoken() {
+        std::vector<std::string> clips;
+        for (const auto& path : fake.speaker.played) clips.push_back(path.rfind("wave\\", 0) == 0 ? path.substr(5) : path);
+        fake.speaker.played.clear();
+        return clips;
+    }
+};
+
+}  // namespace vantor::testing
+
+namespace vantor::testing {
+inline bool fileExists(const std::string& name) { return std::filesystem::exists(name); }
+}  // namespace vantor::testing
