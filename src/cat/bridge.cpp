@@ -58,6 +58,14 @@ void serveBridge(Panel& p) {
     writeDebugLine(p, "***VTX1=" + p.replyText);
     p.platform.serial.write(p.bridgePort, p.replyText);
     p.bridgeChunk.clear();
+    // A frequency the client asked for is news to the panel too.
+    const int frequencyAt = findPos(p.replyText, "FA");
+    if (frequencyAt > 0 && p.replyText.size() > 5) {
+        const std::string fromFa = mid(p.replyText, frequencyAt);
+        const int end = findPos(fromFa, ";");
+        p.replyText = end > 0 ? fromFa.substr(0, static_cast<std::size_t>(end)) : fromFa;
+        showFrequencyReply(p);
+    }
 }
 
 }  // namespace vantor

@@ -2,14 +2,113 @@
 
 #include "app/text.h"
 #include "cat/transport.h"
+#include "controls/tone_repeater.h"
 
 namespace vantor {
+
+namespace {
+
+bool isDigits(const std::string& text, std::size_t length) {
+    if (text.size() != length) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// The highest frequency the nine-digit field of a frequency command holds.
+constexpr int kHighestHertz = 999999999;
+
+}  // namespace
 
 std::string frequencyCommand(int hertz) { return "FA" + zeroPadded(hertz, 9); }
 
 void sendVfoAFrequency(Panel& p) {
     if (p.vfoAFrequency <= 0) return;
     send(p, frequencyCommand(p.vfoAFrequency));
+}
+
+bool classifyBand(Panel& p) {
+    const std::string hertz = right(p.lastFrequencyReply, 9);
+    // A garbled reply says nothing about the band: it moves nothing and teaches nothing.
+    if (!isDigits(hertz, 9)) return false;
+    const int mhz = valueOf(hertz) / 1000000;
+    int band = 14;
+    if (mhz == 1) band = 1;
+    if (mhz == 3) band = 2;
+    if (mhz == 5) band = 3;
+    if (mhz == 7) band = 4;
+    if (mhz == 10) band = 5;
+    if (mhz == 14) band = 6;
+    if (mhz == 18) band = 7;
+    if (mhz == 21) band = 8;
+    if (mhz == 24) band = 9;
+    if (mhz == 28 || mhz == 29) band = 10;
+    if (mhz >= 50 && mhz <= 54) band = 11;
+    if (mhz >= 144 && mhz <= 148) band = 12;
+    if (mhz >= 430 && mhz <= 449) band = 13;
+    p.bandIndex = band;
+    // The FM family is not stored for the HF bands, nor C4FM below 2 m.
+    if (band < 10 && p.currentMode > 4) return false;
+    if (band < 12 && p.currentMode == 6) return false;
+    return true;
+}
+
+void learnBandRow(Panel& p) {
+    if (p.currentMode < 1 || p.currentMode > 7) return;  // no mode digit to store
+    const char modeDigit = static_cast<char>('0' + p.currentMode);
+    if (!classifyBand(p) || p.bandIndex > 14) return;
+
+    const std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
+    const std::string reported = right(p.lastFrequencyReply, 9);
+    // The VFO the reply does not concern keeps its digits; a row damaged by
+    // hand editing (or still holding a repeater shift there) takes the
+    // reported frequency instead, so that the row keeps its layout.
+    auto kept = [&](int pos) {
+        std::string digits = mid(row, pos, 9);
+        return isDigits(digits, 9) ? digits : reported;
+    };
+    std::string vfoA = p.splitOn == 1 ? kept(4) : reported;
+    std::string vfoB = p.splitOn == 1 ? reported : kept(14);
+
+    // Only a band with a configured shift has a repeater row; on the others
+    // the row stays an ordinary one even while the shift is on.
+    const std::string shift = p.repeaterOn == 1 ? repeaterShiftField(p) : "";
+    std::string body = shift.empty() ? std::string(1, p.splitOn == 1 ? '1' : '0') + modeDigit + "A" + vfoA + "B" + vfoB
+                                     : std::string("5") + modeDigit + "A" + vfoA + "B" + shift;
+    if (p.externalCommand != 0) return;
+
+    // While a tone code is being typed the row keeps the code it had.
+    std::string tone = p.toneCodeText;
+    if (!isDigits(tone, 3)) tone = mid(row, 23, 3);
+    if (!isDigits(tone, 3)) tone = "999";
+    p.bandTable[static_cast<std::size_t>(p.bandIndex)] = body + tone + (p.preampOn == 1 ? '1' : '0');
+}
+
+void roundToKilohertz(Panel& p) {
+    const long long truncated = p.vfoAFrequency / 1000 * 1000;
+    long long hertz = truncated;
+    if (truncated == p.vfoAFrequency)
+        hertz += p.currentMode == 2 ? 1000 : -1000;
+    else if (p.currentMode == 2)
+        hertz += 1000;
+    // No frequency known yet, or a result the command cannot carry: leave VFO A alone.
+    if (p.vfoAFrequency <= 0 || hertz <= 0 || hertz > kHighestHertz) return;
+    p.vfoAFrequency = static_cast<int>(hertz);
+    send(p, frequencyCommand(p.vfoAFrequency));
+}
+
+void splitOff(Panel& p) {
+    p.splitOn = 0;
+    send(p, "FT2");
+    // splitSavedText is "A" and nine digits; without them there is no VFO A
+    // frequency to restore.
+    const std::string digits = mid(p.splitSavedText, 2);
+    if (!isDigits(digits, 9)) return;
+    send(p, "FA" + digits);
+    p.vfoAFrequency = valueOf(digits);
+    if (p.externalCommand != 0 || p.bandIndex < 1 || p.bandIndex > 14) return;
+    std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
+    if (row.size() >= 12) row.replace(3, 9, digits);
 }
 
 }  // namespace vantor

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "app/panel.h"
 
 namespace vantor {
@@ -8,5 +10,15 @@ namespace vantor {
 void sendVfoAFrequency(Panel& p);
 // The frequency command for a number of hertz: FA014250000.
 std::string frequencyCommand(int hertz);
+
+// Sets bandIndex from lastFrequencyReply; false when the band row must not
+// learn from it (FM on the HF bands, C4FM below 2 m).
+bool classifyBand(Panel& p);
+// The current band row takes the frequency and mode the radio reports.
+void learnBandRow(Panel& p);
+// Moves VFO A to a whole kilohertz (up in USB, down otherwise) and sends it.
+void roundToKilohertz(Panel& p);
+// Switches split off and puts VFO A back where it was.
+void splitOff(Panel& p);
 
 }  // namespace vantor

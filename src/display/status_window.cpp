@@ -2,8 +2,14 @@
 
 #include "app/text.h"
 #include "cat/transport.h"
+#include "cat/radio_identification.h"
 #include "controls/levels.h"
+#include "controls/tone_repeater.h"
+#include "controls/toggles.h"
 #include "controls/vfo.h"
+#include "memory/memory_file.h"
+#include "speech/say.h"
+#include "speech/spoken_values.h"
 
 namespace vantor {
 
@@ -38,13 +44,84 @@ void readSquelch(Panel& p) {
     if (at > 0) p.squelchLevel = roundedValueOf(mid(p.replyText, at + 3, 3));
 }
 
+void connectRadio(Panel& p) {
+    identifyRadio(p);
+    sayFrequency(p);
+    sayMode(p);
+    togglePreamp(p);
+    say(p, "connected");
+    p.radioConnected = 1;
+}
+
+bool isNineDigitReply(const std::string& reply) {
+    if (findPos(reply, ";") != 12) return false;
+    for (int i = 3; i <= 11; ++i)
+        if (charAt(reply, i) < '0' || charAt(reply, i) > '9') return false;
+    return true;
+}
+
+// 014.200000 becomes " 14.200000": blanks keep the digits in their columns.
+std::string megahertzText(const std::string& digits) {
+    std::string text = digits.substr(0, 3) + "." + digits.substr(3);
+    for (std::size_t i = 0; i < 2 && text[i] == '0'; ++i) text[i] = ' ';
+    return text;
+}
+
+void showVfoMarker(Panel& p) {
+    Screen& screen = p.platform.screen;
+    screen.moveTo(kMarkerX, kFrequencyY);
+    if (p.splitOn == 1 && p.repeaterOn == 0) screen.print("B   ");
+    screen.print(p.repeaterOn == 1 ? "R   " : "    ");
+    if (p.splitOn == 0) screen.print("    ");
+}
+
+void announceRecall(Panel& p) {
+    p.recallAnnouncePending = 0;
+    sayFrequency(p);
+    sayMode(p);
+    if (p.memoryChannelMode == 1) return;
+    say(p, "preamp");
+    say(p, p.preampOn == 1 ? "on" : "off");
+}
+
 }  // namespace
+
+void showFrequencyReply(Panel& p) {
+    if (p.radioConnected == 0) {
+        connectRadio(p);
+        return;
+    }
+    // A short, long, foreign or garbled reply changes nothing.
+    if (!isNineDigitReply(p.replyText)) return;
+    p.lastFrequencyReply = p.replyText.substr(0, 11);
+    const std::string digits = p.replyText.substr(2, 9);
+    if (startsWith(p.replyText, "FA")) p.vfoAText = "A" + digits;
+    if (startsWith(p.replyText, "FB")) p.vfoBText = "B" + digits;
+    learnBandRow(p);
+    p.vfoAFrequency = valueOf(digits);
+    const std::string text = megahertzText(digits);
+    showVfoMarker(p);
+    p.platform.screen.moveTo(kFrequencyX, kFrequencyY);
+    p.platform.screen.print(text + std::string(13, ' '));
+    p.frequencyText = text;
+    p.replyPending = 0;
+    p.replyText.clear();
+    showFeatures(p);
+    if (p.quitCountdown > 0 && ++p.quitCountdown > 2) {
+        saveMemoryFile(p);
+        p.quitCountdown = 0;
+        p.running = 0;
+        return;
+    }
+    if (p.recallAnnouncePending == 1) announceRecall(p);
+}
 
 void showMode(Panel& p) {
     Screen& screen = p.platform.screen;
     useLargeFont(p);
     screen.moveTo(kModeX, kModeY);
     p.widthQuiet = 1;
+    if (p.repeaterOn == 1) toggleRepeater(p);  // a new mode ends the repeater shift
     if (p.currentMode < 1 || p.currentMode > 7) return;  // an unknown mode sends nothing
     if (p.toneOn == 1) {
         send(p, "CT00");

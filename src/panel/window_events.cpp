@@ -1,27 +1,31 @@
 #include "panel/window_events.h"
 
+#include "app/text.h"
 #include "cat/debug_log.h"
 #include "cat/transport.h"
+#include "controls/vfo.h"
+#include "display/status_window.h"
+#include "panel/key_map.h"
+#include "panel/keys.h"
+#include "panel/poll_cycle.h"
+#include "speech/meter_readouts.h"
 #include "speech/say.h"
 
 namespace vantor {
 
 namespace {
 
-constexpr int kEnterKey = 13;
-constexpr int kQKey = 81;
-
-void logKey(Panel& p, int key) {
+void logKey(Panel& p, int code) {
     if (p.debugLogging != 1) return;
     std::string line = "*";
-    if (key == kEnterKey)
+    if (code == key::enter)
         line += "C/R";
-    else if (key == 190 || key == 110)
+    else if (code == key::point || code == key::keypadPoint)
         line += ".";
-    else if (key >= 96 && key <= 105)
-        line += std::string(1, static_cast<char>(key)) + " (" + std::to_string(key - 96) + ")";
+    else if (code >= key::keypad0 && code <= key::keypad9)
+        line += std::string(1, static_cast<char>(code)) + " (" + std::to_string(code - key::keypad0) + ")";
     else
-        line += static_cast<char>(key);
+        line += static_cast<char>(code);
     writeDebugLine(p, line);
 }
 
@@ -31,17 +35,69 @@ void quitKey(Panel& p) {
         p.running = 0;
         return;
     }
-    send(p, "TX0");  // never leave the transmitter keyed
+    send(p, "TX0");  // never leave the transmitter keyed; the end follows two frequency replies later
     p.quitCountdown = 1;
 }
 
-void keyDown(Panel& p, int key) {
+void monitorKey(Panel& p) {
+    say(p, "mon");
+    if (p.monitorOn == 0) {
+        send(p, "ML1" + p.monitorLevelText);
+        say(p, "on");
+        send(p, "ML0001");
+        p.monitorOn = 1;
+    } else {
+        say(p, "off");
+        send(p, "ML0000");
+        p.monitorOn = 0;
+    }
+}
+
+// The microphone-gain metering started by F11 ends at any key but up and down,
+// with the gain spoken.
+void endMicGainMetering(Panel& p) {
+    p.micGainMeter = -1;
+    say(p, "micgain");
+    say(p, "lev");
+    p.alcPeak = p.micGainValue;
+    sayAlc(p);
+    p.micGainMeter = 0;
+    p.alcPeak = 0;
+    say(p, "off");
+}
+
+void endKeyerMode(Panel& p) {
+    p.keyPrefix = 0;
+    p.currentMode = p.savedMode;
+    showMode(p);
+    if (p.breakInOn == 1) send(p, "BI1");
+}
+
+void foldKeypad(Panel& p) {
+    if (p.keyCode >= key::keypad0 && p.keyCode <= key::keypad9) p.keyCode -= key::keypad0 - key::digit0;
+    if (p.keyCode == key::keypadPoint) p.keyCode = key::point;
+}
+
+// Every key that is not consumed by its row re-sends VFO A, so the radio
+// always ends where the operator believes it is.
+void resendFrequency(Panel& p) {
+    if (p.keyPrefix != 0 && p.keyPrefix != 2) return;
+    sendVfoAFrequency(p);
+}
+
+void keyDown(Panel& p, int code) {
     if (p.keyBusy == 1) return;  // a held key acts once
-    p.keyCode = key;
+    p.keyCode = code;
     p.keyBusy = 1;
     p.externalCommand = 0;
-    logKey(p, key);
-    if (key == kQKey) {
+    logKey(p, code);
+    if (p.tuneActive == 1 && code != key::letter('S') && code != key::letter('T')) {
+        say(p, "ton");
+        return;
+    }
+    // An unfinished tone code is dropped by any key that cannot continue it.
+    if (p.toneOn == 1 && p.toneCodeText == "999" && code != key::enter && !isDigitKey(code)) p.toneOn = 0;
+    if (code == key::letter('Q')) {
         quitKey(p);
         return;
     }
@@ -49,6 +105,27 @@ void keyDown(Panel& p, int key) {
         say(p, "nc");
         return;
     }
+    if (p.keyPrefix == 14 && code != 'M' && code != 'F' && code != 'S' && code != 'X') {
+        p.keyPrefix = 0;  // a key that is no extended command cancels the prefix and does nothing
+        return;
+    }
+    if (code == key::f9) monitorKey(p);
+    if (code == key::shift || code == key::ctrl || code == key::insert || code == key::leftWindows) return;
+    if (p.micGainMeter > 0 && code != key::up && code != key::down) {
+        endMicGainMetering(p);
+        if (code == key::f11) return;
+    }
+    foldKeypad(p);
+    if (p.keyPrefix == 11 && p.keyCode != key::letter('K') && p.keyCode != key::up && p.keyCode != key::down)
+        endKeyerMode(p);
+    p.memoryChannelMode = 0;
+    if (p.keyCode != key::letter('S') && p.keyCode != key::letter('F')) p.memoryBank = 99;
+    if (p.channelEntry > 0 && !isDigitKey(p.keyCode)) {
+        p.channelEntry = 0;
+        p.bankDigit = 0;
+    }
+    if (code != key::f9 && runKeyRow(p) == KeyOutcome::stop) return;
+    resendFrequency(p);
 }
 
 }  // namespace
@@ -57,6 +134,9 @@ int handleWindowEvent(Panel& p, int message, int parameter) {
     switch (message) {
         case kCloseRequest:
             p.running = 0;
+            break;
+        case kTimerTick:
+            pollTick(p);
             break;
         case kKeyDown:
             keyDown(p, parameter);

@@ -1,5 +1,6 @@
 #include "cat/bridge.h"
 
+#include "app/radio_startup.h"
 #include "support/panel_fixture.h"
 
 namespace vantor {
@@ -20,6 +21,8 @@ class BridgeTest : public testing::PanelTest {
 protected:
     BridgeTest() {
         p.bridgePort = kBridge;
+        p.radioConnected = 1;
+        fillBandTable(p);
         p.debugLogging = 1;
         fake.serial.open(kBridge, 38400);
         fake.serial.setResponder(1, radioAnswer);

@@ -128,7 +128,11 @@ bool LinuxSerialPorts::open(int port, int baud) {
     ::ioctl(fd, TIOCEXCL);
     ::cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
-    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    // 8 data bits, no parity, one stop bit, whatever the last user left.
+    settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+#ifdef CMSPAR
+    settings.c_cflag &= ~CMSPAR;
+#endif
     settings.c_cflag |= CS8;
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <tuple>
 
@@ -158,7 +160,17 @@ struct SdlScreen::Impl {
     bool fitPage() {
         int width = 0, height = 0;
         SDL_GetWindowSize(window, &width, &height);
-        width = std::clamp(width, 1, kLargestWindow);
+        // Without a display SDL falls back to a window nobody can see or type
+    // into; the panel would run deaf to keys. Only an explicit request for
+    // such a driver (SDL_VIDEODRIVER) is honoured.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+                                      std::strcmp(driver, "evdev") == 0);
+    if (invisible && !std::getenv("SDL_VIDEODRIVER")) {
+        std::fprintf(stderr, "cannot open the display: no display server (is DISPLAY set?)\n");
+        return false;
+    }
+    width = std::clamp(width, 1, kLargestWindow);
         height = std::clamp(height, 1, kLargestWindow);
         if (page && page->w >= width && page->h >= height && texture) return true;
         if (page) {
@@ -318,6 +330,16 @@ bool SdlScreen::openWindow(int x, int y, int width, int height, const std::strin
     if (s.window) closeWindow();
     if (!s.startSdl(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS)) {
         std::fprintf(stderr, "cannot open the display: %s\n", SDL_GetError());
+        return false;
+    }
+    // Without a display SDL falls back to a window nobody can see or type
+    // into; the panel would run deaf to keys. Only an explicit request for
+    // such a driver (SDL_VIDEODRIVER) is honoured.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+                                      std::strcmp(driver, "evdev") == 0);
+    if (invisible && !std::getenv("SDL_VIDEODRIVER")) {
+        std::fprintf(stderr, "cannot open the display: no display server (is DISPLAY set?)\n");
         return false;
     }
     width = std::clamp(width, 1, kLargestWindow);

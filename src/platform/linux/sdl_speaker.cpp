@@ -1,6 +1,8 @@
 #include "platform/linux/sdl_speaker.h"
 
 #include <SDL2/SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +18,27 @@ namespace {
 // stalled sound server must not stop the panel.
 constexpr Uint64 kStallAllowanceMs = 2000;
 constexpr Uint32 kDrainPollMs = 5;
+
+// The sound libraries under SDL print their own complaints while looking for
+// a device; the operator gets our one line instead.
+class QuietStderr {
+public:
+    QuietStderr() : saved_(::dup(2)) {
+        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && nowhere >= 0) ::dup2(nowhere, 2);
+        if (nowhere >= 0) ::close(nowhere);
+    }
+    ~QuietStderr() {
+        if (saved_ < 0) return;
+        ::dup2(saved_, 2);
+        ::close(saved_);
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int saved_;
+};
 
 struct Clip {
     std::vector<Uint8> samples;  // in the device's format; empty without a device
@@ -38,11 +61,21 @@ struct SdlSpeaker::Impl {
     bool haveDevice() {
         if (openTried) return device != 0;
         openTried = true;
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::fflush(stderr);
+        {
+            QuietStderr quiet;
+            subsystemStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+            if (subsystemStarted) device = openDevice();
+        }
+        if (device == 0) {
             std::fprintf(stderr, "no audio device: speech is silent (%s)\n", SDL_GetError());
             return false;
         }
-        subsystemStarted = true;
+        SDL_PauseAudioDevice(device, 0);
+        return true;
+    }
+
+    SDL_AudioDeviceID openDevice() {
         SDL_AudioSpec wanted{};
         wanted.freq = 22050;
         wanted.format = AUDIO_S16SYS;
@@ -50,15 +83,8 @@ struct SdlSpeaker::Impl {
         // A short buffer keeps the gap between the words of a sentence short.
         wanted.samples = 512;
         wanted.callback = nullptr;  // clips are queued
-        device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained,
-                                     SDL_AUDIO_ALLOW_FREQUENCY_CHANGE |
-                                         SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-        if (device == 0) {
-            std::fprintf(stderr, "no audio device: speech is silent (%s)\n", SDL_GetError());
-            return false;
-        }
-        SDL_PauseAudioDevice(device, 0);
-        return true;
+        return SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained,
+                                   SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     }
 
     // Time the device holds samples after they leave the queue.

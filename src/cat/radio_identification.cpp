@@ -1,0 +1,124 @@
+#include "cat/radio_identification.h"
+
+#include <vector>
+
+#include "app/text.h"
+#include "cat/transport.h"
+#include "controls/levels.h"
+#include "controls/tone_repeater.h"
+#include "display/status_window.h"
+
+namespace vantor {
+
+namespace {
+
+// The radios keep their repeater offsets in menus whose numbers differ by model.
+std::vector<std::string> repeaterShiftMenuCommands(const Panel& p) {
+    const std::string seventyCm =
+        p.shift70cmDigits.size() == 4 ? "0" + p.shift70cmDigits : "00" + p.shift70cmDigits.substr(0, 3);
+    const std::string& ten = p.shift10mDigits;
+    const std::string& six = p.shift6mDigits;
+    const std::string& two = p.shift2mDigits;
+    switch (p.radioModel) {
+        case 570:
+        case 670:
+            return {"EX0800" + ten, "EX0810" + six, "EX0820" + two, "EX083" + seventyCm};
+        case 840:
+            return {"EX0103160" + ten, "EX0103170" + six, "EX010318" + two, "EX010319" + seventyCm};
+        case 800:
+            return {"EX0103180" + ten, "EX0103190" + six};
+        case 761:
+            return {"EX0103170" + ten, "EX0103180" + six};
+        case 681:
+        case 682:
+            return {"EX0103150" + ten, "EX0103160" + six};
+        case 362:
+            return {"EX810" + ten, "EX820" + six};
+        case 462:
+            return {"EX0860" + ten, "EX0870" + six};
+        case 241:
+            return {"EX05000" + ten.substr(0, 1)};
+        case 650:
+            return {"EX0904" + std::string("0") + ten};
+        default:
+            return {};
+    }
+}
+
+// The position of `what` in the answer to `command`, 0 when it did not come.
+int queryFor(Panel& p, const std::string& command, const std::string& what) {
+    query(p, command);
+    return findPos(p.replyText, what);
+}
+
+int replyValue(const Panel& p, int at, int count) { return roundedValueOf(mid(p.replyText, at, count)); }
+
+void readModel(Panel& p) {
+    p.radioModel = 0;
+    if (int at = queryFor(p, "ID", "ID")) p.radioModel = replyValue(p, at + 2, 4);
+    if (p.radioModel == 310) p.radioModel = 241;
+    if (p.radioModel == 681 || p.radioModel == 682 || p.radioModel == 840) p.fixedSwapModel = 1;
+}
+
+void restoreBandRepeaterAndTone(Panel& p) {
+    const std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
+    p.toneCodeText = "999";
+    p.toneOn = 0;
+    p.dcsSelected = 0;
+    if (p.currentMode < 5 || p.currentMode > 7) return;
+    if (charAt(row, 1) != '5') p.repeaterOn = 2;  // switch the shift off silently
+    toggleRepeater(p);
+    p.toneCodeText = mid(row, 23, 3);
+    if (p.toneCodeText.size() != 3) p.toneCodeText = "999";  // a damaged row carries no tone
+    if (p.toneCodeText != "999") {
+        p.toneOn = 1;
+        p.dcsSelected = valueOf(p.toneCodeText) > 499 ? 1 : 0;
+        applyToneCode(p);
+    }
+}
+
+void readBackSettings(Panel& p) {
+    p.tunerArmed = 0;
+    p.agcStep = 2;
+    if (int at = queryFor(p, "GT0", "GT0")) p.agcStep = replyValue(p, at + 3, 1);
+    if (int at = queryFor(p, "AG0", "AG")) {
+        p.afGain = replyValue(p, at + 3, 3);
+    } else {
+        p.afGain = 80;  // a known level the operator can step from
+        send(p, "AG0080");
+    }
+    if (int at = queryFor(p, "ML0", "ML0"); at > 0 && mid(p.replyText, at + 3, 3) == "001") p.monitorOn = 1;
+    if (int at = queryFor(p, "ML1", "ML1")) p.monitorLevelText = mid(p.replyText, at + 3, 3);
+    if (p.radioModel != 241) {
+        const bool shortForm = p.radioModel == 362 || p.radioModel == 251 || p.radioModel == 462;
+        p.processorOn = 0;
+        if (int at = queryFor(p, shortForm ? "PR" : "PR0", "PR"))
+            p.processorOn = charAt(p.replyText, at + (shortForm ? 2 : 3)) == '1' ? 1 : 0;
+    }
+    send(p, p.nrOn == 1 ? "NR1" : "NR0");
+    send(p, p.tunerState == 0 || p.tunerState == 2 ? "AC001" : "AC000");
+    const int nrAt = queryFor(p, "NR0", "NR0");
+    p.nrOn = nrAt > 0 ? replyValue(p, nrAt + 3, 1) : 9;  // 9: the radio did not say
+    if (int at = queryFor(p, "VX", "VX")) p.voxOn = replyValue(p, at + 2, 1) > 1 ? 0 : replyValue(p, at + 2, 1);
+    if (int at = queryFor(p, "BI", "BI")) p.breakInOn = replyValue(p, at + 2, 1) > 1 ? 0 : replyValue(p, at + 2, 1);
+}
+
+}  // namespace
+
+void identifyRadio(Panel& p) {
+    readModel(p);
+    for (const std::string& command : repeaterShiftMenuCommands(p)) send(p, command);
+    const std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
+    send(p, "F" + mid(row, 3, 10));
+    restoreBandRepeaterAndTone(p);
+    for (const char* command : {"RA00", "NB00", "CO011200", "CO000000"}) send(p, command);
+    sendPower(p);
+    readBackSettings(p);
+    showFeatures(p);
+    // togglePreamp, which runs next, turns this into the state the band row asks for.
+    p.preampOn = charAt(p.bandTable[static_cast<std::size_t>(p.bandIndex)], 26) == '0' ? 1 : 0;
+    p.preampLevel = 1;
+    if (p.bridgePort > 0) openCatPort(p, p.bridgePort);
+}
+
+}  // namespace vantor

@@ -1,0 +1,210 @@
+#include "controls/tone_repeater.h"
+
+#include "app/text.h"
+#include "cat/transport.h"
+#include "controls/toggles.h"
+#include "display/status_window.h"
+#include "memory/band_defaults.h"
+#include "speech/say.h"
+#include "speech/spoken_values.h"
+
+namespace vantor {
+
+namespace {
+
+// While the next-channel key steps through memories the recall does the talking.
+void sayUnlessStepping(Panel& p, const std::string& clip) {
+    if (p.memoryChannelMode != 1) say(p, clip);
+}
+
+void sayDigits(Panel& p, const std::string& digits) {
+    for (char digit : digits) sayUnlessStepping(p, std::string(1, digit));
+}
+
+bool isDigits(const std::string& text, std::size_t length) {
+    if (text.size() != length) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// A row from a hand-edited memory file may be short or garbled; it is only
+// used when its "A" and the nine VFO A digits are where they belong.
+bool hasVfoAField(const std::string& row) { return charAt(row, 3) == 'A' && isDigits(mid(row, 4, 9), 9); }
+
+// 014250000 gives 14.250000, 001900000 gives 1.900000.
+std::string frequencyTextOf(const std::string& nineDigits) {
+    std::string megahertz = nineDigits.substr(0, 3);
+    for (int i = 0; i < 2 && startsWith(megahertz, "0"); ++i) megahertz.erase(0, 1);
+    return megahertz + "." + nineDigits.substr(3);
+}
+
+// Band keys step one row past either end; the configured top band decides
+// where the steps wrap. A top band the panel does not know counts as 6 m.
+void wrapBandIndex(Panel& p) {
+    int top = 11;
+    if (p.topBandCode == "1") top = 10;
+    if (p.topBandCode == "2") top = 12;
+    if (p.topBandCode == "7") top = 13;
+    if (p.bandIndex == 0) p.bandIndex = top;
+    if (p.bandIndex == top + 1) p.bandIndex = 1;
+    if (p.bandIndex == 15) p.bandIndex = 14;
+    if (p.bandIndex < 1 || p.bandIndex > 14) p.bandIndex = 14;
+}
+
+}  // namespace
+
+void applyToneCode(Panel& p) {
+    const std::string& code = p.toneCodeText;
+    // Only three digits make a code; anything else from a stored row is no tone.
+    if (!isDigits(code, 3)) return;
+    const int value = valueOf(code);
+    const std::string lastTwo = code.substr(1, 2);
+    if (p.dcsSelected == 1) {
+        send(p, code[0] > '6' ? "EX0863" : "EX0860");
+        sayUnlessStepping(p, "dcs");
+        sayUnlessStepping(p, "on");
+        const bool upperTable = (value >= 600 && value <= 702) || (value >= 800 && value <= 899);
+        send(p, (upperTable ? "CN011" : "CN010") + lastTwo);
+        send(p, "CT03");
+        return;
+    }
+    sayUnlessStepping(p, "ctcss");
+    if (p.toneFromKeyboard == 1)
+        sayUnlessStepping(p, "on");
+    else
+        sayDigits(p, code);
+    send(p, "CN00" + code);
+    send(p, "CT01");
+}
+
+void toggleRepeater(Panel& p) {
+    if (p.repeaterOn < 2) sayUnlessStepping(p, "repeater");
+    if (p.repeaterOn > 0) {
+        if (p.repeaterOn == 1) sayUnlessStepping(p, "off");
+        p.repeaterOn = 0;
+        p.splitOn = 0;
+        send(p, "OS00");
+        return;
+    }
+    std::string shift;
+    switch (p.bandIndex) {
+        case 10: shift = "OS02"; break;
+        case 11: shift = p.shift6mMinus == 1 ? "OS02" : "OS01"; break;
+        case 12: shift = "OS02"; break;
+        case 13: shift = p.shift70cmMinus == 1 ? "OS02" : "OS01"; break;
+        default: break;
+    }
+    // Only 10 m, 6 m, 2 m and 70 cm have a configured shift; elsewhere the
+    // operator hears that there is none and the repeater stays off.
+    if (shift.empty()) {
+        sayUnlessStepping(p, "na");
+        return;
+    }
+    p.repeaterOn = 1;
+    send(p, shift);
+    sayUnlessStepping(p, "on");
+    if (p.toneOn == 1) send(p, p.dcsSelected == 1 ? "CT03" : "CT01");
+}
+
+std::string repeaterShiftField(Panel& p) {
+    int minus = 0;
+    const std::string* digits = nullptr;
+    switch (p.bandIndex) {
+        case 10: minus = p.shift10mMinus, digits = &p.shift10mDigits; break;
+        case 11: minus = p.shift6mMinus, digits = &p.shift6mDigits; break;
+        case 12: minus = p.shift2mMinus, digits = &p.shift2mDigits; break;
+        case 13: minus = p.shift70cmMinus, digits = &p.shift70cmDigits; break;
+        default: return "";
+    }
+    // Three configured digits get "00000" in front, four get "0000": the field
+    // is always eight digits wide, so a mistyped configuration cannot move the
+    // tone and preamp columns of the row.
+    int kilohertz = valueOf(*digits);
+    if (kilohertz < 0 || kilohertz > 99999999) kilohertz = 0;
+    return (minus == 1 ? "-" : "+") + zeroPadded(kilohertz, 8);
+}
+
+void applyBandRow(Panel& p) {
+    wrapBandIndex(p);
+    p.tickCount = 0;
+    std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
+    if (!hasVfoAField(row)) row = kBuiltInBandRows[p.bandIndex];
+
+    if (p.splitOn == 1) {
+        p.splitOn = 0;
+        send(p, "FT2");
+    }
+    if (p.toneOn == 1) {
+        p.toneOn = 0;
+        p.toneCodeText = "999";
+        send(p, "CT00");
+    }
+    const char modeDigit = charAt(row, 2);
+    if (modeDigit >= '1' && modeDigit <= '7') p.currentMode = modeDigit - '0';
+    showMode(p);
+
+    const std::string digits = mid(row, 4, 9);
+    p.frequencyText = frequencyTextOf(digits);
+    send(p, "FA" + digits);
+
+    if (charAt(row, 1) == '5') {
+        p.repeaterOn = 0;
+        toggleRepeater(p);
+    }
+    const std::string storedTone = mid(row, 23, 3);
+    p.toneCodeText = isDigits(storedTone, 3) ? storedTone : "999";
+    sayBand(p);
+    p.splitSavedText = "A" + digits;
+
+    const std::string& code = p.toneCodeText;
+    if ((p.currentMode == 5 || p.currentMode == 7) && code != "999" && code != "000") {
+        p.toneOn = 1;
+        const bool dcs = code[0] > '4';
+        p.dcsSelected = dcs ? 1 : 0;
+        if (dcs)
+            send(p, std::string("CN01") + (code[0] == '6' ? "1" : "0") + code.substr(1, 2));
+        else
+            send(p, "CN00" + code);
+        send(p, dcs ? "CT03" : "CT01");
+        sayUnlessStepping(p, dcs ? "dcs" : "ctcss");
+        sayDigits(p, code);
+    }
+
+    // The preamp ends on only for a row whose preamp column holds "1".
+    p.preampOn = charAt(row, 26) == '1' ? 0 : 1;
+    p.preampLevel = 1;
+    togglePreamp(p);
+    p.widthQuiet = 1;
+}
+
+void bandForEnteredMhz(Panel& p) {
+    p.bandIndex = 14;
+    if (p.toneOn == 1) {
+        send(p, "CT00");
+        p.toneOn = 0;
+        p.toneCodeText = "999";
+    }
+    const int mhz = p.enteredNumber;
+    if (mhz == 1) p.bandIndex = 1;
+    if (mhz == 3) p.bandIndex = 2;
+    if (mhz == 5) p.bandIndex = 3;
+    if (mhz == 7) p.bandIndex = 4;
+    if (mhz == 10) p.bandIndex = 5;
+    if (mhz == 14) p.bandIndex = 6;
+    if (mhz == 18) p.bandIndex = 7;
+    if (mhz == 21) p.bandIndex = 8;
+    if (mhz == 24) p.bandIndex = 9;
+    if (mhz == 28 || mhz == 29) p.bandIndex = 10;
+    if (mhz >= 50 && mhz <= 54) p.bandIndex = 11;
+    if (mhz >= 144 && mhz <= 148) p.bandIndex = 12;
+    if (mhz >= 430 && mhz <= 439) p.bandIndex = 13;
+    // Outside the bands split ends, and the radio is told so: a radio left in
+    // split would transmit on VFO B while the panel tunes VFO A.
+    if (p.bandIndex == 14 && p.splitOn == 1) {
+        p.splitOn = 0;
+        send(p, "FT2");
+    }
+}
+
+}  // namespace vantor

@@ -1,0 +1,22 @@
+#pragma once
+// Repeater operation: CTCSS and DCS tone codes, the per-band repeater shift,
+// and putting the radio back on a band with its stored settings.
+
+#include <string>
+
+#include "app/panel.h"
+
+namespace vantor {
+
+// Sends the tone code in toneCodeText (the caller has set dcsSelected).
+void applyToneCode(Panel& p);
+// Switches the repeater shift of the current band on or off (silently when repeaterOn is 2).
+void toggleRepeater(Panel& p);
+// Sign and 8-digit shift in kHz of the current band: "-00000600".
+std::string repeaterShiftField(Panel& p);
+// Puts the radio on the current band row's frequency, mode, shift, tone and preamp, and says the band.
+void applyBandRow(Panel& p);
+// Chooses the band row for the megahertz typed in a frequency entry (entryBand).
+void bandForEnteredMhz(Panel& p);
+
+}  // namespace vantor

@@ -1,0 +1,95 @@
+#include "panel/poll_cycle.h"
+
+#include "app/text.h"
+#include "cat/bridge.h"
+#include "cat/debug_log.h"
+#include "cat/transport.h"
+#include "display/status_window.h"
+#include "speech/meter_readouts.h"
+#include "speech/say.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr int kTickWrap = 20;
+constexpr int kReadLimit = 255;
+
+bool isFrequencyReply(const std::string& reply) { return startsWith(reply, "FA") || startsWith(reply, "FB"); }
+
+void identifyModelFromReply(Panel& p) {
+    if (p.radioModel != 0) return;
+    const int at = findPos(p.replyText, "ID");
+    if (at == 0) return;
+    p.radioModel = roundedValueOf(mid(p.replyText, at + 2, 4));
+    if (p.radioModel == 310) p.radioModel = 241;
+}
+
+// The S-meter field is refreshed on every meter reply, silently: a clip on
+// every second poll would drown everything else.
+void refreshSMeterSilently(Panel& p) {
+    p.sMeterValue = roundedValueOf(mid(p.replyText, 4, 3));
+    p.wavePrefix = "xx";
+    saySMeter(p);
+    p.wavePrefix = "wave\\";
+}
+
+void takeSwrReading(Panel& p, int at) {
+    const std::string reading = mid(p.replyText, at + 3, 3);
+    const bool peakHold = p.txState > 0 && p.swrSettleCount == 0;
+    if (!peakHold || roundedValueOf(reading) > roundedValueOf(p.swrText)) p.swrText = reading;
+    if (p.swrReportMode > 0 || p.txState == 0) saySwr(p);
+    if (p.txState == 20) p.txState = 0;
+    if (p.swrSettleCount > 0) --p.swrSettleCount;
+}
+
+void takeAlcReading(Panel& p, int at) {
+    const int reading = roundedValueOf(mid(p.replyText, at + 3, 3));
+    if (reading > p.alcPeak) p.alcPeak = reading;
+    if (p.tickCount > 10) sayAlc(p);
+}
+
+void readAnswer(Panel& p) {
+    p.replyPending = 0;
+    SerialPorts& serial = p.platform.serial;
+    if (serial.bytesWaiting(p.comHandle) <= 0) return;  // no answer in time: the next tick asks again
+    p.replyText = serial.read(p.comHandle, kReadLimit);
+    if (usesEightDigitFrequencies(p.radioModel) && isFrequencyReply(p.replyText))
+        p.replyText = p.replyText.substr(0, 2) + "0" + mid(p.replyText, 3, 9) + mid(p.replyText, 12);
+    writeDebugLine(p, "RX=" + p.replyText);
+    identifyModelFromReply(p);
+    if (p.radioModel == 840) {  // not served: its CAT differs too much
+        say(p, "ftx");
+        p.running = 0;
+        return;
+    }
+    if (isFrequencyReply(p.replyText)) showFrequencyReply(p);
+    if (startsWith(p.replyText, "SM")) refreshSMeterSilently(p);
+    if (int at = findPos(p.replyText, "RM6")) takeSwrReading(p, at);
+    if (int at = findPos(p.replyText, "RM4"); at > 0 && p.micGainMeter > 0) takeAlcReading(p, at);
+}
+
+std::string nextQuery(Panel& p) {
+    if (p.pollPhase == 0) return "FA";
+    if (p.micGainMeter > 0) return "RM4";
+    return p.tuneActive == 1 || p.txState > 0 ? "RM6" : "SM0";
+}
+
+}  // namespace
+
+void pollTick(Panel& p) {
+    if (p.menuBusy == 1) return;
+    if (++p.tickCount > kTickWrap) p.tickCount = 0;
+    if (p.replyPending == 1) {
+        readAnswer(p);
+        return;
+    }
+    if (p.bridgePort > 0) serveBridge(p);
+    if (p.replyPending == 1) return;
+    const std::string query = nextQuery(p);
+    p.pollPhase = 1 - p.pollPhase;
+    send(p, query);
+    p.replyPending = 1;
+}
+
+}  // namespace vantor

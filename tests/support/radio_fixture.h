@@ -1,0 +1,54 @@
+#pragma once
+// A Panel wired to the simulated radio on the fake serial port. The radio's
+// clock follows the virtual clock, and a tick moves time on by 50 ms, as the
+// window's timer does.
+
+#include <memory>
+
+#include "app/radio_startup.h"
+#include "panel/window_events.h"
+#include "radiosim/radio_engine.h"
+#include "support/panel_fixture.h"
+
+namespace vantor::testing {
+
+class RadioTest : public PanelTest {
+protected:
+    explicit RadioTest(int model = 670) { useRadio(model); }
+
+    void useRadio(int model) {
+        radio = std::make_unique<radiosim::RadioEngine>(model);
+        radio->setSMeter(130);
+        fake.serial.setResponder(1, [this](std::string_view bytes) {
+            radio->advance(fake.virtualClock.nowMs() - radio->now());
+            return radio->handle(bytes);
+        });
+    }
+    // The panel as start-up leaves it, before the radio has answered.
+    void startPanel() {
+        fillBandTable(p);
+        p.memoryTable.fill("9");
+        p.running = 1;
+    }
+    void tick(int count = 1) {
+        for (int i = 0; i < count; ++i) {
+            fake.virtualClock.advance(50);
+            handleWindowEvent(p, kTimerTick, 1);
+        }
+    }
+    void press(int code) {
+        handleWindowEvent(p, kKeyDown, code);
+        handleWindowEvent(p, kKeyUp, code);
+    }
+    // Ticks until the first frequency reply has connected the radio and the
+    // next one has been shown.
+    void connect() {
+        for (int i = 0; i < 40 && p.vfoAFrequency == 0; ++i) tick();
+        sent();
+        spoken();
+    }
+
+    std::unique_ptr<radiosim::RadioEngine> radio;
+};
+
+}  // namespace vantor::testing

@@ -1,0 +1,319 @@
+// The pseudo-terminal front end: a poll() loop that hands received bytes to
+// the engine and writes its replies back after the configured latency.
+
+#include "radiosim/pty_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "radiosim/radio_engine.h"
+
+namespace vantor::radiosim {
+
+namespace {
+
+constexpr std::int64_t kSplitGapMs = 20;          // pause between the halves of a split reply
+constexpr std::size_t kMaxQueuedBytes = 1 << 16;  // replies nobody reads are dropped past this
+constexpr std::int64_t kErrorBackoffMs = 100;     // rest after a read error instead of spinning
+
+volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t vanishRequested = 0;
+
+void onStop(int) { stopRequested = 1; }
+void onVanish(int) { vanishRequested = 1; }
+
+using Clock = std::chrono::steady_clock;
+
+struct Pending {
+    std::int64_t due;
+    std::string bytes;
+};
+
+// The command as one log line: printable text as is, anything else as \xNN.
+std::string printable(std::string_view command) {
+    static const char* hex = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : command) {
+        if (c >= ' ' && c <= '~' && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+class PtyServer {
+public:
+    explicit PtyServer(const ServerOptions& options) : options_(options), engine_(options.model) {
+        engine_.setSMeter(options.sMeter);
+        engine_.setGarbageBeforeReply(options.garbage);
+        engine_.setLatencyMs(options.latencyMs);
+        engine_.setSplitReplies(options.splitReplies);
+    }
+    ~PtyServer() { closePort(); }
+
+    int run();
+
+private:
+    bool openPort();
+    bool makeLink();
+    void removeLink();
+    void closePort();
+    void vanish();
+    void serveInput(std::int64_t now);
+    void queueReply(const std::string& reply, std::int64_t now);
+    void writeDue(std::int64_t now);
+    std::int64_t elapsedMs() const {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+    }
+
+    const ServerOptions& options_;
+    RadioEngine engine_;
+    Clock::time_point start_ = Clock::now();
+    std::int64_t lastAdvance_ = 0;
+    int master_ = -1;
+    int slave_ = -1;
+    std::string slaveName_;
+    bool linkMade_ = false;
+    std::FILE* log_ = nullptr;
+    std::deque<Pending> queue_;
+    std::size_t queuedBytes_ = 0;
+    long commands_ = 0;
+    bool vanishAfterWrites_ = false;
+    bool vanished_ = false;
+    std::int64_t restUntil_ = 0;
+};
+
+bool PtyServer::openPort() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        std::fprintf(stderr, "vantor-radiosim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+        return false;
+    }
+    const char* name = ptsname(master_);
+    if (name == nullptr) return false;
+    slaveName_ = name;
+    // Holding the other end open ourselves keeps the terminal alive while a
+    // client closes and reopens it.
+    slave_ = open(slaveName_.c_str(), O_RDWR | O_NOCTTY);
+    if (slave_ < 0) {
+        std::fprintf(stderr, "vantor-radiosim: cannot open %s: %s\n", slaveName_.c_str(), std::strerror(errno));
+        return false;
+    }
+    termios tio{};
+    if (tcgetattr(slave_, &tio) == 0) {
+        cfmakeraw(&tio);
+        cfsetispeed(&tio, B38400);
+        cfsetospeed(&tio, B38400);
+        tcsetattr(slave_, TCSANOW, &tio);
+    }
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    return true;
+}
+
+bool PtyServer::makeLink() {
+    if (options_.link.empty()) return true;
+    struct stat st{};
+    if (lstat(options_.link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            std::fprintf(stderr, "vantor-radiosim: %s exists and is not a link; not replacing it\n",
+                         options_.link.c_str());
+            return false;
+        }
+        unlink(options_.link.c_str());  // left behind by an earlier run
+    }
+    if (symlink(slaveName_.c_str(), options_.link.c_str()) != 0) {
+        std::fprintf(stderr, "vantor-radiosim: cannot link %s: %s\n", options_.link.c_str(), std::strerror(errno));
+        return false;
+    }
+    linkMade_ = true;
+    return true;
+}
+
+void PtyServer::removeLink() {
+    if (!linkMade_) return;
+    linkMade_ = false;
+    // Only our own link: another simulator may have taken the name since.
+    char target[512];
+    const ssize_t n = readlink(options_.link.c_str(), target, sizeof target - 1);
+    if (n >= 0 && std::string_view(target, static_cast<std::size_t>(n)) == slaveName_) {
+        unlink(options_.link.c_str());
+    }
+}
+
+void PtyServer::closePort() {
+    removeLink();
+    if (slave_ >= 0) close(slave_);
+    if (master_ >= 0) close(master_);
+    slave_ = master_ = -1;
+    if (log_ != nullptr) std::fclose(log_);
+    log_ = nullptr;
+}
+
+void PtyServer::vanish() {
+    removeLink();
+    if (slave_ >= 0) close(slave_);
+    if (master_ >= 0) close(master_);
+    slave_ = master_ = -1;
+    queue_.clear();
+    queuedBytes_ = 0;
+    vanished_ = true;
+    std::printf("vantor-radiosim: port removed\n");
+    std::fflush(stdout);
+}
+
+void PtyServer::queueReply(const std::string& reply, std::int64_t now) {
+    if (reply.empty() || queuedBytes_ + reply.size() > kMaxQueuedBytes) return;
+    std::int64_t due = now + engine_.latencyMs();
+    if (!queue_.empty() && queue_.back().due > due) due = queue_.back().due;  // keep the byte order
+    queuedBytes_ += reply.size();
+    if (engine_.splitReplies() && reply.size() >= 2) {
+        const std::size_t half = reply.size() / 2;
+        queue_.push_back({due, reply.substr(0, half)});
+        queue_.push_back({due + kSplitGapMs, reply.substr(half)});
+    } else {
+        queue_.push_back({due, reply});
+    }
+}
+
+void PtyServer::serveInput(std::int64_t now) {
+    char buffer[4096];
+    const ssize_t n = read(master_, buffer, sizeof buffer);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+    if (n <= 0) {
+        restUntil_ = now + kErrorBackoffMs;
+        return;
+    }
+    std::string_view bytes(buffer, static_cast<std::size_t>(n));
+    // One command at a time, so that a fault armed by a count starts exactly
+    // at the next command.
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find(';');
+        const std::size_t take = end == std::string_view::npos ? bytes.size() : end + 1;
+        for (const auto& exchange : engine_.receive(bytes.substr(0, take))) {
+            if (log_ != nullptr) {
+                std::fprintf(log_, "%lld %s\n", static_cast<long long>(now), printable(exchange.command).c_str());
+                std::fflush(log_);
+            }
+            queueReply(exchange.reply, now);
+            ++commands_;
+            if (options_.silentAfter >= 0 && commands_ >= options_.silentAfter) engine_.setSilent(true);
+            if (options_.vanishAfter >= 0 && commands_ >= options_.vanishAfter) vanishAfterWrites_ = true;
+        }
+        bytes.remove_prefix(take);
+        if (vanishAfterWrites_) break;
+    }
+}
+
+void PtyServer::writeDue(std::int64_t now) {
+    while (!queue_.empty() && queue_.front().due <= now) {
+        std::string& bytes = queue_.front().bytes;
+        const ssize_t n = write(master_, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EINTR) return;  // the client is not reading: try later
+            queue_.clear();
+            queuedBytes_ = 0;
+            return;
+        }
+        queuedBytes_ -= static_cast<std::size_t>(n);
+        bytes.erase(0, static_cast<std::size_t>(n));
+        if (!bytes.empty()) return;
+        queue_.pop_front();
+    }
+}
+
+int PtyServer::run() {
+    if (!options_.logPath.empty()) {
+        log_ = std::fopen(options_.logPath.c_str(), "w");
+        if (log_ == nullptr) {
+            std::fprintf(stderr, "vantor-radiosim: cannot write %s: %s\n", options_.logPath.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+    }
+    if (!openPort() || !makeLink()) return 1;
+
+    sigset_t blocked, waiting;
+    sigemptyset(&blocked);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) sigaddset(&blocked, s);
+    sigprocmask(SIG_BLOCK, &blocked, &waiting);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) sigdelset(&waiting, s);
+    struct sigaction stop{}, gone{};
+    stop.sa_handler = onStop;
+    gone.sa_handler = onVanish;
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    sigaction(SIGHUP, &stop, nullptr);
+    sigaction(SIGUSR1, &gone, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    char model[8];
+    std::snprintf(model, sizeof model, "%04d", options_.model);
+    std::printf("vantor-radiosim: model %s on %s", model, slaveName_.c_str());
+    if (!options_.link.empty()) std::printf(" via %s", options_.link.c_str());
+    std::printf("\n");
+    std::fflush(stdout);
+
+    while (!stopRequested) {
+        if (vanishRequested && !vanished_) vanish();
+        if (vanishAfterWrites_ && queue_.empty() && !vanished_) vanish();
+        std::int64_t now = elapsedMs();
+        engine_.advance(now - lastAdvance_);
+        lastAdvance_ = now;
+
+        pollfd fd{master_, 0, 0};
+        std::int64_t wait = -1;
+        if (!vanished_) {
+            if (now >= restUntil_ && !vanishAfterWrites_) fd.events |= POLLIN;
+            if (now < restUntil_) wait = restUntil_ - now;
+            if (!queue_.empty()) {
+                const std::int64_t untilDue = queue_.front().due - now;
+                if (untilDue <= 0) {
+                    fd.events |= POLLOUT;  // due now: wait until the terminal takes it
+                } else if (wait < 0 || untilDue < wait) {
+                    wait = untilDue;
+                }
+            }
+        }
+        timespec timeout{static_cast<time_t>(wait / 1000), static_cast<long>(wait % 1000) * 1000000L};
+        const int ready = ppoll(vanished_ ? nullptr : &fd, vanished_ ? 0 : 1, wait < 0 ? nullptr : &timeout,
+                                &waiting);
+        if (ready < 0) continue;  // a signal: the loop head looks at it
+        now = elapsedMs();
+        engine_.advance(now - lastAdvance_);
+        lastAdvance_ = now;
+        if (vanished_) continue;
+        if (fd.revents & POLLIN) {
+            serveInput(now);
+        } else if (fd.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            restUntil_ = now + kErrorBackoffMs;
+        }
+        writeDue(now);
+    }
+    closePort();
+    return 0;
+}
+
+}  // namespace
+
+int runServer(const ServerOptions& options) {
+    PtyServer server(options);
+    return server.run();
+}
+
+}  // namespace vantor::radiosim
