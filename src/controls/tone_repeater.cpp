@@ -28,8 +28,8 @@ bool isDigits(const std::string& text, std::size_t length) {
     return true;
 }
 
-// A row from a hand-edited memory file may be short or garbled; it is only
-// used when its "A" and the nine VFO A digits are where they belong.
+// A row from a hand-edited memory file may be short or garbled; without its
+// "A" and nine VFO A digits the band falls back to its built-in row.
 bool hasVfoAField(const std::string& row) { return charAt(row, 3) == 'A' && isDigits(mid(row, 4, 9), 9); }
 
 // 014250000 gives 14.250000, 001900000 gives 1.900000.
@@ -87,14 +87,12 @@ void toggleRepeater(Panel& p) {
         send(p, "OS00");
         return;
     }
+    // On 10 m and 2 m the radio always takes the downward shift; the
+    // configured direction still goes into the band and channel rows.
     std::string shift;
-    switch (p.bandIndex) {
-        case 10: shift = "OS02"; break;
-        case 11: shift = p.shift6mMinus == 1 ? "OS02" : "OS01"; break;
-        case 12: shift = "OS02"; break;
-        case 13: shift = p.shift70cmMinus == 1 ? "OS02" : "OS01"; break;
-        default: break;
-    }
+    if (p.bandIndex == 10 || p.bandIndex == 12) shift = "OS02";
+    if (p.bandIndex == 11) shift = p.shift6mMinus == 1 ? "OS02" : "OS01";
+    if (p.bandIndex == 13) shift = p.shift70cmMinus == 1 ? "OS02" : "OS01";
     // Only 10 m, 6 m, 2 m and 70 cm have a configured shift; elsewhere the
     // operator hears that there is none and the repeater stays off.
     if (shift.empty()) {
@@ -108,21 +106,16 @@ void toggleRepeater(Panel& p) {
 }
 
 std::string repeaterShiftField(Panel& p) {
-    int minus = 0;
-    const std::string* digits = nullptr;
-    switch (p.bandIndex) {
-        case 10: minus = p.shift10mMinus, digits = &p.shift10mDigits; break;
-        case 11: minus = p.shift6mMinus, digits = &p.shift6mDigits; break;
-        case 12: minus = p.shift2mMinus, digits = &p.shift2mDigits; break;
-        case 13: minus = p.shift70cmMinus, digits = &p.shift70cmDigits; break;
-        default: return "";
-    }
+    if (p.bandIndex < 10 || p.bandIndex > 13) return "";
+    const int minus[] = {p.shift10mMinus, p.shift6mMinus, p.shift2mMinus, p.shift70cmMinus};
+    const std::string* digits[] = {&p.shift10mDigits, &p.shift6mDigits, &p.shift2mDigits, &p.shift70cmDigits};
+    const int band = p.bandIndex - 10;
     // Three configured digits get "00000" in front, four get "0000": the field
     // is always eight digits wide, so a mistyped configuration cannot move the
     // tone and preamp columns of the row.
-    int kilohertz = valueOf(*digits);
+    int kilohertz = valueOf(*digits[band]);
     if (kilohertz < 0 || kilohertz > 99999999) kilohertz = 0;
-    return (minus == 1 ? "-" : "+") + zeroPadded(kilohertz, 8);
+    return (minus[band] == 1 ? "-" : "+") + zeroPadded(kilohertz, 8);
 }
 
 void applyBandRow(Panel& p) {

@@ -73,8 +73,9 @@ void learnBandRow(Panel& p) {
     // Only a band with a configured shift has a repeater row; on the others
     // the row stays an ordinary one even while the shift is on.
     const std::string shift = p.repeaterOn == 1 ? repeaterShiftField(p) : "";
-    std::string body = shift.empty() ? std::string(1, p.splitOn == 1 ? '1' : '0') + modeDigit + "A" + vfoA + "B" + vfoB
-                                     : std::string("5") + modeDigit + "A" + vfoA + "B" + shift;
+    std::string body = shift.empty()
+                           ? std::string(1, p.splitOn == 1 ? '1' : '0') + modeDigit + "A" + vfoA + "B" + vfoB
+                           : std::string("5") + modeDigit + "A" + vfoA + "B" + shift;
     if (p.externalCommand != 0) return;
 
     // While a tone code is being typed the row keeps the code it had.

@@ -6,6 +6,7 @@
 #include "controls/vfo.h"
 #include "display/status_window.h"
 #include "panel/key_map.h"
+#include "panel/frequency_keys.h"
 #include "panel/keys.h"
 #include "panel/poll_cycle.h"
 #include "speech/meter_readouts.h"
@@ -79,9 +80,12 @@ void foldKeypad(Panel& p) {
 }
 
 // Every key that is not consumed by its row re-sends VFO A, so the radio
-// always ends where the operator believes it is.
+// always ends where the operator believes it is; the step keys change it first.
 void resendFrequency(Panel& p) {
     if (p.keyPrefix != 0 && p.keyPrefix != 2) return;
+    bool squelchSet = false;
+    stepFrequency(p, squelchSet);
+    if (squelchSet) return;
     sendVfoAFrequency(p);
 }
 
@@ -105,6 +109,7 @@ void keyDown(Panel& p, int code) {
         say(p, "nc");
         return;
     }
+    if (runExtendedFirstKey(p)) return;
     if (p.keyPrefix == 14 && code != 'M' && code != 'F' && code != 'S' && code != 'X') {
         p.keyPrefix = 0;  // a key that is no extended command cancels the prefix and does nothing
         return;

@@ -9,7 +9,7 @@ namespace {
 using Clips = std::vector<std::string>;
 
 class ToneRepeaterTest : public testing::PanelTest {
-protected:
+  protected:
     ToneRepeaterTest() { fillBandTable(p), p.topBandCode = "7"; }
 };
 
@@ -20,12 +20,17 @@ TEST_F(ToneRepeaterTest, ToneCodesGoToTheRadioAsCtcssOrDcs) {
         std::string commands;
         Clips clips;
     } cases[] = {
-        {"012", 0, 1, 0, "CN00012;CT01;", {"ctcss", "on"}}, {"012", 0, 0, 0, "CN00012;CT01;", {"ctcss", "0", "1", "2"}},
+        {"012", 0, 1, 0, "CN00012;CT01;", {"ctcss", "on"}},
+        {"012", 0, 0, 0, "CN00012;CT01;", {"ctcss", "0", "1", "2"}},
         {"049", 0, 0, 1, "CN00049;CT01;", {}},  // stepping through memories is silent
-        {"523", 1, 1, 0, "EX0860;CN01023;CT03;", {"dcs", "on"}}, {"600", 1, 0, 0, "EX0860;CN01100;CT03;", {"dcs", "on"}},
-        {"603", 1, 0, 0, "EX0860;CN01103;CT03;", {"dcs", "on"}}, {"702", 1, 0, 0, "EX0863;CN01102;CT03;", {"dcs", "on"}},
-        {"723", 1, 0, 0, "EX0863;CN01023;CT03;", {"dcs", "on"}}, {"845", 1, 0, 1, "EX0863;CN01145;CT03;", {}},
-        {"12", 0, 0, 0, "", {}}, {"5x3", 1, 0, 0, "", {}},  // damaged codes send nothing
+        {"523", 1, 1, 0, "EX0860;CN01023;CT03;", {"dcs", "on"}},
+        {"600", 1, 0, 0, "EX0860;CN01100;CT03;", {"dcs", "on"}},
+        {"603", 1, 0, 0, "EX0860;CN01103;CT03;", {"dcs", "on"}},
+        {"702", 1, 0, 0, "EX0863;CN01102;CT03;", {"dcs", "on"}},
+        {"723", 1, 0, 0, "EX0863;CN01023;CT03;", {"dcs", "on"}},
+        {"845", 1, 0, 1, "EX0863;CN01145;CT03;", {}},
+        {"12", 0, 0, 0, "", {}},
+        {"5x3", 1, 0, 0, "", {}},  // damaged codes send nothing
     };
     for (const auto& c : cases) {
         p.toneCodeText = c.code, p.dcsSelected = c.dcs, p.toneFromKeyboard = c.fromKeyboard;
@@ -41,8 +46,9 @@ TEST_F(ToneRepeaterTest, RepeaterShiftFollowsTheBandAndSwitchesOffAgain) {
         int band, minus, toneOn, dcs;
         std::string onCommands;
     } cases[] = {
-        {10, 1, 0, 0, "OS02;"}, {11, 0, 0, 0, "OS01;"},       {11, 1, 1, 0, "OS02;CT01;"}, {12, 0, 0, 0, "OS02;"},
-        {12, 1, 1, 1, "OS02;CT03;"}, {13, 0, 0, 0, "OS01;"}, {13, 1, 0, 0, "OS02;"},
+        {10, 1, 0, 0, "OS02;"}, {11, 0, 0, 0, "OS01;"},      {11, 1, 1, 0, "OS02;CT01;"},
+        {12, 0, 0, 0, "OS02;"}, {12, 1, 1, 1, "OS02;CT03;"}, {13, 0, 0, 0, "OS01;"},
+        {13, 1, 0, 0, "OS02;"},
     };
     for (const auto& c : cases) {
         p.bandIndex = c.band, p.toneOn = c.toneOn, p.dcsSelected = c.dcs, p.repeaterOn = 0;
@@ -61,7 +67,8 @@ TEST_F(ToneRepeaterTest, RepeaterShiftFollowsTheBandAndSwitchesOffAgain) {
     toggleRepeater(p);
     EXPECT_EQ(sent(), "OS00;");
     EXPECT_EQ(spoken(), Clips{});
-    p.bandIndex = 6, p.commandText = "PA01";  // 20 m has no shift: nothing, not even a stale command, goes out
+    p.bandIndex = 6,
+    p.commandText = "PA01";  // 20 m has no shift: nothing, not even a stale command, goes out
     toggleRepeater(p);
     EXPECT_EQ(sent(), "");
     EXPECT_EQ(spoken(), (Clips{"repeater", "na"}));
@@ -86,8 +93,8 @@ TEST_F(ToneRepeaterTest, RepeaterBandRowPutsTheRadioOnFrequencyShiftAndTone) {
     p.bandIndex = 12, p.splitOn = p.toneOn = 1, p.tickCount = 7;
     applyBandRow(p);
     EXPECT_EQ(sent(), "FT2;CT00;MD04;NA0;SQ0;FA145500000;OS02;CN00012;CT01;PA00;");
-    EXPECT_EQ(spoken(), (Clips{"delay", "delay", "repeater", "on", "2", "metres", "ctcss", "0", "1", "2", "preamp",
-                               "off"}));
+    EXPECT_EQ(spoken(), (Clips{"delay", "delay", "repeater", "on", "2", "metres", "ctcss", "0", "1", "2",
+                               "preamp", "off"}));
     EXPECT_EQ(p.currentMode, 7);
     EXPECT_EQ(p.frequencyText + p.splitSavedText + p.toneCodeText, "145.500000A145500000012");
     EXPECT_EQ(p.repeaterOn + p.toneOn, 2);
@@ -101,7 +108,8 @@ TEST_F(ToneRepeaterTest, BandRowsSetToneAndPreampAndSurviveDamage) {
         int toneOn, dcs;
     } cases[] = {
         {13, "55A439000000B+000076006231", "MD0B;NA0;SQ0;FA439000000;OS01;CN01123;CT03;PA01;", "623", 1, 1},
-        {6, "02A014200000B0142000000121", "MD02;NA0;SH014;FA014200000;PA01;", "012", 0, 1},  // no tone outside FM
+        {6, "02A014200000B0142000000121", "MD02;NA0;SH014;FA014200000;PA01;", "012", 0,
+         1},                                                              // no tone outside FM
         {4, "01A0071", "MD01;NA0;SH014;FA007100000;PA00;", "999", 0, 1},  // the built-in row stands in
         {1, "01A001850000B00185000", "MD01;NA0;SH014;FA001850000;PA00;", "999", 0, 1},
     };
@@ -135,9 +143,9 @@ TEST_F(ToneRepeaterTest, BandStepsWrapAtTheConfiguredTopBand) {
 TEST_F(ToneRepeaterTest, TypedMegahertzChooseTheirBandRow) {
     struct Case {
         int mhz, band;
-    } cases[] = {{1, 1},    {3, 2},    {5, 3},    {7, 4},    {10, 5},   {14, 6},   {18, 7},  {21, 8},
-                 {24, 9},   {28, 10},  {29, 10},  {50, 11},  {54, 11},  {144, 12}, {148, 12}, {430, 13},
-                 {439, 13}, {2, 14},   {4, 14},   {30, 14},  {55, 14},  {149, 14}, {429, 14}};
+    } cases[] = {{1, 1},    {3, 2},   {5, 3},   {7, 4},   {10, 5},  {14, 6},   {18, 7},   {21, 8},
+                 {24, 9},   {28, 10}, {29, 10}, {50, 11}, {54, 11}, {144, 12}, {148, 12}, {430, 13},
+                 {439, 13}, {2, 14},  {4, 14},  {30, 14}, {55, 14}, {149, 14}, {429, 14}};
     for (const auto& c : cases) {
         p.enteredNumber = c.mhz, p.splitOn = p.toneOn = 1, p.toneCodeText = "012";
         bandForEnteredMhz(p);

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -27,6 +28,8 @@ namespace {
 constexpr std::int64_t kSplitGapMs = 20;          // pause between the halves of a split reply
 constexpr std::size_t kMaxQueuedBytes = 1 << 16;  // replies nobody reads are dropped past this
 constexpr std::int64_t kErrorBackoffMs = 100;     // rest after a read error instead of spinning
+constexpr std::int64_t kLastReplyGraceMs = 2000;  // time the client gets to read before the port goes
+constexpr std::int64_t kDrainCheckMs = 20;
 
 volatile sig_atomic_t stopRequested = 0;
 volatile sig_atomic_t vanishRequested = 0;
@@ -78,6 +81,7 @@ private:
     void serveInput(std::int64_t now);
     void queueReply(const std::string& reply, std::int64_t now);
     void writeDue(std::int64_t now);
+    bool lastRepliesRead(std::int64_t now) const;
     std::int64_t elapsedMs() const {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
     }
@@ -95,6 +99,7 @@ private:
     std::size_t queuedBytes_ = 0;
     long commands_ = 0;
     bool vanishAfterWrites_ = false;
+    std::int64_t vanishDeadline_ = 0;
     bool vanished_ = false;
     std::int64_t restUntil_ = 0;
 };
@@ -213,7 +218,10 @@ void PtyServer::serveInput(std::int64_t now) {
             queueReply(exchange.reply, now);
             ++commands_;
             if (options_.silentAfter >= 0 && commands_ >= options_.silentAfter) engine_.setSilent(true);
-            if (options_.vanishAfter >= 0 && commands_ >= options_.vanishAfter) vanishAfterWrites_ = true;
+            if (options_.vanishAfter >= 0 && commands_ >= options_.vanishAfter && !vanishAfterWrites_) {
+                vanishAfterWrites_ = true;
+                vanishDeadline_ = now + engine_.latencyMs() + kLastReplyGraceMs;
+            }
         }
         bytes.remove_prefix(take);
         if (vanishAfterWrites_) break;
@@ -235,6 +243,15 @@ void PtyServer::writeDue(std::int64_t now) {
         if (!bytes.empty()) return;
         queue_.pop_front();
     }
+}
+
+// Before the port goes away the client gets its last replies, unless it
+// leaves them unread for too long.
+bool PtyServer::lastRepliesRead(std::int64_t now) const {
+    if (now >= vanishDeadline_) return true;
+    if (!queue_.empty()) return false;
+    int unread = 0;
+    return ioctl(slave_, FIONREAD, &unread) != 0 || unread == 0;
 }
 
 int PtyServer::run() {
@@ -271,8 +288,8 @@ int PtyServer::run() {
 
     while (!stopRequested) {
         if (vanishRequested && !vanished_) vanish();
-        if (vanishAfterWrites_ && queue_.empty() && !vanished_) vanish();
         std::int64_t now = elapsedMs();
+        if (vanishAfterWrites_ && !vanished_ && lastRepliesRead(now)) vanish();
         engine_.advance(now - lastAdvance_);
         lastAdvance_ = now;
 
@@ -281,6 +298,7 @@ int PtyServer::run() {
         if (!vanished_) {
             if (now >= restUntil_ && !vanishAfterWrites_) fd.events |= POLLIN;
             if (now < restUntil_) wait = restUntil_ - now;
+            if (vanishAfterWrites_ && queue_.empty()) wait = kDrainCheckMs;
             if (!queue_.empty()) {
                 const std::int64_t untilDue = queue_.front().due - now;
                 if (untilDue <= 0) {

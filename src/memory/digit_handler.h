@@ -1,0 +1,9 @@
+#pragma once
+#include "app/panel.h"
+
+namespace vantor {
+
+// Every digit key comes here, whatever entry it belongs to.
+void handleDigit(Panel& p);
+
+}  // namespace vantor

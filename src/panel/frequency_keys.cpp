@@ -1,0 +1,197 @@
+#include "panel/frequency_keys.h"
+
+#include <algorithm>
+
+#include "app/text.h"
+#include "cat/transport.h"
+#include "controls/tone_repeater.h"
+#include "controls/toggles.h"
+#include "controls/vfo.h"
+#include "display/status_window.h"
+#include "panel/keys.h"
+#include "speech/say.h"
+#include "speech/spoken_values.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr int kHighestFrequency = 999999999;  // nine digits in a frequency command
+
+bool isFm(const Panel& p) { return p.currentMode == 5 || p.currentMode == 7; }
+
+const std::string& currentBandRow(Panel& p) { return p.bandTable[static_cast<std::size_t>(p.bandIndex)]; }
+
+void squelchUp(Panel& p) {
+    p.squelchLevel += p.squelchLevel < 20 ? 1 : 10;
+    if (p.squelchLevel > 255) {
+        p.squelchLevel = 255;
+        say(p, "max");
+    }
+}
+
+void squelchDown(Panel& p) {
+    if (p.squelchLevel == 245) p.squelchLevel = 240;  // back onto the steps of ten
+    p.squelchLevel -= p.squelchLevel < 30 ? 1 : 10;
+    if (p.squelchLevel < 1) {
+        p.squelchLevel = 0;
+        say(p, "0");
+    }
+}
+
+int stepSize(const Panel& p, int code) {
+    const bool vhfChannels = p.bandIndex > 11 && p.bandIndex != 14;
+    switch (code) {
+        case key::plus:
+            return 1000000;
+        case key::minus:
+            return -1000000;
+        case key::pageUp:
+            return p.currentMode > 3 && vhfChannels ? 12500 : 10000;
+        case key::pageDown:
+            return p.currentMode == 5 && vhfChannels ? -12500 : -10000;
+        case key::right:
+            return p.currentMode == 3 ? 10 : 100;
+        case key::left:
+            return p.currentMode == 3 ? -10 : -100;
+        default:
+            return 0;
+    }
+}
+
+// The shift of the current band, in kHz, with its direction.
+int repeaterShiftKhz(const Panel& p) {
+    auto signedShift = [](int minus, const std::string& digits) { return (minus == 1 ? -1 : 1) * valueOf(digits); };
+    switch (p.bandIndex) {
+        case 10:
+            return signedShift(p.shift10mMinus, p.shift10mDigits);
+        case 11:
+            return signedShift(p.shift6mMinus, p.shift6mDigits);
+        case 12:
+            return signedShift(p.shift2mMinus, p.shift2mDigits);
+        case 13:
+            return signedShift(p.shift70cmMinus, p.shift70cmDigits);
+        default:
+            return 0;
+    }
+}
+
+// "007100000" is spoken as 7.1 MHz, with "tx" when it is the repeater's
+// transmit frequency; the displayed frequency is left as it was.
+void sayNineDigitFrequency(Panel& p, const std::string& nineDigits) {
+    const std::string shown = p.frequencyText;
+    std::string text = nineDigits.substr(0, 3) + "." + nineDigits.substr(3);
+    while (text.size() > 8 && text[0] == '0') text.erase(0, 1);
+    p.frequencyText = text;
+    p.txFrequencyReadout = 1;
+    sayFrequency(p);
+    p.txFrequencyReadout = 0;
+    p.frequencyText = shown;
+    sayMode(p);
+    p.keyPrefix = 0;
+}
+
+}  // namespace
+
+bool isFrequencyStepKey(int code) {
+    return code == key::plus || code == key::minus || code == key::pageUp || code == key::pageDown ||
+           code == key::right || code == key::left;
+}
+
+void startFrequencyEntry(Panel& p) {
+    p.enteredNumber = 0;
+    p.keyPrefix = 0;
+    say(p, "EF");
+    p.megahertzDigits = 0;
+    p.freqEntryActive = 1;
+    p.pointTyped = 0;
+}
+
+void frequencyPoint(Panel& p) {
+    if (p.enteredNumber > 439 || p.enteredNumber < 1) {
+        say(p, "invalid");
+        return;
+    }
+    learnBandRow(p);
+    p.pointTyped = 1;
+    bandForEnteredMhz(p);
+    p.entryBand = p.bandIndex;
+    say(p, "point");
+}
+
+void frequencyEnter(Panel& p) {
+    if (p.freqEntryActive == 0) return;
+    p.tickCount = 0;
+    p.freqEntryActive = 0;
+    if (p.pointTyped == 0) {
+        learnBandRow(p);
+        bandForEnteredMhz(p);
+        p.entryBand = p.bandIndex;
+    }
+    p.bandIndex = p.entryBand;
+    const std::string& row = currentBandRow(p);
+    p.currentMode = valueOf(mid(row, 2, 1));
+    // A repeater band ("5") is not split: split means VFO B transmits.
+    p.splitOn = charAt(row, 1) == '1' ? 1 : 0;
+    showMode(p);
+    if (p.enteredNumber < 25 && isFm(p)) {
+        p.currentMode = 4;  // no FM below 25 MHz
+        showMode(p);
+    }
+    std::string digits = std::to_string(p.enteredNumber);
+    if (p.megahertzDigits == 1) digits = "00" + digits;
+    if (p.megahertzDigits == 2) digits = "0" + digits;
+    p.pointTyped = 0;
+    std::string command = "FA" + digits;
+    if (command.size() > 11 || p.megahertzDigits > 3) {
+        say(p, "invalid");
+        p.megahertzDigits = 0;
+        return;
+    }
+    command.append(11 - command.size(), '0');
+    send(p, command);
+    p.bandIndex = p.entryBand;
+    p.preampOn = charAt(currentBandRow(p), 26) == '1' ? 0 : 1;
+    p.preampLevel = 1;
+    togglePreamp(p);
+    say(p, "ok");
+}
+
+bool stepFrequency(Panel& p, bool& squelchSet) {
+    squelchSet = false;
+    const int code = p.keyCode;
+    if (!isFrequencyStepKey(code)) return false;
+    if ((code == key::right || code == key::left) && isFm(p)) {
+        code == key::right ? squelchUp(p) : squelchDown(p);
+        send(p, "SQ0" + zeroPadded(p.squelchLevel, 3));
+        squelchSet = true;
+        return true;
+    }
+    const long long stepped = static_cast<long long>(p.vfoAFrequency) + stepSize(p, code);
+    // A step past the ends of what a frequency command can carry is not taken.
+    if (stepped > 0 && stepped <= kHighestFrequency) p.vfoAFrequency = static_cast<int>(stepped);
+    if ((code == key::plus || code == key::minus) && p.repeaterOn == 1) toggleRepeater(p);
+    return true;
+}
+
+void frequencyReadout(Panel& p) {
+    if (p.tickCount < 2) return;  // the poll has not yet brought the new frequency
+    if (p.keyPrefix == 14 && p.repeaterOn == 1) {
+        const long long transmit = static_cast<long long>(p.vfoAFrequency) + repeaterShiftKhz(p) * 1000LL;
+        sayNineDigitFrequency(p, zeroPadded(static_cast<int>(std::clamp(transmit, 0LL, 999999999LL)), 9));
+        return;
+    }
+    if (p.keyPrefix == 14 && p.splitOn == 1) {
+        say(p, "vfoa");
+        sayNineDigitFrequency(p, mid(currentBandRow(p), 4, 9));
+        return;
+    }
+    p.keyPrefix = 0;
+    sayFrequency(p);
+    sayMode(p);
+    if (p.toneOn != 1) return;
+    say(p, p.toneCodeText.substr(0, 1) > "4" ? "dcs" : "ctcss");
+    for (char c : p.toneCodeText.substr(0, 3)) say(p, std::string(1, c));
+}
+
+}  // namespace vantor

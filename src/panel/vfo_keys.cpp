@@ -1,0 +1,106 @@
+#include "panel/vfo_keys.h"
+
+#include "app/text.h"
+#include "cat/transport.h"
+#include "controls/tone_repeater.h"
+#include "controls/vfo.h"
+#include "display/status_window.h"
+#include "speech/say.h"
+#include "speech/spoken_values.h"
+
+namespace vantor {
+
+namespace {
+
+std::string& currentBandRow(Panel& p) { return p.bandTable[static_cast<std::size_t>(p.bandIndex)]; }
+
+void splitOn(Panel& p) {
+    say(p, "split");
+    p.splitSavedText = mid(p.lastFrequencyCommand, 2, 10);  // its letter and nine digits
+    send(p, "FT3");
+    std::string& row = currentBandRow(p);
+    // The row keeps its layout: the letter and digits replace "B" and VFO B.
+    if (p.externalCommand != 1 && row.size() >= 22 && p.splitSavedText.size() == 10)
+        row.replace(12, 10, p.splitSavedText);
+    send(p, "F" + p.splitSavedText);  // goes out as FB: VFO B starts where VFO A is
+}
+
+}  // namespace
+
+void splitKey(Panel& p) {
+    if (p.bandIndex == 14) {
+        say(p, "split");
+        say(p, "invalid");
+        return;
+    }
+    p.keyPrefix = 0;
+    if (p.bandIndex > 9 && p.currentMode >= 5 && p.currentMode <= 7) {
+        toggleRepeater(p);  // on the FM bands V is the repeater shift
+        return;
+    }
+    p.splitOn = p.splitOn == 0 ? 1 : 0;
+    if (p.splitOn == 1) {
+        splitOn(p);
+        return;
+    }
+    splitOff(p);
+    say(p, "split");
+    say(p, "off");
+}
+
+void zeroKey(Panel& p) {
+    say(p, "0");
+    say(p, "ok");
+    if (p.currentMode == 3)
+        send(p, "ZI");  // the radio zeroes in on the CW signal itself
+    else
+        roundToKilohertz(p);
+}
+
+void extendedPrefixKey(Panel& p) {
+    say(p, "extcm");
+    if (p.keyPrefix == 14) {
+        p.keyPrefix = 0;
+        say(p, "off");
+    } else {
+        p.keyPrefix = 14;
+        say(p, "on");
+    }
+}
+
+void agcKey(Panel& p) {
+    static const char* const kSpeeds[] = {"", "fast", "mid", "slow"};
+    if (p.agcStep < 1 || p.agcStep > 3) p.agcStep = 2;  // an odd reply from the radio
+    send(p, "GT0" + std::to_string(p.agcStep));
+    say(p, "agc");
+    say(p, kSpeeds[p.agcStep]);
+    p.agcStep = p.agcStep % 3 + 1;
+}
+
+void vfoSwapKey(Panel& p) {
+    if (p.repeaterOn == 1) {
+        p.keyPrefix = 0;
+        return;
+    }
+    say(p, "swop");
+    send(p, "SV");
+    std::string& row = currentBandRow(p);
+    if (p.fixedSwapModel != 1 && row.size() >= 22)
+        row = row.substr(0, 3) + mid(row, 14, 9) + "B" + mid(row, 4, 9) + mid(row, 23);
+    p.keyPrefix = 0;
+}
+
+void fmWidthKey(Panel& p) {
+    if (p.currentMode == 5) {
+        p.currentMode = 7;
+        p.fmWide = 1;
+    } else if (p.currentMode == 7) {
+        p.currentMode = 5;
+        p.fmWide = 0;
+    }
+    showMode(p);
+    sayMode(p);
+    p.keyPrefix = 0;
+}
+
+}  // namespace vantor
