@@ -15,7 +15,7 @@ namespace {
 
 void printFixedTexts(Panel& p) {
     Screen& screen = p.platform.screen;
-    screen.setFont(kFace, 20, 400);
+    screen.setFont(kFace, 12, 400);  // small enough for the help lines to fit the window
     screen.moveTo(280, 10);
     screen.print(p.bannerText);
     screen.moveTo(140, 380);

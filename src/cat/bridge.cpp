@@ -42,6 +42,9 @@ void serveBridge(Panel& p) {
     // Clients write a set command and the query that checks it in one write;
     // what follows the first ";" waits for the next service.
     p.bridgeBuffer.erase(0, static_cast<std::size_t>(semicolon));
+    // An answer to one of the poll's own queries that came too late must not
+    // reach the client in front of the answer it waits for.
+    receive(p);
     send(p);
     if (isModeSet(p.commandText)) {
         p.currentMode = valueOf(mid(p.commandText, 4, 1));

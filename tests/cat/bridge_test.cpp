@@ -91,6 +91,13 @@ TEST_F(BridgeTest, AFloodWithoutSemicolonIsDiscardedAndTheBridgeRecovers) {
     EXPECT_EQ(toClient(), "FA014250000;");
 }
 
+TEST_F(BridgeTest, ALateAnswerToThePollIsNotPassedToTheClient) {
+    fake.serial.pushIncoming(1, "SM0070;");
+    fake.serial.pushIncoming(kBridge, "FA;");
+    serveBridge(p);
+    EXPECT_EQ(toClient(), "FA014250000;");
+}
+
 TEST_F(BridgeTest, UnansweredQueriesForwardNothing) {
     fake.serial.pushIncoming(kBridge, "ZZ;");
     serveBridge(p);

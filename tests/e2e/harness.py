@@ -19,6 +19,7 @@ import traceback
 
 BUILD_DIR = os.environ.get("VANTOR_BUILD_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
 VANTOR = os.path.join(BUILD_DIR, "bin", "vantor")
+RADIOSIM = os.path.join(BUILD_DIR, "bin", "vantor-radiosim")
 ARTIFACTS = os.path.join(BUILD_DIR, "e2e-artifacts")
 
 
@@ -97,6 +98,34 @@ class Session:
         wait_for(lambda: os.path.exists(link) and os.path.exists(peer), 10, "socat links")
         return peer
 
+    def start_radiosim(self, model="0670", port=5, *options):
+        """The simulated radio on COM<port>; its command log is radiosim.log."""
+        link = self.path("COM%d" % port)
+        sim = subprocess.Popen([os.path.abspath(RADIOSIM), "--model", model, "--link", link,
+                                "--log", self.path("radiosim.log")] + list(options),
+                               stdout=open(self.path("radiosim.out"), "wb"), stderr=subprocess.STDOUT)
+        self.processes.append(sim)
+        wait_for(lambda: os.path.islink(link), 10, "the simulator's link")
+        return sim
+
+    def radiosim_commands(self):
+        """Commands the simulated radio received, in order, without their times."""
+        return [line.split(" ", 1)[1] for line in self.read_text("radiosim.log").splitlines() if " " in line]
+
+    def wait_spoken(self, words, timeout=15):
+        """Waits until the clips in `words` have been spoken in this order, one after the other
+        (pauses between query and reply do not count)."""
+        def found():
+            heard = [w for w in self.spoken() if w != "delay"]
+            return any(heard[i:i + len(words)] == list(words) for i in range(len(heard)))
+        return wait_for(found, timeout, "the words %r" % (words,))
+
+    def connected(self):
+        """Waits until the panel has spoken "connected" and shown the first frequency."""
+        self.wait_spoken(["connected"], 20)
+        # The reply that connects is not shown; keys work from the next one on.
+        wait_for(lambda: self.read_text("debug.dat").count("RX=FA") >= 2, 10, "the frequency reply after connection")
+
     def open_radio_end(self, peer):
         self.radio_fd = os.open(peer, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
 
@@ -123,7 +152,9 @@ class Session:
 
     def spoken(self):
         """Clip names spoken so far, without the clip-directory prefix."""
-        return [line[5:] if line.startswith("wave\\") else line for line in self.read_text("speech.log").splitlines()]
+        lines = self.read_text("speech.log").splitlines()
+        # "xx" marks the muted S-meter refresh of the poll: logged, never heard.
+        return [line[5:] if line.startswith("wave\\") else line for line in lines if not line.startswith("xx")]
 
     def radio_received(self):
         """Everything the panel has sent to the radio end so far."""

@@ -1,5 +1,7 @@
 // The simulated transceiver, driven through the bytes a client sends.
 
+#include "radiosim/radio_engine.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,35 +10,32 @@
 #include <string>
 #include <vector>
 
-#include "radiosim/radio_engine.h"
-
 namespace vantor::radiosim {
 namespace {
 
-struct Exchange3 {
+struct ModelCase {
     int model;
     std::string sent;
     std::string expected;
 };
 
 TEST(RadioEngine, ReplyWidthsFollowTheModel) {
-    const std::vector<Exchange3> cases = {
-        {670, "FA;", "FA014250000;"},       {840, "FB;", "FB014250000;"},
-        {241, "FA;", "FA14250000;"},        {310, "FA;", "FA14250000;"},
-        {251, "FB;", "FB14250000;"},        {362, "FA;", "FA14250000;"},
-        {462, "FA;", "FA14250000;"},        {241, "FA014250000;", "?;"},
-        {670, "FA14250000;", "?;"},         {310, "ID;", "ID0310;"},
-        {241, "ID;", "ID0241;"},            {670, "EX032;", "EX0320;"},
-        {650, "EX0904;", "EX09040;"},       {670, "EX0904;", ""},  // menu 090 set to 4
-        {840, "EX010316;", "EX0103160;"},   {681, "EX0103;", "?;"},
-        {650, "EX032;", "?;"},              {670, "RM6;", "RM6000;"},
-        {681, "RM6;", "RM6000000;"},        {800, "RM4;", "RM4000000;"},
-        {462, "RM4;", "RM4000;"},           {251, "PR;", "PR0;"},
-        {362, "PR1;", ""},                  {362, "PR01;", "?;"},
-        {670, "PR0;", "PR00;"},             {670, "PR;", "?;"},
-        {462, "PR;", "?;"},                 {570, "IF;", "IF001014250000+000000200000;"},
-        {241, "IF;", "IF00114250000+000000200000;"},
+    // clang-format off
+    const std::vector<ModelCase> cases = {
+        {670, "FA;", "FA014250000;"}, {840, "FB;", "FB014250000;"}, {241, "FA;", "FA14250000;"},
+        {310, "FA;", "FA14250000;"}, {251, "FB;", "FB14250000;"}, {362, "FA;", "FA14250000;"},
+        {462, "FA;", "FA14250000;"}, {241, "FA014250000;", "?;"}, {670, "FA14250000;", "?;"},
+        {310, "ID;", "ID0310;"}, {241, "ID;", "ID0241;"}, {670, "EX032;", "EX0320;"},
+        {650, "EX0904;", "EX09040;"},
+        {670, "EX0904;", ""},  // menu 090 set to 4
+        {840, "EX010316;", "EX0103160;"}, {681, "EX0103;", "?;"}, {650, "EX032;", "?;"},
+        {670, "RM6;", "RM6000;"}, {681, "RM6;", "RM6000000;"}, {800, "RM4;", "RM4000000;"},
+        {462, "RM4;", "RM4000;"}, {251, "PR;", "PR0;"}, {362, "PR1;", ""},
+        {362, "PR01;", "?;"}, {670, "PR0;", "PR00;"}, {670, "PR;", "?;"},
+        {462, "PR;", "?;"},
+        {570, "IF;", "IF001014250000+000000200000;"}, {241, "IF;", "IF00114250000+000000200000;"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         RadioEngine radio(c.model);
         EXPECT_EQ(radio.handle(c.sent), c.expected) << "model " << c.model << " sent " << c.sent;
@@ -46,7 +45,8 @@ TEST(RadioEngine, ReplyWidthsFollowTheModel) {
 TEST(RadioEngine, KnowsExactlyItsModels) {
     for (int model : knownModels()) {
         RadioEngine radio(model);
-        EXPECT_EQ(radio.handle("ID;"), "ID" + std::string(model < 1000 ? "0" : "") + std::to_string(model) + ";");
+        EXPECT_EQ(radio.handle("ID;"),
+                  "ID" + std::string(model < 1000 ? "0" : "") + std::to_string(model) + ";");
     }
     for (int unknown : {0, 240, 671, 9999, -670}) {
         EXPECT_FALSE(traitsForModel(unknown).has_value()) << unknown;
@@ -61,34 +61,35 @@ struct RoundTrip {
 };
 
 TEST(RadioEngine, SetCommandsAreSilentAndReadBack) {
+    // clang-format off
     const std::vector<RoundTrip> cases = {
         {"FA007100000;", "FA;", "FA007100000;"}, {"FB145500000;", "FB;", "FB145500000;"},
-        {"FT3;", "FT;", "FT1;"},                 {"FT3;FT2;", "FT;", "FT0;"},
-        {"VS1;", "VS;", "VS1;"},                 {"MD03;", "MD0;", "MD03;"},
-        {"MD0B;", "MD0;", "MD0B;"},              {"MD0E;", "MD0;", "MD0E;"},
-        {"SH021;", "SH0;", "SH021;"},            {"NA01;", "NA0;", "NA01;"},
-        {"PC005;", "PC;", "PC005;"},             {"RG0020;", "RG0;", "RG0020;"},
-        {"AG0250;", "AG0;", "AG0250;"},          {"SQ0007;", "SQ0;", "SQ0007;"},
-        {"PA02;", "PA0;", "PA02;"},              {"RA01;", "RA0;", "RA01;"},
-        {"NB01;", "NB0;", "NB01;"},              {"NL0010;", "NL0;", "NL0010;"},
-        {"NR01;", "NR0;", "NR01;"},              {"RL015;", "RL0;", "RL015;"},
-        {"CO011200;", "CO01;", "CO011200;"},     {"CO033200;", "CO03;", "CO033200;"},
-        {"CO001200;", "CO00;", "CO001200;"},     {"CO020001;", "CO02;", "CO020001;"},
-        {"BC01;", "BC0;", "BC01;"},              {"PR01;", "PR0;", "PR01;"},
-        {"PL250;", "PL;", "PL250;"},             {"BI1;", "BI;", "BI1;"},
-        {"VX1;", "VX;", "VX1;"},                 {"ML0001;", "ML0;", "ML0001;"},
-        {"ML1070;", "ML1;", "ML1070;"},          {"KS025;", "KS;", "KS025;"},
-        {"MG100;", "MG;", "MG100;"},             {"GT03;", "GT0;", "GT03;"},
-        {"AC001;", "AC;", "AC001;"},             {"AC001;AC000;", "AC;", "AC000;"},
-        {"TX1;", "TX;", "TX1;"},                 {"TX1;TX0;", "TX;", "TX0;"},
-        {"CN00012;", "CN00;", "CN00012;"},       {"CN01023;", "CN01;", "CN01023;"},
-        {"CT03;", "CT0;", "CT03;"},              {"OS02;", "OS0;", "OS02;"},
-        {"EX0321;", "EX032;", "EX0321;"},        {"EX05000+0600;", "EX050;", "EX05000+0600;"},
-        {"AI1;", "AI;", "AI0;"},                 {"PS1;", "PS;", "PS1;"},
-        {"SV;", "FA;", "FA014250000;"},          {"FB007000000;SV;", "FA;FB;", "FA007000000;FB014250000;"},
-        {"MD03;ZI;", "MD0;", "MD03;"},
-        {"FA014074000;MD01;CT01;OS01;", "IF;", "IF001014074000+000000101001;"},
+        {"FT3;", "FT;", "FT1;"}, {"FT3;FT2;", "FT;", "FT0;"},
+        {"VS1;", "VS;", "VS1;"}, {"MD03;", "MD0;", "MD03;"},
+        {"MD0B;", "MD0;", "MD0B;"}, {"MD0E;", "MD0;", "MD0E;"},
+        {"SH021;", "SH0;", "SH021;"}, {"NA01;", "NA0;", "NA01;"},
+        {"PC005;", "PC;", "PC005;"}, {"RG0020;", "RG0;", "RG0020;"},
+        {"AG0250;", "AG0;", "AG0250;"}, {"SQ0007;", "SQ0;", "SQ0007;"},
+        {"PA02;", "PA0;", "PA02;"}, {"RA01;", "RA0;", "RA01;"},
+        {"NB01;", "NB0;", "NB01;"}, {"NL0010;", "NL0;", "NL0010;"},
+        {"NR01;", "NR0;", "NR01;"}, {"RL015;", "RL0;", "RL015;"},
+        {"CO011200;", "CO01;", "CO011200;"}, {"CO033200;", "CO03;", "CO033200;"},
+        {"CO001200;", "CO00;", "CO001200;"}, {"CO020001;", "CO02;", "CO020001;"},
+        {"BC01;", "BC0;", "BC01;"}, {"PR01;", "PR0;", "PR01;"},
+        {"PL250;", "PL;", "PL250;"}, {"BI1;", "BI;", "BI1;"},
+        {"VX1;", "VX;", "VX1;"}, {"ML0001;", "ML0;", "ML0001;"},
+        {"ML1070;", "ML1;", "ML1070;"}, {"KS025;", "KS;", "KS025;"},
+        {"MG100;", "MG;", "MG100;"}, {"GT03;", "GT0;", "GT03;"},
+        {"AC001;", "AC;", "AC001;"}, {"AC001;AC000;", "AC;", "AC000;"},
+        {"TX1;", "TX;", "TX1;"}, {"TX1;TX0;", "TX;", "TX0;"},
+        {"CN00012;", "CN00;", "CN00012;"}, {"CN01023;", "CN01;", "CN01023;"},
+        {"CT03;", "CT0;", "CT03;"}, {"OS02;", "OS0;", "OS02;"},
+        {"EX0321;", "EX032;", "EX0321;"}, {"EX05000+0600;", "EX050;", "EX05000+0600;"},
+        {"AI1;", "AI;", "AI0;"}, {"PS1;", "PS;", "PS1;"},
+        {"SV;", "FA;", "FA014250000;"}, {"FB007000000;SV;", "FA;FB;", "FA007000000;FB014250000;"},
+        {"MD03;ZI;", "MD0;", "MD03;"}, {"FA014074000;MD01;CT01;OS01;", "IF;", "IF001014074000+000000101001;"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         RadioEngine radio(670);
         EXPECT_EQ(radio.handle(c.set), "") << c.set;
@@ -105,24 +106,28 @@ TEST(RadioEngine, SetCommandsAreSilentAndReadBack) {
 }
 
 TEST(RadioEngine, MalformedCommandsAnswerQuestionMarkAndChangeNothing) {
+    // clang-format off
     const std::vector<std::string> bad = {
-        ";",          "F;",         "FA1425;",    "FA01407400X;", "FA0140740000;", "FA000010000;",
-        "FA500000000;", "fa;",      "ZZ;",        "Power on;",    "\x01" "FA;",    "\x7f;",
-        "MD0Z;",      "MD1;",       "MD02X;",     "MD;",          "SH0999;",       "SH024;",
-        "PA03;",      "PC300;",     "PC004;",     "RG0-10;",      "AC003;",        "AC01;",
-        "TX3;",       "TX11;",      "SM1;",       "SM0123;",      "SM;",           "RM0;",
-        "RM9;",       "RM66;",      "RM;",        "EX03;",        "EX0a2;",        "EX032\x02;",
-        "ID0670;",    "SV1;",       "ZI0;",       "VS2;",         "FT4;",          "GT07;",
-        "CN00050;",   "CN02001;",   "CO041200;",  "CO0112;",      "AI2;",          "PS2;",
-        "IF0;",       "KS003;",     "KS061;",     "ML0002;",      "RL000;",        "NL0016;",
+        ";", "F;", "FA1425;", "FA01407400X;", "FA0140740000;", "FA000010000;",
+        "FA500000000;", "fa;", "ZZ;", "Power on;", "\x01" "FA;",
+        "\x7f;", "MD0Z;", "MD1;", "MD02X;", "MD;", "SH0999;",
+        "SH024;", "PA03;", "PC300;", "PC004;", "RG0-10;", "AC003;",
+        "AC01;", "TX3;", "TX11;", "SM1;", "SM0123;", "SM;",
+        "RM0;", "RM9;", "RM66;", "RM;", "EX03;", "EX0a2;",
+        "EX032\x02;", "ID0670;", "SV1;", "ZI0;", "VS2;", "FT4;",
+        "GT07;", "CN00050;", "CN02001;", "CO041200;", "CO0112;", "AI2;",
+        "PS2;", "IF0;", "KS003;", "KS061;", "ML0002;", "RL000;",
+        "NL0016;",
     };
+    // clang-format on
     for (const auto& command : bad) {
         RadioEngine radio(670);
         std::string expected;
         for (char c : command) expected += c == ';' ? "?;" : "";
         EXPECT_EQ(radio.handle(command), expected) << command;
         RadioEngine untouched(670);
-        for (const char* query : {"FA;", "FB;", "MD0;", "PC;", "PA0;", "SH0;", "AC;", "TX;", "EX032;", "CO01;"}) {
+        for (const char* query :
+             {"FA;", "FB;", "MD0;", "PC;", "PA0;", "SH0;", "AC;", "TX;", "EX032;", "CO01;"}) {
             EXPECT_EQ(radio.handle(query), untouched.handle(query)) << command << " then " << query;
         }
     }
@@ -144,6 +149,7 @@ TEST(RadioEngine, FramesCommandsAcrossAndWithinWrites) {
         {{std::string(70, 'X'), std::string(200, 'Y'), ";ID;"}, "?;ID0670;"},
         {{std::string(65, 'X') + ";FA;"}, "?;FA014250000;"},
         {{"EX032" + std::string(59, '1') + ";", "EX032;"}, "EX032" + std::string(59, '1') + ";"},
+        {{"EX032" + std::string(60, '1') + ";", "EX032;"}, "?;EX0320;"},  // one character too many
     };
     for (const auto& script : scripts) {
         RadioEngine whole(670), bytewise(670);
@@ -222,8 +228,8 @@ TEST(RadioEngine, TransmitMetersMoveOnlyOnTheAir) {
         int low, high;
     };
     const std::vector<Case> cases = {
-        {670, "RM6;", 15, 80},  {670, "RM4;", 20, 160}, {670, "RM5;", 150, 220},
-        {840, "RM6;", 15, 80},  {241, "RM4;", 20, 160},
+        {670, "RM6;", 15, 80}, {670, "RM4;", 20, 160}, {670, "RM5;", 150, 220},
+        {840, "RM6;", 15, 80}, {241, "RM4;", 20, 160},
     };
     for (const auto& c : cases) {
         RadioEngine radio(c.model);

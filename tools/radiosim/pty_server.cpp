@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -30,12 +31,6 @@ constexpr std::size_t kMaxQueuedBytes = 1 << 16;  // replies nobody reads are dr
 constexpr std::int64_t kErrorBackoffMs = 100;     // rest after a read error instead of spinning
 constexpr std::int64_t kLastReplyGraceMs = 2000;  // time the client gets to read before the port goes
 constexpr std::int64_t kDrainCheckMs = 20;
-
-volatile sig_atomic_t stopRequested = 0;
-volatile sig_atomic_t vanishRequested = 0;
-
-void onStop(int) { stopRequested = 1; }
-void onVanish(int) { vanishRequested = 1; }
 
 using Clock = std::chrono::steady_clock;
 
@@ -61,7 +56,7 @@ std::string printable(std::string_view command) {
 }
 
 class PtyServer {
-public:
+  public:
     explicit PtyServer(const ServerOptions& options) : options_(options), engine_(options.model) {
         engine_.setSMeter(options.sMeter);
         engine_.setGarbageBeforeReply(options.garbage);
@@ -72,7 +67,7 @@ public:
 
     int run();
 
-private:
+  private:
     bool openPort();
     bool makeLink();
     void removeLink();
@@ -92,6 +87,7 @@ private:
     std::int64_t lastAdvance_ = 0;
     int master_ = -1;
     int slave_ = -1;
+    int signals_ = -1;
     std::string slaveName_;
     bool linkMade_ = false;
     std::FILE* log_ = nullptr;
@@ -100,6 +96,7 @@ private:
     long commands_ = 0;
     bool vanishAfterWrites_ = false;
     std::int64_t vanishDeadline_ = 0;
+    std::int64_t lastWriteAt_ = 0;
     bool vanished_ = false;
     std::int64_t restUntil_ = 0;
 };
@@ -117,7 +114,8 @@ bool PtyServer::openPort() {
     // client closes and reopens it.
     slave_ = open(slaveName_.c_str(), O_RDWR | O_NOCTTY);
     if (slave_ < 0) {
-        std::fprintf(stderr, "vantor-radiosim: cannot open %s: %s\n", slaveName_.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "vantor-radiosim: cannot open %s: %s\n", slaveName_.c_str(),
+                     std::strerror(errno));
         return false;
     }
     termios tio{};
@@ -133,7 +131,7 @@ bool PtyServer::openPort() {
 
 bool PtyServer::makeLink() {
     if (options_.link.empty()) return true;
-    struct stat st{};
+    struct stat st {};
     if (lstat(options_.link.c_str(), &st) == 0) {
         if (!S_ISLNK(st.st_mode)) {
             std::fprintf(stderr, "vantor-radiosim: %s exists and is not a link; not replacing it\n",
@@ -143,7 +141,8 @@ bool PtyServer::makeLink() {
         unlink(options_.link.c_str());  // left behind by an earlier run
     }
     if (symlink(slaveName_.c_str(), options_.link.c_str()) != 0) {
-        std::fprintf(stderr, "vantor-radiosim: cannot link %s: %s\n", options_.link.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "vantor-radiosim: cannot link %s: %s\n", options_.link.c_str(),
+                     std::strerror(errno));
         return false;
     }
     linkMade_ = true;
@@ -166,6 +165,8 @@ void PtyServer::closePort() {
     if (slave_ >= 0) close(slave_);
     if (master_ >= 0) close(master_);
     slave_ = master_ = -1;
+    if (signals_ >= 0) close(signals_);
+    signals_ = -1;
     if (log_ != nullptr) std::fclose(log_);
     log_ = nullptr;
 }
@@ -212,7 +213,8 @@ void PtyServer::serveInput(std::int64_t now) {
         const std::size_t take = end == std::string_view::npos ? bytes.size() : end + 1;
         for (const auto& exchange : engine_.receive(bytes.substr(0, take))) {
             if (log_ != nullptr) {
-                std::fprintf(log_, "%lld %s\n", static_cast<long long>(now), printable(exchange.command).c_str());
+                std::fprintf(log_, "%lld %s\n", static_cast<long long>(now),
+                             printable(exchange.command).c_str());
                 std::fflush(log_);
             }
             queueReply(exchange.reply, now);
@@ -239,6 +241,7 @@ void PtyServer::writeDue(std::int64_t now) {
             return;
         }
         queuedBytes_ -= static_cast<std::size_t>(n);
+        lastWriteAt_ = now;
         bytes.erase(0, static_cast<std::size_t>(n));
         if (!bytes.empty()) return;
         queue_.pop_front();
@@ -249,7 +252,8 @@ void PtyServer::writeDue(std::int64_t now) {
 // leaves them unread for too long.
 bool PtyServer::lastRepliesRead(std::int64_t now) const {
     if (now >= vanishDeadline_) return true;
-    if (!queue_.empty()) return false;
+    // Written bytes reach the terminal's input queue a moment after write().
+    if (!queue_.empty() || now < lastWriteAt_ + kDrainCheckMs) return false;
     int unread = 0;
     return ioctl(slave_, FIONREAD, &unread) != 0 || unread == 0;
 }
@@ -265,18 +269,17 @@ int PtyServer::run() {
     }
     if (!openPort() || !makeLink()) return 1;
 
-    sigset_t blocked, waiting;
-    sigemptyset(&blocked);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) sigaddset(&blocked, s);
-    sigprocmask(SIG_BLOCK, &blocked, &waiting);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) sigdelset(&waiting, s);
-    struct sigaction stop{}, gone{};
-    stop.sa_handler = onStop;
-    gone.sa_handler = onVanish;
-    sigaction(SIGINT, &stop, nullptr);
-    sigaction(SIGTERM, &stop, nullptr);
-    sigaction(SIGHUP, &stop, nullptr);
-    sigaction(SIGUSR1, &gone, nullptr);
+    // The signals arrive as readable data on a descriptor that poll() watches
+    // beside the terminal, so none is lost between two turns of the loop.
+    sigset_t handled;
+    sigemptyset(&handled);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) sigaddset(&handled, s);
+    sigprocmask(SIG_BLOCK, &handled, nullptr);
+    signals_ = signalfd(-1, &handled, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signals_ < 0) {
+        std::fprintf(stderr, "vantor-radiosim: cannot watch signals: %s\n", std::strerror(errno));
+        return 1;
+    }
     signal(SIGPIPE, SIG_IGN);
 
     char model[8];
@@ -286,39 +289,44 @@ int PtyServer::run() {
     std::printf("\n");
     std::fflush(stdout);
 
-    while (!stopRequested) {
-        if (vanishRequested && !vanished_) vanish();
+    bool stop = false;
+    while (!stop) {
         std::int64_t now = elapsedMs();
         if (vanishAfterWrites_ && !vanished_ && lastRepliesRead(now)) vanish();
         engine_.advance(now - lastAdvance_);
         lastAdvance_ = now;
 
-        pollfd fd{master_, 0, 0};
+        pollfd fds[2] = {{signals_, POLLIN, 0}, {master_, 0, 0}};
         std::int64_t wait = -1;
         if (!vanished_) {
-            if (now >= restUntil_ && !vanishAfterWrites_) fd.events |= POLLIN;
+            if (now >= restUntil_ && !vanishAfterWrites_) fds[1].events |= POLLIN;
             if (now < restUntil_) wait = restUntil_ - now;
             if (vanishAfterWrites_ && queue_.empty()) wait = kDrainCheckMs;
             if (!queue_.empty()) {
                 const std::int64_t untilDue = queue_.front().due - now;
                 if (untilDue <= 0) {
-                    fd.events |= POLLOUT;  // due now: wait until the terminal takes it
+                    fds[1].events |= POLLOUT;  // due now: wait until the terminal takes it
                 } else if (wait < 0 || untilDue < wait) {
                     wait = untilDue;
                 }
             }
         }
-        timespec timeout{static_cast<time_t>(wait / 1000), static_cast<long>(wait % 1000) * 1000000L};
-        const int ready = ppoll(vanished_ ? nullptr : &fd, vanished_ ? 0 : 1, wait < 0 ? nullptr : &timeout,
-                                &waiting);
-        if (ready < 0) continue;  // a signal: the loop head looks at it
+        if (poll(fds, vanished_ ? 1 : 2, static_cast<int>(wait)) < 0) continue;  // EINTR
         now = elapsedMs();
         engine_.advance(now - lastAdvance_);
         lastAdvance_ = now;
-        if (vanished_) continue;
-        if (fd.revents & POLLIN) {
+        signalfd_siginfo info{};
+        while (read(signals_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            if (info.ssi_signo == SIGUSR1) {
+                if (!vanished_) vanish();
+            } else {
+                stop = true;
+            }
+        }
+        if (stop || vanished_) continue;
+        if (fds[1].revents & POLLIN) {
             serveInput(now);
-        } else if (fd.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             restUntil_ = now + kErrorBackoffMs;
         }
         writeDue(now);

@@ -17,9 +17,9 @@ namespace vantor::radiosim {
 // What a model number decides about the command set.
 struct ModelTraits {
     int id = 0;
-    int frequencyDigits = 9;  // FA/FB fields
-    int menuDigits = 3;       // EX menu number
-    int meterDigits = 3;      // RM reply field (6: value then "000")
+    int frequencyDigits = 9;      // FA/FB fields
+    int menuDigits = 3;           // EX menu number
+    int meterDigits = 3;          // RM reply field (6: value then "000")
     bool shortProcessor = false;  // "PRx" instead of "PR0x"
 };
 
@@ -36,7 +36,7 @@ struct Exchange {
 };
 
 class RadioEngine {
-public:
+  public:
     static constexpr std::size_t kMaxCommandLength = 64;
     static constexpr std::int64_t kTuneMilliseconds = 3000;
 
@@ -78,7 +78,7 @@ public:
     // A menu value as the radio would answer it.
     std::string menu(std::string_view number) const;
 
-private:
+  private:
     // The result of one command: a reply, nothing, or "?;".
     struct Outcome {
         bool ok = true;

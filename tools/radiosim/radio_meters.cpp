@@ -10,7 +10,7 @@ namespace vantor::radiosim {
 
 namespace {
 
-constexpr int kLowestWalk = 20;   // a quiet band, about S2
+constexpr int kLowestWalk = 20;    // a quiet band, about S2
 constexpr int kHighestWalk = 170;  // a strong signal, above S9
 
 int clampMeter(int value) { return std::clamp(value, 0, 255); }
@@ -52,7 +52,8 @@ RadioEngine::Outcome RadioEngine::meter(std::string_view body) {
             value = sMeterFixed_ >= 0 ? sMeterFixed_ : sMeterWalk_;
             break;
         case '3':  // compression
-            if (tx_ != 0 && setting(traits_.shortProcessor ? "PR" : "PR0").value_or(0) == 1) value = 40 + jitter(10);
+            if (tx_ != 0 && setting(traits_.shortProcessor ? "PR" : "PR0").value_or(0) == 1)
+                value = 40 + jitter(10);
             break;
         case '4':  // ALC: follows the microphone in the voice modes, little on a carrier
             if (carrier) {

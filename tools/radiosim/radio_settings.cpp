@@ -8,35 +8,35 @@ namespace vantor::radiosim {
 
 void RadioEngine::installSettings() {
     settings_ = {
-        {"SH0", 2, 0, 23, 13},      // receive width code
-        {"NA0", 1, 0, 1, 0},        // narrow filter
-        {"PC", 3, 5, 200, 100},     // transmit power, watts
-        {"RG0", 3, 0, 255, 255},    // RF gain
-        {"AG0", 3, 0, 255, 80},     // AF gain
-        {"SQ0", 3, 0, 100, 0},      // squelch
-        {"PA0", 1, 0, 2, 0},        // preamp: off, AMP1, AMP2
-        {"RA0", 1, 0, 3, 0},        // attenuator
-        {"NB0", 1, 0, 1, 0},        // noise blanker
-        {"NL0", 3, 0, 15, 5},       // noise blanker level
-        {"NR0", 1, 0, 1, 0},        // noise reduction
-        {"RL0", 2, 1, 15, 8},       // noise reduction level
-        {"CO00", 4, 0, 9999, 0},    // contour
-        {"CO01", 4, 0, 9999, 1000}, // contour frequency
-        {"CO02", 4, 0, 9999, 0},    // audio peak filter
-        {"CO03", 4, 0, 9999, 25},   // audio peak filter frequency
-        {"BC0", 1, 0, 1, 0},        // notch
-        {"PL", 3, 0, 255, 50},      // processor level
-        {"BI", 1, 0, 1, 0},         // break-in
-        {"VX", 1, 0, 1, 0},         // VOX
-        {"ML0", 3, 0, 1, 0},        // monitor on/off
-        {"ML1", 3, 0, 100, 50},     // monitor level
-        {"KS", 3, 4, 60, 20},       // keyer speed, wpm
-        {"MG", 3, 0, 100, 50},      // microphone gain
-        {"GT0", 1, 0, 6, 2},        // AGC
-        {"CN00", 3, 0, 49, 8},      // CTCSS tone number
-        {"CN01", 3, 0, 103, 0},     // DCS code number
-        {"CT0", 1, 0, 4, 0},        // tone mode
-        {"OS0", 1, 0, 2, 0},        // repeater shift: simplex, plus, minus
+        {"SH0", 2, 0, 23, 13},       // receive width code
+        {"NA0", 1, 0, 1, 0},         // narrow filter
+        {"PC", 3, 5, 200, 100},      // transmit power, watts
+        {"RG0", 3, 0, 255, 255},     // RF gain
+        {"AG0", 3, 0, 255, 80},      // AF gain
+        {"SQ0", 3, 0, 100, 0},       // squelch
+        {"PA0", 1, 0, 2, 0},         // preamp: off, AMP1, AMP2
+        {"RA0", 1, 0, 3, 0},         // attenuator
+        {"NB0", 1, 0, 1, 0},         // noise blanker
+        {"NL0", 3, 0, 15, 5},        // noise blanker level
+        {"NR0", 1, 0, 1, 0},         // noise reduction
+        {"RL0", 2, 1, 15, 8},        // noise reduction level
+        {"CO00", 4, 0, 9999, 0},     // contour
+        {"CO01", 4, 0, 9999, 1000},  // contour frequency
+        {"CO02", 4, 0, 9999, 0},     // audio peak filter
+        {"CO03", 4, 0, 9999, 25},    // audio peak filter frequency
+        {"BC0", 1, 0, 1, 0},         // notch
+        {"PL", 3, 0, 255, 50},       // processor level
+        {"BI", 1, 0, 1, 0},          // break-in
+        {"VX", 1, 0, 1, 0},          // VOX
+        {"ML0", 3, 0, 1, 0},         // monitor on/off
+        {"ML1", 3, 0, 100, 50},      // monitor level
+        {"KS", 3, 4, 60, 20},        // keyer speed, wpm
+        {"MG", 3, 0, 100, 50},       // microphone gain
+        {"GT0", 1, 0, 6, 2},         // AGC
+        {"CN00", 3, 0, 49, 8},       // CTCSS tone number
+        {"CN01", 3, 0, 103, 0},      // DCS code number
+        {"CT0", 1, 0, 4, 0},         // tone mode
+        {"OS0", 1, 0, 2, 0},         // repeater shift: simplex, plus, minus
     };
     if (traits_.shortProcessor) {
         settings_.push_back({"PR", 1, 0, 1, 0});
@@ -52,7 +52,8 @@ RadioEngine::Outcome RadioEngine::tableSetting(std::string_view body) {
         const std::string_view field = body.substr(s.prefix.size());
         if (field.empty()) return Outcome::answer(s.prefix + padded(s.value, s.digits) + ";");
         auto value = digitsValue(field);
-        if (field.size() != static_cast<std::size_t>(s.digits) || !value || *value < s.min || *value > s.max) {
+        if (field.size() != static_cast<std::size_t>(s.digits) || !value || *value < s.min ||
+            *value > s.max) {
             return Outcome::error();
         }
         s.value = static_cast<int>(*value);

@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
             options.splitReplies = true;
             continue;
         }
-        static const char* const valued[] = {"--model",  "--link",       "--log",         "--latency-ms",
-                                             "--smeter", "--garbage",    "--silent-after", "--vanish-after"};
+        static const char* const valued[] = {"--model",  "--link",    "--log",          "--latency-ms",
+                                             "--smeter", "--garbage", "--silent-after", "--vanish-after"};
         bool known = false;
         for (const char* v : valued) known = known || name == v;
         if (!known) return badOption("unknown option " + name);

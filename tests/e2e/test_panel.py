@@ -1,0 +1,168 @@
+"""The connected panel against the simulated radio, driven by real key presses."""
+
+import os
+import subprocess
+
+from harness import TestFailure, configuration, run_tests, wait_for
+
+
+def start(s, model="0670", bridge=0, *options):
+    s.start_display()
+    s.start_radiosim(model, 5, *options)
+    s.write_config(configuration(port=5, bridge=bridge))
+    s.start_vantor()
+
+
+def connects_with_frequency_mode_and_connected(s):
+    start(s, "0670", 0, "--smeter", "130")
+    s.connected()
+    heard = [w for w in s.spoken() if w != "delay"]
+    # Start band 40 m in LSB: frequency, mode, preamp, then "connected".
+    if heard[4:12] != ["7", "point", "1", "mhz", "lsb.wav", "preamp", "off", "connected"]:
+        raise TestFailure("connection sentence %r" % heard)
+    for command in ("ID;", "EX08307600;", "AG0;", "BI;"):
+        if command not in s.radiosim_commands():
+            raise TestFailure("%s not asked at connection" % command)
+    shot = s.screenshot("window.png")
+    if not os.path.exists(shot):
+        raise TestFailure("no screenshot")
+
+
+def keys_before_the_radio_answers_say_nc(s):
+    s.start_display()
+    peer = s.serial_pair(5)  # a port with nothing behind it
+    s.write_config(configuration(port=5))
+    s.start_vantor()
+    s.wait_spoken(["5"])
+    s.press("h", "f")
+    s.wait_spoken(["nc", "nc"])
+
+
+def q_ends_after_two_frequency_replies_with_memories_saved(s):
+    start(s)
+    s.connected()
+    os.remove(s.path("savmem.dat"))
+    s.press("q")
+    status = s.wait_exit(20)
+    if status != 0:
+        raise TestFailure("exit status %d" % status)
+    if "TX0;" not in s.radiosim_commands():
+        raise TestFailure("Q did not send TX0")
+    if not s.read_text("savmem.dat").startswith("VANTOR v3.2a 3.5a"):
+        raise TestFailure("savmem.dat not saved at the end")
+
+
+def help_starts_and_the_next_key_cuts_it(s):
+    start(s)
+    s.connected()
+    s.press("h")
+    wait_for(lambda: "wave\\help.wav" in s.read_text("speech.log"), 10, "the help clip")
+    s.press("f")
+    s.wait_spoken(["help.wav", "7", "point", "1", "mhz", "lsb.wav"])
+
+
+def model_0840_says_ftx_and_ends(s):
+    start(s, "0840")
+    status = s.wait_exit(30)
+    if status != 0 or "ftx" not in s.spoken():
+        raise TestFailure("status %d, heard %r" % (status, s.spoken()))
+
+
+def model_0241_connects_with_eight_digit_fields(s):
+    start(s, "0241")
+    s.connected()
+    if "FA07100000;" not in s.radiosim_commands():
+        raise TestFailure("no 8-digit frequency command: %r" % s.radiosim_commands()[:20])
+    s.press("f")
+    s.wait_spoken(["7", "point", "1", "mhz", "lsb.wav"])
+
+
+def window_shows_frequency_mode_smeter_and_features(s):
+    start(s, "0670", 0, "--smeter", "130")
+    s.connected()
+    s.press("s")
+    s.wait_spoken(["s.wav", "9.wav"])
+    shot = s.screenshot("window.png")
+    # The text is dark on a light window: each row must have ink where its field lives.
+    crop = subprocess.run(["convert", shot, "-crop", "950x500+250+100", "-threshold", "50%", "-negate",
+                           "-format", "%[fx:mean]", "info:"], capture_output=True, text=True)
+    if crop.returncode != 0 or float(crop.stdout or 0) <= 0.0:
+        raise TestFailure("the window looks empty: %r %r" % (crop.stdout, crop.stderr))
+
+
+def bridge_lets_rigctl_read_and_set_the_frequency(s):
+    s.start_display()
+    s.start_radiosim("0670", 5)
+    client_end = s.serial_pair(7, "client")
+    s.write_config(configuration(port=5, bridge=7))
+    s.start_vantor()
+    s.connected()
+    # A generous time-out: the panel serves the bridge between its own polls.
+    rigctl = ["rigctl", "-m", "1035", "-r", client_end, "-s", "38400", "--set-conf=timeout=3000"]
+    read = subprocess.run(rigctl + ["f"], capture_output=True, text=True, timeout=60)
+    if read.stdout.strip().splitlines()[:1] != ["7100000"]:
+        raise TestFailure("rigctl read %r %r" % (read.stdout, read.stderr))
+    setting = subprocess.run(rigctl + ["F", "14074000", "f"], capture_output=True, text=True, timeout=60)
+    if "14074000" not in setting.stdout:
+        raise TestFailure("rigctl set %r %r" % (setting.stdout, setting.stderr))
+    # The panel relays one command per poll step; the set reaches the radio
+    # after the client's earlier queries, and the poll then brings it back.
+    wait_for(lambda: "RX=FA014074000;" in s.read_text("debug.dat"), 30, "the new frequency from the poll")
+    s.press("f")
+    s.wait_spoken(["1", "4", "point", "0", "7", "4", "mhz"], 20)
+
+
+def typed_frequency_tunes_the_radio(s):
+    start(s)
+    s.connected()
+    s.press("e", "1", "4", "period", "2", "5", "Return")
+    s.wait_spoken(["ok"])
+    wait_for(lambda: "FA014250000;" in s.radiosim_commands(), 10, "FA014250000; at the radio")
+    # F waits for the poll to bring the new frequency, as it does for the operator.
+    wait_for(lambda: "RX=FA014250000;" in s.read_text("debug.dat"), 10, "the new frequency from the poll")
+    s.press("f")
+    s.wait_spoken(["1", "4", "point", "2", "5", "mhz", "usb.wav"])
+    s.press("equal")  # the "=+" key: one megahertz up
+    wait_for(lambda: "FA015250000;" in s.radiosim_commands(), 10, "FA015250000; after +")
+
+
+def split_and_repeater_shift_with_v(s):
+    start(s)
+    s.connected()
+    s.press("e", "1", "4", "period", "2", "Return")
+    s.wait_spoken(["ok"])
+    s.press("v")
+    wait_for(lambda: "FT3;" in s.radiosim_commands(), 10, "FT3;")
+    s.press("v")
+    s.wait_spoken(["split", "off"])
+    if "FT2;" not in s.radiosim_commands():
+        raise TestFailure("split not switched off")
+    s.press("e", "1", "4", "5", "period", "6", "Return")
+    s.wait_spoken(["ok"])
+    s.press("v")
+    s.wait_spoken(["repeater", "on"])
+    if "OS02;" not in s.radiosim_commands() and "OS01;" not in s.radiosim_commands():
+        raise TestFailure("no repeater shift command: %r" % s.radiosim_commands()[-10:])
+
+
+def s_key_reads_the_s_meter_the_simulator_holds(s):
+    start(s, "0670", 0, "--smeter", "130")
+    s.connected()
+    s.press("s")
+    s.wait_spoken(["s.wav", "9.wav"])
+
+
+if __name__ == "__main__":
+    run_tests([
+        ("connects_with_frequency_mode_and_connected", connects_with_frequency_mode_and_connected),
+        ("keys_before_the_radio_answers_say_nc", keys_before_the_radio_answers_say_nc),
+        ("q_ends_after_two_frequency_replies_with_memories_saved", q_ends_after_two_frequency_replies_with_memories_saved),
+        ("help_starts_and_the_next_key_cuts_it", help_starts_and_the_next_key_cuts_it),
+        ("model_0840_says_ftx_and_ends", model_0840_says_ftx_and_ends),
+        ("model_0241_connects_with_eight_digit_fields", model_0241_connects_with_eight_digit_fields),
+        ("window_shows_frequency_mode_smeter_and_features", window_shows_frequency_mode_smeter_and_features),
+        ("bridge_lets_rigctl_read_and_set_the_frequency", bridge_lets_rigctl_read_and_set_the_frequency),
+        ("typed_frequency_tunes_the_radio", typed_frequency_tunes_the_radio),
+        ("split_and_repeater_shift_with_v", split_and_repeater_shift_with_v),
+        ("s_key_reads_the_s_meter_the_simulator_holds", s_key_reads_the_s_meter_the_simulator_holds),
+    ])
