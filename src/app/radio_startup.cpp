@@ -5,6 +5,7 @@
 #include "app/text.h"
 #include "cat/debug_log.h"
 #include "cat/transport.h"
+#include "controls/vfo.h"
 #include "display/status_window.h"
 #include "memory/band_defaults.h"
 #include "memory/memory_file.h"
@@ -61,28 +62,11 @@ void fillModeCommands(Panel& p) {
     p.currentMode = 1;
 }
 
-// A band row from a hand-edited memory file could hold anything; the start
-// band's frequency goes to the radio, so only a well-formed one is used.
-bool hasFrequencyFields(const std::string& row) {
-    if (row.size() < 12 || row[2] != 'A') return false;
-    for (int i = 3; i < 12; ++i)
-        if (row[static_cast<std::size_t>(i)] < '0' || row[static_cast<std::size_t>(i)] > '9') return false;
-    return true;
-}
-
 void switchRadioOn(Panel& p) {
     send(p, "Power on");  // wakes a sleeping radio; it does not answer this
     for (int i = 0; i < 6; ++i) delay(p);
     send(p, "PS1");
     for (int i = 0; i < 11; ++i) delay(p);
-}
-
-// "FA007100000" gives 7.100000: the three megahertz digits without up to two
-// leading zeros, a point and the six digits below the megahertz.
-std::string frequencyTextOf(const std::string& command) {
-    std::string megahertz = mid(command, 3, 3);
-    for (int i = 0; i < 2 && startsWith(megahertz, "0"); ++i) megahertz.erase(0, 1);
-    return megahertz + "." + right(command, 6);
 }
 
 }  // namespace
@@ -106,12 +90,12 @@ void radioStartup(Panel& p) {
     if (p.radioPowerControl == 1) switchRadioOn(p);
     if (p.bandIndex < 1 || p.bandIndex > 14) p.bandIndex = 4;
     std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
-    if (!hasFrequencyFields(row)) {
+    if (!hasVfoAField(row)) {
         std::cerr << "vantor: band row " << p.bandIndex << " in savmem.dat is damaged; its built-in values are used\n";
         row = kBuiltInBandRows[p.bandIndex];
     }
     p.commandText = "F" + mid(row, 3, 10);
-    p.frequencyText = frequencyTextOf(p.commandText);
+    p.frequencyText = megahertzTextOf(mid(p.commandText, 3));
     send(p);
     send(p, "VS0");
     p.currentMode = valueOf(mid(row, 2, 1));

@@ -86,6 +86,13 @@ std::string numberText(int value) {
     return value < 0 ? std::to_string(value) : " " + std::to_string(value);
 }
 
+bool isDigits(std::string_view text, std::size_t length) {
+    if (text.size() != length) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 char charAt(std::string_view text, int pos) {
     if (pos < 1 || static_cast<std::size_t>(pos) > text.size()) return '\0';
     return text[static_cast<std::size_t>(pos - 1)];

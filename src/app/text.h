@@ -25,6 +25,8 @@ int roundedValueOf(std::string_view text);  // rounded to the nearest integer
 std::string zeroPadded(int value, int width);  // zeroPadded(5, 3) == "005"
 // Number-to-text as the debug log writes it: one leading blank for non-negative values.
 std::string numberText(int value);
+// True when text is exactly `length` decimal digits (radio fields, row columns).
+bool isDigits(std::string_view text, std::size_t length);
 // One character at a given 1-based position, or '\0' past the end.
 char charAt(std::string_view text, int pos);
 

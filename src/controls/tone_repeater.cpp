@@ -4,6 +4,7 @@
 #include "cat/transport.h"
 #include "controls/toggles.h"
 #include "display/status_window.h"
+#include "controls/vfo.h"
 #include "memory/band_defaults.h"
 #include "speech/say.h"
 #include "speech/spoken_values.h"
@@ -19,24 +20,6 @@ void sayUnlessStepping(Panel& p, const std::string& clip) {
 
 void sayDigits(Panel& p, const std::string& digits) {
     for (char digit : digits) sayUnlessStepping(p, std::string(1, digit));
-}
-
-bool isDigits(const std::string& text, std::size_t length) {
-    if (text.size() != length) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-// A row from a hand-edited memory file may be short or garbled; without its
-// "A" and nine VFO A digits the band falls back to its built-in row.
-bool hasVfoAField(const std::string& row) { return charAt(row, 3) == 'A' && isDigits(mid(row, 4, 9), 9); }
-
-// 014250000 gives 14.250000, 001900000 gives 1.900000.
-std::string frequencyTextOf(const std::string& nineDigits) {
-    std::string megahertz = nineDigits.substr(0, 3);
-    for (int i = 0; i < 2 && startsWith(megahertz, "0"); ++i) megahertz.erase(0, 1);
-    return megahertz + "." + nineDigits.substr(3);
 }
 
 // Band keys step one row past either end; the configured top band decides
@@ -122,6 +105,7 @@ void applyBandRow(Panel& p) {
     wrapBandIndex(p);
     p.tickCount = 0;
     std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
+    // A short or garbled row from a hand-edited memory file gives way to the built-in one.
     if (!hasVfoAField(row)) row = kBuiltInBandRows[p.bandIndex];
 
     if (p.splitOn == 1) {
@@ -138,7 +122,7 @@ void applyBandRow(Panel& p) {
     showMode(p);
 
     const std::string digits = mid(row, 4, 9);
-    p.frequencyText = frequencyTextOf(digits);
+    p.frequencyText = megahertzTextOf(digits);
     send(p, "FA" + digits);
 
     if (charAt(row, 1) == '5') {

@@ -8,19 +8,18 @@ namespace vantor {
 
 namespace {
 
-bool isDigits(const std::string& text, std::size_t length) {
-    if (text.size() != length) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 // The highest frequency the nine-digit field of a frequency command holds.
 constexpr int kHighestHertz = 999999999;
 
 }  // namespace
 
 std::string frequencyCommand(int hertz) { return "FA" + zeroPadded(hertz, 9); }
+
+std::string megahertzTextOf(const std::string& nineDigits) {
+    std::string megahertz = mid(nineDigits, 1, 3);
+    for (int i = 0; i < 2 && startsWith(megahertz, "0"); ++i) megahertz.erase(0, 1);
+    return megahertz + "." + mid(nineDigits, 4);
+}
 
 void sendVfoAFrequency(Panel& p) {
     if (p.vfoAFrequency <= 0) return;

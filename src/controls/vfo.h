@@ -10,6 +10,9 @@ namespace vantor {
 void sendVfoAFrequency(Panel& p);
 // The frequency command for a number of hertz: FA014250000.
 std::string frequencyCommand(int hertz);
+// Nine digits of hertz as the operator reads them: "007100000" gives
+// "7.100000", "145500000" gives "145.500000".
+std::string megahertzTextOf(const std::string& nineDigits);
 
 // Sets bandIndex from lastFrequencyReply; false when the band row must not
 // learn from it (FM on the HF bands, C4FM below 2 m).

@@ -53,12 +53,7 @@ void connectRadio(Panel& p) {
     p.radioConnected = 1;
 }
 
-bool isNineDigitReply(const std::string& reply) {
-    if (findPos(reply, ";") != 12) return false;
-    for (int i = 3; i <= 11; ++i)
-        if (charAt(reply, i) < '0' || charAt(reply, i) > '9') return false;
-    return true;
-}
+bool isNineDigitReply(const std::string& reply) { return findPos(reply, ";") == 12 && isDigits(mid(reply, 3, 9), 9); }
 
 // 014.200000 becomes " 14.200000": blanks keep the digits in their columns.
 std::string megahertzText(const std::string& digits) {

@@ -3,6 +3,10 @@
 // split flag, mode digit, "A", VFO A in Hz (9 digits), "B", VFO B in Hz
 // (9 digits), tone code (3 digits), preamp flag. Row 0 is not used.
 
+#include <string_view>
+
+#include "app/text.h"
+
 namespace vantor {
 
 inline constexpr const char* kBuiltInBandRows[15] = {
@@ -22,5 +26,9 @@ inline constexpr const char* kBuiltInBandRows[15] = {
     "05A432000000B4320000009990",  // 13: 70 cm
     "04A009670000B0096700009990",  // 14: broadcast
 };
+
+// A band row from a hand-edited memory file could hold anything; its VFO A
+// field goes to the radio, so only a well-formed one is used.
+inline bool hasVfoAField(std::string_view row) { return charAt(row, 3) == 'A' && isDigits(mid(row, 4, 9), 9); }
 
 }  // namespace vantor

@@ -80,9 +80,7 @@ int repeaterShiftKhz(const Panel& p) {
 // transmit frequency; the displayed frequency is left as it was.
 void sayNineDigitFrequency(Panel& p, const std::string& nineDigits) {
     const std::string shown = p.frequencyText;
-    std::string text = nineDigits.substr(0, 3) + "." + nineDigits.substr(3);
-    while (text.size() > 8 && text[0] == '0') text.erase(0, 1);
-    p.frequencyText = text;
+    p.frequencyText = megahertzTextOf(nineDigits);
     p.txFrequencyReadout = 1;
     sayFrequency(p);
     p.txFrequencyReadout = 0;

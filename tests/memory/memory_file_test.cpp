@@ -10,6 +10,7 @@
 
 #include "memory/band_defaults.h"
 #include "platform/fake/fake_platform.h"
+#include "support/panel_fixture.h"
 #include "platform/files.h"
 
 namespace vantor {
@@ -23,17 +24,6 @@ const std::string kUsbRow = "0206A014250000B0142500009990";
 // Each test works in a fresh directory of its own.
 class MemoryFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        home_ = fs::current_path();
-        char name[] = "/tmp/vantor-memory-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir_ = name;
-        fs::current_path(dir_);
-    }
-    void TearDown() override {
-        fs::current_path(home_);
-        fs::remove_all(dir_);
-    }
     // The tables as start-up sets them before the memory file is read.
     static void fillDefaults(Panel& p) {
         for (int row = 1; row < kBandRows; ++row) p.bandTable[row] = kBuiltInBandRows[row];
@@ -53,8 +43,8 @@ class MemoryFileTest : public ::testing::Test {
     static int stderrLines(const std::string& text) {
         return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
     }
+    testing::TemporaryDirectory directory;
     fake::FakePlatform fp;
-    fs::path home_, dir_;
 };
 
 TEST_F(MemoryFileTest, HeaderCarriesBandAndNoiseReductionAndReadsBack) {
@@ -239,15 +229,15 @@ TEST_F(MemoryFileTest, FileThatCannotBeReadOrWrittenLeavesTheTablesAndSaysSoOnce
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        fs::remove_all(dir_ / "savmem.dat");
-        fs::remove_all(dir_ / "savmem.dat.tmp");
+        fs::remove_all("savmem.dat");
+        fs::remove_all("savmem.dat.tmp");
         fs::create_directory(c.blocker);
         if (!c.before.empty()) writeRaw("savmem.dat", c.before);
         Panel p(fp.platform);
         fillDefaults(p);
-        testing::internal::CaptureStderr();
+        ::testing::internal::CaptureStderr();
         loadMemoryFile(p);
-        EXPECT_EQ(stderrLines(testing::internal::GetCapturedStderr()), 1);
+        EXPECT_EQ(stderrLines(::testing::internal::GetCapturedStderr()), 1);
         EXPECT_EQ(p.bandIndex, 4);
         EXPECT_EQ(p.memoryTable[0], "9");
         EXPECT_EQ(p.bandTable[1], kBuiltInBandRows[1]);
@@ -268,9 +258,9 @@ TEST_F(MemoryFileTest, FailedSaveKeepsThePreviousFileAndListing) {
     const Lines file = linesOf("savmem.dat"), listing = linesOf("memory.txt");
     fs::create_directory("savmem.dat.tmp");
     p.memoryTable[0] = kUsbRow;
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     saveMemoryFile(p);
-    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(stderrLines(said), 1);
     EXPECT_NE(said.find("cannot write savmem.dat"), std::string::npos);
     EXPECT_EQ(linesOf("savmem.dat"), file);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/fake/fake_platform.h"
+#include "support/panel_fixture.h"
 #include "platform/files.h"
 
 namespace vantor {
@@ -23,27 +24,16 @@ const std::string kSeven = "       ";
 
 class MemoryListingTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        home_ = fs::current_path();
-        char name[] = "/tmp/vantor-listing-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir_ = name;
-        fs::current_path(dir_);
-        p.memoryTable.fill("9");
-    }
-    void TearDown() override {
-        fs::current_path(home_);
-        fs::remove_all(dir_);
-    }
+    void SetUp() override { p.memoryTable.fill("9"); }
     Lines listing() {
         writeMemoryListing(p);
         Lines lines;
         EXPECT_EQ(readLines("memory.txt", lines), ReadResult::ok);
         return lines;
     }
+    testing::TemporaryDirectory directory;
     fake::FakePlatform fp;
     Panel p{fp.platform};
-    fs::path home_, dir_;
 };
 
 TEST_F(MemoryListingTest, EachChannelIsDescribedInWords) {
@@ -99,9 +89,9 @@ TEST_F(MemoryListingTest, FailedWriteKeepsTheOldListingAndSaysSoOnce) {
     const Lines before = listing();
     fs::create_directory("memory.txt.tmp");
     p.memoryTable[0] = "0206A014250000B0142500009990";
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     writeMemoryListing(p);
-    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
     EXPECT_NE(said.find("cannot write memory.txt"), std::string::npos);
     Lines after;

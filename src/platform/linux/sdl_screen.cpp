@@ -160,17 +160,7 @@ struct SdlScreen::Impl {
     bool fitPage() {
         int width = 0, height = 0;
         SDL_GetWindowSize(window, &width, &height);
-        // Without a display SDL falls back to a window nobody can see or type
-    // into; the panel would run deaf to keys. Only an explicit request for
-    // such a driver (SDL_VIDEODRIVER) is honoured.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
-                                      std::strcmp(driver, "evdev") == 0);
-    if (invisible && !std::getenv("SDL_VIDEODRIVER")) {
-        std::fprintf(stderr, "cannot open the display: no display server (is DISPLAY set?)\n");
-        return false;
-    }
-    width = std::clamp(width, 1, kLargestWindow);
+        width = std::clamp(width, 1, kLargestWindow);
         height = std::clamp(height, 1, kLargestWindow);
         if (page && page->w >= width && page->h >= height && texture) return true;
         if (page) {
