@@ -77,17 +77,30 @@ def model_0241_connects_with_eight_digit_fields(s):
     s.wait_spoken(["7", "point", "1", "mhz", "lsb.wav"])
 
 
+def ink_in(shot, x, y, width, height):
+    """How much of a region of the window (window coordinates) is dark text."""
+    crop = subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (width, height, 250 + x, 100 + y),
+                           "-colorspace", "gray", "-threshold", "50%", "-negate", "-format", "%[fx:mean]", "info:"],
+                          capture_output=True, text=True)
+    return float(crop.stdout) if crop.returncode == 0 and crop.stdout else 0.0
+
+
 def window_shows_frequency_mode_smeter_and_features(s):
     start(s, "0670", 0, "--smeter", "130")
     s.connected()
+    s.press("e", "1", "4", "period", "2", "Return")  # 20 m: USB with the preamp on
+    s.wait_spoken(["preamp", "on", "ok"])
+    wait_for(lambda: "RX=FA014200000;" in s.read_text("debug.dat"), 10, "the new frequency from the poll")
     s.press("s")
     s.wait_spoken(["s.wav", "9.wav"])
     shot = s.screenshot("window.png")
-    # The text is dark on a light window: each row must have ink where its field lives.
-    crop = subprocess.run(["convert", shot, "-crop", "950x500+250+100", "-threshold", "50%", "-negate",
-                           "-format", "%[fx:mean]", "info:"], capture_output=True, text=True)
-    if crop.returncode != 0 or float(crop.stdout or 0) <= 0.0:
-        raise TestFailure("the window looks empty: %r %r" % (crop.stdout, crop.stderr))
+    fields = {"mode": (50, 45, 180, 60), "S-meter": (750, 45, 120, 60), "frequency": (285, 150, 330, 60),
+              "feature row": (40, 250, 100, 30)}
+    for name, region in fields.items():
+        if ink_in(shot, *region) <= 0.01:
+            raise TestFailure("nothing shown where the %s belongs" % name)
+    if ink_in(shot, 40, 300, 800, 60) > 0.0:
+        raise TestFailure("text where the window should be empty")
 
 
 def bridge_lets_rigctl_read_and_set_the_frequency(s):
