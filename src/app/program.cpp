@@ -46,10 +46,8 @@ void shutDown(Panel& p) {
 
 RunResult runProgram(Panel& p) {
     setFixedTexts(p);
-    if (!p.platform.screen.openWindow(250, 100, 950, 500, kWindowTitle)) {
-        std::cerr << "vantor: no display could be opened; the panel needs a window to receive keys\n";
-        return RunResult::noWindow;
-    }
+    // Without a window there are no keys; the screen has said why on standard error.
+    if (!p.platform.screen.openWindow(250, 100, 950, 500, kWindowTitle)) return RunResult::noWindow;
     sayVersion(p);
     if (!readConfiguration(p)) {
         say(p, "cfgnf");

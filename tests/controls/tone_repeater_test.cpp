@@ -13,147 +13,120 @@ class ToneRepeaterTest : public testing::PanelTest {
     ToneRepeaterTest() { fillBandTable(p), p.topBandCode = "7"; }
 };
 
+// Stepping through memories is silent; damaged codes send nothing.
 TEST_F(ToneRepeaterTest, ToneCodesGoToTheRadioAsCtcssOrDcs) {
-    struct Case {
-        std::string code;
-        int dcs, fromKeyboard, stepping;
-        std::string commands;
-        Clips clips;
-    } cases[] = {
-        {"012", 0, 1, 0, "CN00012;CT01;", {"ctcss", "on"}},
-        {"012", 0, 0, 0, "CN00012;CT01;", {"ctcss", "0", "1", "2"}},
-        {"049", 0, 0, 1, "CN00049;CT01;", {}},  // stepping through memories is silent
-        {"523", 1, 1, 0, "EX0860;CN01023;CT03;", {"dcs", "on"}},
+    // clang-format off
+    const std::tuple<const char*, int, int, int, const char*, Clips> cases[] = {
+        {"012", 0, 1, 0, "CN00012;CT01;", {"ctcss", "on"}}, {"049", 0, 0, 1, "CN00049;CT01;", {}},
+        {"012", 0, 0, 0, "CN00012;CT01;", {"ctcss", "0", "1", "2"}}, {"12", 0, 0, 0, "", {}},
+        {"523", 1, 1, 0, "EX0860;CN01023;CT03;", {"dcs", "on"}}, {"5x3", 1, 0, 0, "", {}},
         {"600", 1, 0, 0, "EX0860;CN01100;CT03;", {"dcs", "on"}},
-        {"603", 1, 0, 0, "EX0860;CN01103;CT03;", {"dcs", "on"}},
         {"702", 1, 0, 0, "EX0863;CN01102;CT03;", {"dcs", "on"}},
         {"723", 1, 0, 0, "EX0863;CN01023;CT03;", {"dcs", "on"}},
-        {"845", 1, 0, 1, "EX0863;CN01145;CT03;", {}},
-        {"12", 0, 0, 0, "", {}},
-        {"5x3", 1, 0, 0, "", {}},  // damaged codes send nothing
-    };
-    for (const auto& c : cases) {
-        p.toneCodeText = c.code, p.dcsSelected = c.dcs, p.toneFromKeyboard = c.fromKeyboard;
-        p.memoryChannelMode = c.stepping;
+        {"845", 1, 0, 1, "EX0863;CN01145;CT03;", {}}};
+    // clang-format on
+    for (const auto& [code, dcs, typed, step, commands, clips] : cases) {
+        p.toneCodeText = code, p.dcsSelected = dcs, p.toneFromKeyboard = typed, p.memoryChannelMode = step;
         applyToneCode(p);
-        EXPECT_EQ(sent(), c.commands) << c.code;
-        EXPECT_EQ(spoken(), c.clips) << c.code;
+        EXPECT_EQ(sent(), commands) << code;
+        EXPECT_EQ(spoken(), clips) << code;
     }
 }
 
+// Each row toggles once, split on and a stale command waiting. On 10 m and 2 m the radio
+// always takes the downward shift, whatever the band row's field says; 20 m has no shift and
+// then nothing goes out. Switching off ends split; a pending switch-off (2) is silent.
 TEST_F(ToneRepeaterTest, RepeaterShiftFollowsTheBandAndSwitchesOffAgain) {
-    struct Case {
-        int band, minus, toneOn, dcs;
-        std::string onCommands;
-    } cases[] = {
-        {10, 1, 0, 0, "OS02;"}, {11, 0, 0, 0, "OS01;"},      {11, 1, 1, 0, "OS02;CT01;"},
-        {12, 0, 0, 0, "OS02;"}, {12, 1, 1, 1, "OS02;CT03;"}, {13, 0, 0, 0, "OS01;"},
-        {13, 1, 0, 0, "OS02;"},
-    };
-    for (const auto& c : cases) {
-        p.bandIndex = c.band, p.toneOn = c.toneOn, p.dcsSelected = c.dcs, p.repeaterOn = 0;
-        p.shift10mMinus = p.shift6mMinus = p.shift2mMinus = p.shift70cmMinus = c.minus;
+    // clang-format off
+    const std::tuple<int, int, int, int, int, const char*, const char*, Clips, const char*> cases[] = {
+        // band, minus, tone, dcs, repeater before, shift digits, commands, clips, row field
+        {10, 0, 0, 0, 0, "100", "OS02;", {"repeater", "on"}, "+00000100"},
+        {11, 0, 0, 0, 0, "1000", "OS01;", {"repeater", "on"}, "+00001000"},
+        {11, 1, 1, 0, 0, "500", "OS02;CT01;", {"repeater", "on"}, "-00000500"},
+        {12, 0, 0, 0, 0, "6x", "OS02;", {"repeater", "on"}, "+00000006"},
+        {12, 1, 1, 1, 0, "600", "OS02;CT03;", {"repeater", "on"}, "-00000600"},
+        {13, 0, 0, 0, 0, "5000", "OS01;", {"repeater", "on"}, "+00005000"},
+        {13, 1, 0, 0, 0, "7600", "OS02;", {"repeater", "on"}, "-00007600"},
+        {12, 1, 1, 0, 1, "600", "OS00;", {"repeater", "off"}, "-00000600"},
+        {12, 1, 0, 0, 2, "600", "OS00;", {}, "-00000600"},
+        {6, 0, 0, 0, 0, "600", "", {"repeater", "na"}, ""},
+        {14, 0, 0, 0, 0, "600", "", {"repeater", "na"}, ""}};
+    // clang-format on
+    for (const auto& [band, minus, toneOn, dcs, before, digits, commands, clips, field] : cases) {
+        p.bandIndex = band, p.toneOn = toneOn, p.dcsSelected = dcs, p.repeaterOn = before, p.splitOn = 1;
+        p.shift10mMinus = p.shift6mMinus = p.shift2mMinus = p.shift70cmMinus = minus;
+        p.shift10mDigits = p.shift6mDigits = p.shift2mDigits = p.shift70cmDigits = digits;
+        p.commandText = "PA01";
+        EXPECT_EQ(repeaterShiftField(p), field) << "band " << band;
         toggleRepeater(p);
-        EXPECT_EQ(sent(), c.onCommands) << "band " << c.band;
-        EXPECT_EQ(spoken(), (Clips{"repeater", "on"}));
-        EXPECT_EQ(p.repeaterOn, 1);
-        p.splitOn = 1;
-        toggleRepeater(p);
-        EXPECT_EQ(sent(), "OS00;");
-        EXPECT_EQ(spoken(), (Clips{"repeater", "off"}));
-        EXPECT_EQ(p.repeaterOn + p.splitOn, 0);
-    }
-    p.repeaterOn = 2;  // the silent switch-off at connection
-    toggleRepeater(p);
-    EXPECT_EQ(sent(), "OS00;");
-    EXPECT_EQ(spoken(), Clips{});
-    p.bandIndex = 6,
-    p.commandText = "PA01";  // 20 m has no shift: nothing, not even a stale command, goes out
-    toggleRepeater(p);
-    EXPECT_EQ(sent(), "");
-    EXPECT_EQ(spoken(), (Clips{"repeater", "na"}));
-    EXPECT_EQ(p.repeaterOn, 0);
-}
-
-TEST_F(ToneRepeaterTest, ShiftFieldCarriesSignAndEightDigits) {
-    struct Case {
-        int band, minus;
-        std::string digits, field;
-    } cases[] = {{10, 0, "100", "+00000100"}, {11, 1, "500", "-00000500"}, {13, 1, "7600", "-00007600"},
-                 {12, 0, "6x", "+00000006"},  {6, 1, "600", ""},           {14, 0, "600", ""}};
-    for (const auto& c : cases) {
-        p.bandIndex = c.band, p.shift10mMinus = p.shift6mMinus = p.shift2mMinus = p.shift70cmMinus = c.minus;
-        p.shift10mDigits = p.shift6mDigits = p.shift2mDigits = p.shift70cmDigits = c.digits;
-        EXPECT_EQ(repeaterShiftField(p), c.field) << c.band << " " << c.digits;
+        EXPECT_EQ(sent(), commands) << "band " << band << " before " << before;
+        EXPECT_EQ(spoken(), clips) << "band " << band << " before " << before;
+        EXPECT_EQ(p.repeaterOn, (clips == Clips{"repeater", "on"})) << "band " << band;
+        EXPECT_EQ(p.splitOn, before ? 0 : 1) << "band " << band;
     }
 }
 
-TEST_F(ToneRepeaterTest, RepeaterBandRowPutsTheRadioOnFrequencyShiftAndTone) {
-    p.bandTable[12] = std::string("57A145500000B-00000600") + "012" + "0";
-    p.bandIndex = 12, p.splitOn = p.toneOn = 1, p.tickCount = 7;
-    applyBandRow(p);
-    EXPECT_EQ(sent(), "FT2;CT00;MD04;NA0;SQ0;FA145500000;OS02;CN00012;CT01;PA00;");
-    EXPECT_EQ(spoken(), (Clips{"delay", "delay", "repeater", "on", "2", "metres", "ctcss", "0", "1", "2",
-                               "preamp", "off"}));
-    EXPECT_EQ(p.currentMode, 7);
-    EXPECT_EQ(p.frequencyText + p.splitSavedText + p.toneCodeText, "145.500000A145500000012");
-    EXPECT_EQ(p.repeaterOn + p.toneOn, 2);
-    EXPECT_EQ(p.splitOn + p.tickCount, 0);
-}
-
-TEST_F(ToneRepeaterTest, BandRowsSetToneAndPreampAndSurviveDamage) {
-    struct Case {
-        int band;
-        std::string row, commands, tone;
-        int toneOn, dcs;
-    } cases[] = {
-        {13, "55A439000000B+000076006231", "MD0B;NA0;SQ0;FA439000000;OS01;CN01123;CT03;PA01;", "623", 1, 1},
-        {6, "02A014200000B0142000000121", "MD02;NA0;SH014;FA014200000;PA01;", "012", 0,
-         1},                                                              // no tone outside FM
-        {4, "01A0071", "MD01;NA0;SH014;FA007100000;PA00;", "999", 0, 1},  // the built-in row stands in
-        {1, "01A001850000B00185000", "MD01;NA0;SH014;FA001850000;PA00;", "999", 0, 1},
-    };
-    for (const auto& c : cases) {
-        p.bandTable[static_cast<std::size_t>(c.band)] = c.row;
-        p.bandIndex = c.band, p.vfoAFrequency = 0, p.toneOn = p.repeaterOn = 0, p.dcsSelected = 1 - c.dcs;
+// Split and tone end first; no tone outside FM; a damaged row gives way to the built-in one.
+// Without a tone DCS stays as it was.
+TEST_F(ToneRepeaterTest, BandRowsPutTheRadioOnFrequencyShiftToneAndPreamp) {
+    // clang-format off
+    const std::tuple<int, const char*, const char*, const char*, const char*, int> cases[] = {
+        {13, "55A439000000B+000076006231", "MD0B;NA0;SQ0;FA439000000;OS01;CN01123;CT03;PA01;",
+         "delay delay repeater on 70 metres dcs 6 2 3 preamp on", "623 on", 1},
+        {6, "02A014200000B0142000000121", "MD02;NA0;SH014;FA014200000;PA01;", "20 metres preamp on",
+         "012 off", 0},
+        {4, "01A0071", "MD01;NA0;SH014;FA007100000;PA00;", "40 metres preamp off", "999 off", 1},
+        {1, "01A001850000B00185000", "MD01;NA0;SH014;FA001850000;PA00;", "160 metres preamp off",
+         "999 off", 0},
+        {12, "57A145500000B-000006000120", "MD04;NA0;SQ0;FA145500000;OS02;CN00012;CT01;PA00;",
+         "delay delay repeater on 2 metres ctcss 0 1 2 preamp off", "012 on", 0}};
+    // clang-format on
+    for (const auto& [band, row, commands, clips, tone, dcs] : cases) {
+        p.bandTable[band] = row, p.bandIndex = band, p.tickCount = 7;
+        p.splitOn = p.toneOn = 1, p.repeaterOn = 0, p.dcsSelected = 1 - dcs;
         applyBandRow(p);
-        EXPECT_EQ(sent(), c.commands) << c.row;
-        EXPECT_EQ(p.toneOn, c.toneOn) << c.row;
-        EXPECT_EQ(p.toneCodeText, c.tone) << c.row;
-        if (c.toneOn == 1) {
-            EXPECT_EQ(p.dcsSelected, c.dcs) << c.row;
-        }
-        spoken();
+        EXPECT_EQ(sent(), "FT2;CT00;" + std::string(commands)) << row;
+        std::string said;
+        for (const auto& clip : spoken()) said += (said.empty() ? "" : " ") + clip;
+        EXPECT_EQ(said, clips) << row;
+        EXPECT_EQ(p.toneCodeText + (p.toneOn ? " on" : " off"), tone) << row;
+        EXPECT_EQ(p.dcsSelected, p.toneOn ? dcs : 1 - dcs) << row;
+        EXPECT_EQ(p.splitOn + p.tickCount, 0) << row;
     }
+    // The last, the 2 m repeater row.
+    EXPECT_EQ(p.currentMode, 7);
+    EXPECT_EQ(p.frequencyText + p.splitSavedText, "145.500000A145500000");
+    EXPECT_EQ(p.repeaterOn, 1);
 }
 
 TEST_F(ToneRepeaterTest, BandStepsWrapAtTheConfiguredTopBand) {
-    struct Case {
-        std::string top;
-        int index, band;
-    } cases[] = {{"1", 0, 10}, {"1", 11, 1}, {"6", 0, 11},  {"6", 12, 1},  {"2", 0, 12}, {"2", 13, 1},
-                 {"7", 0, 13}, {"7", 14, 1}, {"6", 15, 14}, {"2", 15, 14}, {"?", 0, 11}, {"6", 14, 14}};
-    for (const auto& c : cases) {
-        p.topBandCode = c.top, p.bandIndex = c.index;
+    // clang-format off
+    const std::tuple<const char*, int, int> cases[] = {
+        {"1", 0, 10}, {"1", 11, 1}, {"6", 0, 11}, {"6", 12, 1}, {"2", 0, 12}, {"2", 13, 1}, {"7", 0, 13},
+        {"7", 14, 1}, {"6", 15, 14}, {"2", 15, 14}, {"?", 0, 11}, {"6", 14, 14}};
+    // clang-format on
+    for (const auto& [top, index, band] : cases) {
+        p.topBandCode = top, p.bandIndex = index;
         applyBandRow(p);
-        EXPECT_EQ(p.bandIndex, c.band) << "top " << c.top << " row " << c.index;
+        EXPECT_EQ(p.bandIndex, band) << "top " << top << " row " << index;
     }
 }
 
+// Outside the bands (14) split ends as well as the tone.
 TEST_F(ToneRepeaterTest, TypedMegahertzChooseTheirBandRow) {
-    struct Case {
-        int mhz, band;
-    } cases[] = {{1, 1},    {3, 2},   {5, 3},   {7, 4},   {10, 5},  {14, 6},   {18, 7},   {21, 8},
-                 {24, 9},   {28, 10}, {29, 10}, {50, 11}, {54, 11}, {144, 12}, {148, 12}, {430, 13},
-                 {439, 13}, {2, 14},  {4, 14},  {30, 14}, {55, 14}, {149, 14}, {429, 14}};
-    for (const auto& c : cases) {
-        p.enteredNumber = c.mhz, p.splitOn = p.toneOn = 1, p.toneCodeText = "012";
+    // clang-format off
+    const std::pair<int, int> cases[] = {
+        {1, 1}, {3, 2}, {5, 3}, {7, 4}, {10, 5}, {14, 6}, {18, 7}, {21, 8}, {24, 9}, {28, 10}, {29, 10},
+        {50, 11}, {54, 11}, {144, 12}, {148, 12}, {430, 13}, {439, 13}, {2, 14}, {4, 14}, {30, 14}, {55, 14},
+        {149, 14}, {429, 14}};
+    // clang-format on
+    for (const auto& [mhz, band] : cases) {
+        p.enteredNumber = mhz, p.splitOn = p.toneOn = 1, p.toneCodeText = "012";
         bandForEnteredMhz(p);
-        EXPECT_EQ(p.bandIndex, c.band) << c.mhz;
-        EXPECT_EQ(p.toneOn, 0);
-        EXPECT_EQ(p.toneCodeText, "999");
-        EXPECT_EQ(p.splitOn, c.band == 14 ? 0 : 1) << c.mhz;
-        EXPECT_EQ(sent(), c.band == 14 ? "CT00;FT2;" : "CT00;") << c.mhz;
+        EXPECT_EQ(p.bandIndex, band) << mhz;
+        EXPECT_EQ(sent(), band == 14 ? "CT00;FT2;" : "CT00;") << mhz;
+        EXPECT_EQ(p.splitOn, band == 14 ? 0 : 1) << mhz;
+        EXPECT_EQ(p.toneCodeText + (p.toneOn ? " on" : " off"), "999 off");
     }
 }
 

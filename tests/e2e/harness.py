@@ -38,7 +38,7 @@ def configuration(port=5, speed=38400, power_control=0, bridge=0, debug=1):
         "6MOFS-500",
         "2MOFS-600",
         "70MOFS-7600",
-        "BRIDGE=%d" % bridge if bridge < 10 else "BRIDGE=%d" % bridge,
+        "BRIDGE=%d" % bridge,
         "DEBUG=%d" % debug,
     ]
     return "\r\n".join(lines) + "\r\n"

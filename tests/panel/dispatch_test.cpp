@@ -6,11 +6,7 @@ namespace {
 
 class DispatchTest : public testing::RadioTest {
 protected:
-    DispatchTest() {
-        startPanel();
-        p.radioConnected = 1;
-        p.vfoAFrequency = 7100000;
-    }
+    DispatchTest() { startConnectedPanel(); }
 };
 
 TEST_F(DispatchTest, AHeldKeyActsOnceUntilReleased) {

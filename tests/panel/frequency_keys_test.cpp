@@ -24,12 +24,7 @@ std::vector<int> keysFor(const std::string& typed) {
 
 class FrequencyKeysTest : public testing::RadioTest {
 protected:
-    FrequencyKeysTest() {
-        startPanel();
-        p.radioConnected = 1;
-        p.vfoAFrequency = 7100000;
-        p.tickCount = 5;
-    }
+    FrequencyKeysTest() { startConnectedPanel(); }
     void type(const std::string& typed) {
         for (int code : keysFor(typed)) press(code);
     }

@@ -30,6 +30,13 @@ protected:
         p.memoryTable.fill("9");
         p.running = 1;
     }
+    // The panel a little after the radio has answered: 7.1 MHz known, keys live.
+    void startConnectedPanel() {
+        startPanel();
+        p.radioConnected = 1;
+        p.vfoAFrequency = 7100000;
+        p.tickCount = 5;
+    }
     void tick(int count = 1) {
         for (int i = 0; i < count; ++i) {
             fake.virtualClock.advance(50);

@@ -55,7 +55,7 @@ bool speedConstant(int baud, speed_t& speed) {
 }
 
 void reportOpenFailure(int port, const std::string& device, const std::string& reason) {
-    std::fprintf(stderr, "serial port %d (%s): %s\n", port, device.c_str(), reason.c_str());
+    std::fprintf(stderr, "vantor: serial port %d (%s): %s\n", port, device.c_str(), reason.c_str());
 }
 
 std::string reasonFor(int error) {
@@ -158,7 +158,7 @@ void LinuxSerialPorts::setFraming(int port, int dataBits, int parity, int stopCo
     if (!p) return;
     static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
     if (dataBits < 5 || dataBits > 8 || parity < 0 || parity > 2) {
-        std::fprintf(stderr, "serial port %d: framing %d data bits, parity %d not possible\n",
+        std::fprintf(stderr, "vantor: serial port %d: framing %d data bits, parity %d not possible\n",
                      port, dataBits, parity);
         return;
     }
@@ -233,7 +233,7 @@ void LinuxSerialPorts::write(int port, std::string_view bytes) {
     // One line per opening: a radio switched off mid-session must not flood the terminal.
     if (!failure.empty() && !p->writeFailureReported) {
         p->writeFailureReported = true;
-        std::fprintf(stderr, "serial port %d: write failed, %zu of %zu bytes sent: %s\n", port,
+        std::fprintf(stderr, "vantor: serial port %d: write failed, %zu of %zu bytes sent: %s\n", port,
                      done, bytes.size(), failure.c_str());
     }
 }

@@ -251,7 +251,7 @@ struct SdlScreen::Impl {
     TTF_Font* reportFontFailure(const char* reason) {
         if (!fontFailureReported) {
             fontFailureReported = true;
-            std::fprintf(stderr, "no font for \"%s\": the window shows no text (%s)\n",
+            std::fprintf(stderr, "vantor: no font for \"%s\": the window shows no text (%s)\n",
                          face.c_str(), reason);
         }
         return nullptr;
@@ -319,7 +319,7 @@ bool SdlScreen::openWindow(int x, int y, int width, int height, const std::strin
     Impl& s = *impl_;
     if (s.window) closeWindow();
     if (!s.startSdl(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS)) {
-        std::fprintf(stderr, "cannot open the display: %s\n", SDL_GetError());
+        std::fprintf(stderr, "vantor: cannot open the display: %s\n", SDL_GetError());
         return false;
     }
     // Without a display SDL falls back to a window nobody can see or type
@@ -329,7 +329,7 @@ bool SdlScreen::openWindow(int x, int y, int width, int height, const std::strin
     const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
                                       std::strcmp(driver, "evdev") == 0);
     if (invisible && !std::getenv("SDL_VIDEODRIVER")) {
-        std::fprintf(stderr, "cannot open the display: no display server (is DISPLAY set?)\n");
+        std::fprintf(stderr, "vantor: cannot open the display: no display server (is DISPLAY set?)\n");
         return false;
     }
     width = std::clamp(width, 1, kLargestWindow);
@@ -341,7 +341,7 @@ bool SdlScreen::openWindow(int x, int y, int width, int height, const std::strin
         if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
     }
     if (!s.window || !s.renderer || !s.fitPage()) {
-        std::fprintf(stderr, "cannot open the window: %s\n", SDL_GetError());
+        std::fprintf(stderr, "vantor: cannot open the display window: %s\n", SDL_GetError());
         s.destroyWindow();
         return false;
     }
@@ -392,7 +392,7 @@ void SdlScreen::print(std::string_view text) {
 void SdlScreen::startTimer(int id, int periodMs) {
     Impl& s = *impl_;
     if (!s.startSdl(SDL_INIT_TIMER | SDL_INIT_EVENTS) || s.tickEventType == 0) {
-        std::fprintf(stderr, "timer %d cannot start: %s\n", id, SDL_GetError());
+        std::fprintf(stderr, "vantor: timer %d cannot start: %s\n", id, SDL_GetError());
         return;
     }
     auto& slot = s.timers[id];
@@ -404,7 +404,7 @@ void SdlScreen::startTimer(int id, int periodMs) {
     if (slot->sdlTimer != 0) SDL_RemoveTimer(slot->sdlTimer);
     const int period = std::max(periodMs, kShortestTimerMs);
     slot->sdlTimer = SDL_AddTimer(static_cast<Uint32>(period), onTimer, slot.get());
-    if (slot->sdlTimer == 0) std::fprintf(stderr, "timer %d cannot start: %s\n", id, SDL_GetError());
+    if (slot->sdlTimer == 0) std::fprintf(stderr, "vantor: timer %d cannot start: %s\n", id, SDL_GetError());
 }
 
 void SdlScreen::stopTimer(int id) {

@@ -68,7 +68,7 @@ struct SdlSpeaker::Impl {
             if (subsystemStarted) device = openDevice();
         }
         if (device == 0) {
-            std::fprintf(stderr, "no audio device: speech is silent (%s)\n", SDL_GetError());
+            std::fprintf(stderr, "vantor: no audio device: speech is silent (%s)\n", SDL_GetError());
             return false;
         }
         SDL_PauseAudioDevice(device, 0);
