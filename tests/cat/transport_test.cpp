@@ -6,45 +6,39 @@
 namespace vantor {
 namespace {
 
-using testing::PanelTest;
+using TransportTest = testing::PanelTest;
 
-class TransportTest : public PanelTest {};
-
+// Split sends VFO A's commands to VFO B; 8-digit radios lose the leading digit on
+// the wire while lastFrequencyCommand keeps all nine; queries and other commands
+// are sent as they are and not remembered.
 TEST_F(TransportTest, FrequencyCommandsAreRewrittenForSplitAndEightDigitRadios) {
-    struct Case {
-        int split;
-        int model;
-        std::string command;
-        std::string onTheWire;
-        std::string remembered;  // lastFrequencyCommand afterwards
-    } cases[] = {
-        {0, 0, "FA014250000", "FA014250000;", "FA014250000;"},
+    // clang-format off
+    const std::tuple<int, int, const char*, const char*, const char*> cases[] = {
+        // split, model, command, on the wire, lastFrequencyCommand afterwards
+        {0, 670, "FA014250000", "FA014250000;", "FA014250000;"},
         {1, 0, "FA014250000", "FB014250000;", "FB014250000;"},
-        {1, 0, "FA", "FB;", "before"},  // a query is not a frequency command
         {0, 462, "FA014250000", "FA14250000;", "FA014250000;"},
         {0, 462, "FB007100000", "FB07100000;", "FB007100000;"},
         {0, 241, "FA145500000", "FA45500000;", "FA145500000;"},
         {0, 251, "FA014250000", "FA14250000;", "FA014250000;"},
-        {0, 362, "FA", "FA;", "before"},
-        {0, 670, "FA014250000", "FA014250000;", "FA014250000;"},
-        {0, 0, "MD02", "MD02;", "before"},
-    };
-    for (const auto& c : cases) {
-        p.splitOn = c.split;
-        p.radioModel = c.model;
-        p.lastFrequencyCommand = "before";
-        send(p, c.command);
-        EXPECT_EQ(sent(), c.onTheWire) << c.command << " model " << c.model;
-        EXPECT_EQ(p.lastFrequencyCommand, c.remembered) << c.command << " model " << c.model;
-        EXPECT_EQ(p.commandText, c.onTheWire);
+        {1, 0, "FA", "FB;", "before"}, {0, 362, "FA", "FA;", "before"}, {0, 0, "MD02", "MD02;", "before"}};
+    // clang-format on
+    for (const auto& [split, model, command, onTheWire, remembered] : cases) {
+        p.splitOn = split, p.radioModel = model, p.lastFrequencyCommand = "before";
+        send(p, command);
+        EXPECT_EQ(sent(), onTheWire) << command << " model " << model;
+        EXPECT_EQ(p.lastFrequencyCommand, remembered) << command << " model " << model;
+        EXPECT_EQ(p.commandText, onTheWire);
     }
 }
 
-TEST_F(TransportTest, AQueryIsAnsweredOnlyAfterThePause) {
+// A query is answered only after the pause; no answer leaves the reply empty; a
+// long reply is read at most 255 bytes at a time.
+TEST_F(TransportTest, RepliesAreReadAfterThePause) {
     fake.serial.setResponder(1, [](std::string_view bytes) { return bytes == "ID;" ? "ID0670;" : ""; });
     send(p, "ID");
     receive(p);
-    EXPECT_EQ(p.replyText, "");  // the radio has not answered yet
+    EXPECT_EQ(p.replyText, "");
     delay(p);
     receive(p);
     EXPECT_EQ(p.replyText, "ID0670;");
@@ -52,15 +46,12 @@ TEST_F(TransportTest, AQueryIsAnsweredOnlyAfterThePause) {
     query(p, "ID");
     EXPECT_EQ(p.replyText, "ID0670;");
     query(p, "XX");
-    EXPECT_EQ(p.replyText, "");  // no answer leaves the reply empty
-}
-
-TEST_F(TransportTest, LongRepliesAreReadAtMost255BytesAtATime) {
+    EXPECT_EQ(p.replyText, "");
     fake.serial.pushIncoming(1, std::string(300, 'x'));
-    receive(p);
-    EXPECT_EQ(p.replyText.size(), 255u);
-    receive(p);
-    EXPECT_EQ(p.replyText.size(), 45u);
+    for (std::size_t size : {255u, 45u}) {
+        receive(p);
+        EXPECT_EQ(p.replyText.size(), size);
+    }
 }
 
 TEST_F(TransportTest, PortsOutsideTheRangeOrClosedDoNothing) {
@@ -75,7 +66,6 @@ TEST_F(TransportTest, PortsOutsideTheRangeOrClosedDoNothing) {
 
 TEST_F(TransportTest, DebugLogLines) {
     p.debugLogging = 1;
-    p.comHandle = 1;
     openDebugLog(p);
     fake.serial.setResponder(1, [](std::string_view) { return "FA007074000;"; });
     query(p, "FA");

@@ -15,34 +15,28 @@ protected:
     std::string featureAt(int x) { return fake.screen.textAt(x, kFeatureY); }
 };
 
+// Each mode is sent, shown and learnt by the 40 m row; CW sends its own width.
 TEST_F(StatusWindowTest, EachModeSendsItsCommandsAndShowsItsName) {
-    struct Case {
-        int mode;
-        int cwWidth;
-        std::string commands;
-        std::string shown;
-    } cases[] = {
-        {1, 11, "MD01;NA0;FA007100000;SH014;", "LSB    "},
-        {2, 11, "MD02;NA0;FA007100000;SH014;", "USB    "},
-        {3, 11, "MD03;NA0;FA007100000;SH011;", "CW      "},
-        {3, 10, "MD03;NA1;FA007100000;SH010;", "CW      "},
-        {3, 12, "MD03;NA0;FA007100000;SH012;", "CW      "},
-        {4, 11, "MD05;NA0;FA007100000;", "AM     "},
-        {6, 11, "MD0E;NA0;FA007100000;", "C4FM  "},
-    };
-    for (const auto& c : cases) {
-        p.currentMode = c.mode;
-        p.cwWidthCode = c.cwWidth;
+    // clang-format off
+    const std::tuple<int, int, const char*, const char*> cases[] = {  // mode, CW width, sent, shown
+        {1, 11, "MD01;NA0;FA007100000;SH014;", "LSB    "}, {2, 11, "MD02;NA0;FA007100000;SH014;", "USB    "},
+        {3, 11, "MD03;NA0;FA007100000;SH011;", "CW      "}, {3, 10, "MD03;NA1;FA007100000;SH010;", "CW      "},
+        {3, 12, "MD03;NA0;FA007100000;SH012;", "CW      "}, {4, 11, "MD05;NA0;FA007100000;", "AM     "},
+        {6, 11, "MD0E;NA0;FA007100000;", "C4FM  "}};
+    // clang-format on
+    for (const auto& [mode, cwWidth, commands, shown] : cases) {
+        p.currentMode = mode, p.cwWidthCode = cwWidth;
         showMode(p);
-        EXPECT_EQ(sent(), c.commands) << "mode " << c.mode;
-        EXPECT_EQ(fake.screen.textAt(kModeX, kModeY), c.shown);
-        EXPECT_EQ(p.bandTable[4][1], static_cast<char>('0' + c.mode));
+        EXPECT_EQ(sent(), commands) << "mode " << mode;
+        EXPECT_EQ(fake.screen.textAt(kModeX, kModeY), shown);
+        EXPECT_EQ(p.bandTable[4][1], static_cast<char>('0' + mode));
     }
 }
 
+// A stale reply is read and dropped first; no answer keeps the last value.
 TEST_F(StatusWindowTest, FmModesReadTheSquelchBackInsteadOfResendingTheFrequency) {
     fake.serial.setResponder(1, [](std::string_view bytes) { return bytes == "SQ0;" ? "SQ0012;" : ""; });
-    fake.serial.pushIncoming(1, "FA007100000;");  // a stale reply is read and dropped first
+    fake.serial.pushIncoming(1, "FA007100000;");
     p.currentMode = 7;
     showMode(p);
     EXPECT_EQ(sent(), "MD04;NA0;SQ0;");
@@ -52,54 +46,45 @@ TEST_F(StatusWindowTest, FmModesReadTheSquelchBackInsteadOfResendingTheFrequency
     fake.serial.setResponder(1, [](std::string_view) { return "?;"; });
     showMode(p);
     EXPECT_EQ(sent(), "MD0B;NA0;SQ0;");
-    EXPECT_EQ(p.squelchLevel, 12);  // no answer keeps the last value
+    EXPECT_EQ(p.squelchLevel, 12);
 }
 
-TEST_F(StatusWindowTest, ToneIsSwitchedOffAndUnknownModesSendNothing) {
-    p.toneOn = 1;
-    p.toneCodeText = "012";
-    p.currentMode = 2;
+// A tone is switched off first; modes from the bridge are neither sent back nor
+// learnt; without a known frequency the radio is not tuned to 0 Hz; an unknown
+// mode sends nothing.
+TEST_F(StatusWindowTest, WhatGoesWithAModeDependsOnToneBridgeAndFrequency) {
+    p.toneOn = 1, p.toneCodeText = "012", p.currentMode = 2;
     showMode(p);
     EXPECT_EQ(sent(), "CT00;MD02;NA0;FA007100000;SH014;");
     EXPECT_EQ(p.toneOn, 0);
     EXPECT_EQ(p.toneCodeText, "999");
+    p.bandTable[4][1] = '1', p.externalCommand = 1;
+    showMode(p);
+    EXPECT_EQ(sent(), "NA0;FA007100000;SH014;");
+    EXPECT_EQ(p.bandTable[4][1], '1');
+    p.externalCommand = 0, p.vfoAFrequency = 0;
+    showMode(p);
+    EXPECT_EQ(sent(), "MD02;NA0;SH014;");
     p.currentMode = 0;
     showMode(p);
     EXPECT_EQ(sent(), "");
 }
 
-TEST_F(StatusWindowTest, ModesFromTheBridgeAreNeitherSentBackNorLearnt) {
-    p.externalCommand = 1;
-    p.currentMode = 2;
-    showMode(p);
-    EXPECT_EQ(sent(), "NA0;FA007100000;SH014;");
-    EXPECT_EQ(p.bandTable[4][1], '1');
-}
-
-TEST_F(StatusWindowTest, WithoutAKnownFrequencyTheRadioIsNotTunedToZero) {
-    p.vfoAFrequency = 0;
-    p.currentMode = 2;
-    showMode(p);
-    EXPECT_EQ(sent(), "MD02;NA0;SH014;");
-}
-
+// In CW break-in takes VOX's place and there is no processor; the tone field
+// shows a CTCSS tone, or a DCS code once one is selected.
 TEST_F(StatusWindowTest, FeatureRowShowsEachSwitchAtItsPlace) {
     showFeatures(p);
     EXPECT_EQ(featureAt(40), std::string(12, ' '));
     EXPECT_EQ(featureAt(780), std::string(30, ' '));
-    p.preampOn = p.attOn = p.nbOn = p.nrOn = p.notchOn = p.contourState = p.processorOn = p.voxOn = p.monitorOn = 1;
-    p.currentMode = 2;
-    p.toneCodeText = "088";
+    p.preampOn = p.attOn = p.nbOn = p.nrOn = p.notchOn = p.contourState = p.processorOn = p.voxOn = 1;
+    p.monitorOn = 1, p.currentMode = 2, p.toneCodeText = "088";
     showFeatures(p);
-    for (auto [x, text] : std::vector<std::pair<int, std::string>>{{40, "preamp "}, {170, "att"}, {240, "nb"},
-                                                                    {310, "nr"}, {360, "notch"}, {460, "Cont."},
-                                                                    {550, "spc"}, {620, "vox"}, {690, "mon"}})
+    for (auto [x, text] : std::vector<std::pair<int, std::string>>{
+             {40, "preamp "}, {170, "att"}, {240, "nb"}, {310, "nr"}, {360, "notch"}, {460, "Cont."},
+             {550, "spc"}, {620, "vox"}, {690, "mon"}, {780, "ctcss=088" + std::string(13, ' ')}})
         EXPECT_EQ(featureAt(x), text) << x;
-    EXPECT_EQ(featureAt(780), "ctcss=088" + std::string(13, ' '));
     EXPECT_EQ(fake.screen.prints.back().points, 20);
-    p.currentMode = 3;  // CW shows break-in rather than VOX, and no processor
-    p.breakInOn = 0;
-    p.toneCodeText = "512";
+    p.currentMode = 3, p.breakInOn = 0, p.toneCodeText = "512";
     showFeatures(p);
     EXPECT_EQ(featureAt(620), std::string(5, ' '));
     EXPECT_EQ(featureAt(550), std::string(7, ' '));

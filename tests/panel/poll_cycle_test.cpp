@@ -5,24 +5,14 @@
 namespace vantor {
 namespace {
 
-// The panel as configured by the sample vantor.cfg.
-void configure(Panel& p) {
-    p.powerWatts = p.powerMaxWatts = 100;
-    p.shift10mDigits = "100";
-    p.shift6mDigits = "500";
-    p.shift2mDigits = "600";
-    p.shift70cmDigits = "7600";
-}
-
-std::vector<std::string> words(std::vector<std::string> clips) {
-    std::erase(clips, "delay");
-    return clips;
-}
+using Clips = std::vector<std::string>;
 
 class PollTest : public testing::RadioTest {
 protected:
     PollTest() {
-        configure(p);
+        // The panel as configured by the sample vantor.cfg.
+        p.powerWatts = p.powerMaxWatts = 100;
+        p.shift10mDigits = "100", p.shift6mDigits = "500", p.shift2mDigits = "600", p.shift70cmDigits = "7600";
         startPanel();
         radioStartup(p);
         // Start-up's "NA0;" is a read on these radios; its answer waits in
@@ -42,6 +32,7 @@ TEST_F(PollTest, AStaleAnswerDelaysTheConnectionByOneCycle) {
     EXPECT_EQ(p.radioConnected, 1);
 }
 
+// The meter query is SM0, RM6 while transmitting, RM4 while metering the microphone.
 TEST_F(PollTest, FrequencyAndMeterQueriesAlternateAndAnUnansweredOneIsDropped) {
     radio->setSilent(true);
     tick(8);
@@ -55,23 +46,23 @@ TEST_F(PollTest, FrequencyAndMeterQueriesAlternateAndAnUnansweredOneIsDropped) {
     EXPECT_EQ(sent(), "FA;RM4;");
 }
 
+// The first reply connects and asks the radio for its settings; the next one is shown.
 TEST_F(PollTest, FirstFrequencyReplyIdentifiesTheRadioAndConnects) {
     tick(2);
     EXPECT_EQ(sent(),
               "FA;ID;EX0800100;EX0810500;EX0820600;EX08307600;FA007100000;RA00;NB00;CO011200;CO000000;PC100;"
               "GT0;AG0;ML0;ML1;PR0;NR0;AC001;NR0;VX;BI;PA00;");
-    EXPECT_EQ(words(spoken()),
-              (std::vector<std::string>{"7", "point", "1", "mhz", "lsb.wav", "preamp", "off", "connected"}));
+    EXPECT_EQ(heard(), (Clips{"7", "point", "1", "mhz", "lsb.wav", "preamp", "off", "connected"}));
     EXPECT_EQ(p.radioModel, 670);
     EXPECT_EQ(p.radioConnected, 1);
-    EXPECT_EQ(p.vfoAFrequency, 0);  // the first reply connects; the next one is shown
+    EXPECT_EQ(p.vfoAFrequency, 0);
     tick(4);
     EXPECT_EQ(p.vfoAFrequency, 7100000);
     EXPECT_EQ(fake.screen.textAt(kFrequencyX, kFrequencyY), "  7.100000             ");
 }
 
+// The radio answers the frequency poll and then falls silent.
 TEST_F(PollTest, ASilentRadioLeavesTheDefaultsAtConnection) {
-    // The radio answers the frequency poll and then falls silent.
     tick(1);
     fake.virtualClock.advance(50);
     radio->setSilent(true);
@@ -88,9 +79,7 @@ TEST_F(PollTest, ASilentRadioLeavesTheDefaultsAtConnection) {
 TEST_F(PollTest, RadiosWithEightDigitFieldsAreWidened) {
     for (int model : {241, 310, 251, 362, 462}) {
         useRadio(model);
-        p.radioModel = 0;
-        p.radioConnected = 0;
-        p.vfoAFrequency = 0;
+        p.radioModel = p.radioConnected = p.vfoAFrequency = 0;
         connect();
         EXPECT_EQ(p.radioModel, model == 310 ? 241 : model);
         EXPECT_EQ(p.vfoAFrequency, 7100000) << model;
@@ -98,71 +87,50 @@ TEST_F(PollTest, RadiosWithEightDigitFieldsAreWidened) {
     }
 }
 
-TEST_F(PollTest, RepliesThatAreLateGarbledOrForeignChangeNothing) {
+// A late answer is read by the next read and still taken for what it is.
+TEST_F(PollTest, RepliesThatAreGarbledOrForeignChangeNothingButALateOneIsTaken) {
     connect();
     for (const char* reply : {"FA0071;", "FA00710000x;", "FA0071000000;", "XY;", "?;", "FAFAFAFAFAFA;"}) {
-        fake.serial.pushIncoming(1, reply);
-        p.replyPending = 1;
-        tick();
+        answer(reply);
         EXPECT_EQ(p.vfoAFrequency, 7100000) << reply;
     }
-    // A late answer is read by the next read and still taken for what it is.
     radio->setLatencyMs(0);
     fake.serial.setResponder(1, [](std::string_view) { return std::string(); });
-    fake.serial.pushIncoming(1, "FA014250000;");
-    p.replyPending = 1;
-    tick();
+    answer("FA014250000;");
     EXPECT_EQ(p.vfoAFrequency, 14250000);
 }
 
 TEST_F(PollTest, AnIdReplyIdentifiesAndModel840EndsTheProgram) {
-    fake.serial.pushIncoming(1, "ID0310;");
-    p.replyPending = 1;
-    tick();
+    answer("ID0310;");
     EXPECT_EQ(p.radioModel, 241);
     p.radioModel = 0;
-    fake.serial.pushIncoming(1, "ID0840;");
-    p.replyPending = 1;
-    tick();
+    answer("ID0840;");
     EXPECT_EQ(p.running, 0);
-    EXPECT_EQ(spoken(), std::vector<std::string>{"ftx"});
+    EXPECT_EQ(spoken(), Clips{"ftx"});
 }
 
-TEST_F(PollTest, SwrIsPeakHeldWhileTransmittingAfterTwoSettlingReplies) {
+// SWR is peak-held while transmitting after two settling replies; ALC is raised
+// only while metering and not spoken early in the cycle; the S-meter is refreshed
+// without a sound.
+TEST_F(PollTest, MeterRepliesUpdateTheirReadings) {
     connect();
-    p.txState = 11;  // transmitting, SWR reported by the key, not the poll
-    p.swrSettleCount = 2;
-    int expected[] = {90, 40, 60, 60};
-    int index = 0;
-    for (const char* reply : {"RM6090;", "RM6040;", "RM6060;", "RM6050;"}) {
-        fake.serial.pushIncoming(1, reply);
-        p.replyPending = 1;
-        tick();
-        EXPECT_EQ(valueOf(p.swrText), expected[index++]) << reply;
+    p.txState = 11, p.swrSettleCount = 2;
+    for (const auto& [reply, swr] : {std::pair{"RM6090;", 90}, {"RM6040;", 40}, {"RM6060;", 60}, {"RM6050;", 60}}) {
+        answer(reply);
+        EXPECT_EQ(valueOf(p.swrText), swr) << reply;
     }
-}
-
-TEST_F(PollTest, AlcIsRaisedOnlyWhileMeteringAndSpokenLateInTheCycle) {
-    connect();
-    fake.serial.pushIncoming(1, "RM4050;");
-    p.replyPending = 1;
-    tick();
-    EXPECT_EQ(p.alcPeak, 0);  // not metering
-    p.micGainMeter = 1;
-    p.tickCount = 3;
-    fake.serial.pushIncoming(1, "RM4050;");
-    p.replyPending = 1;
-    tick();
+    p.txState = 0;
+    answer("RM4050;");
+    EXPECT_EQ(p.alcPeak, 0);
+    p.micGainMeter = 1, p.tickCount = 3;
+    answer("RM4050;");
     EXPECT_EQ(p.alcPeak, 50);
-    EXPECT_TRUE(words(spoken()).empty());
-}
-
-TEST_F(PollTest, TheSMeterIsRefreshedWithoutASound) {
-    connect();
+    EXPECT_TRUE(heard().empty());
+    p.micGainMeter = 0;
     radio->setSMeter(200);
     tick(4);
     EXPECT_EQ(p.sMeterValue, 200);
-    EXPECT_TRUE(spoken().empty() || spoken() == std::vector<std::string>{});
+    for (const auto& clip : fake.speaker.played) EXPECT_EQ(clip.rfind("wave\\", 0), std::string::npos) << clip;
     EXPECT_EQ(p.wavePrefix, "wave\\");
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ inline std::string readFile(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+inline bool fileExists(const std::string& name) { return std::filesystem::exists(name); }
+
 class PanelTest : public ::testing::Test {
 protected:
     TemporaryDirectory directory;
@@ -58,10 +61,10 @@ protected:
         p.baudRate = 38400;
         fake.serial.open(1, 38400);
     }
-    // What went to the radio since the last call.
-    std::string sent() {
-        std::string bytes = fake.serial.written(1);
-        fake.serial.clearWritten(1);
+    // What went to the radio (or to another port) since the last call.
+    std::string sent(int port = 1) {
+        std::string bytes = fake.serial.written(port);
+        fake.serial.clearWritten(port);
         return bytes;
     }
     // Clip paths spoken since the last call, without the "wave\" prefix.
@@ -71,10 +74,21 @@ protected:
         fake.speaker.played.clear();
         return clips;
     }
+    // The clips spoken since the last call, without the pauses.
+    std::vector<std::string> heard() {
+        std::vector<std::string> clips = spoken();
+        std::erase(clips, "delay");
+        return clips;
+    }
+    // The debug log written while `action` runs.
+    template <typename Action>
+    std::string logged(Action action) {
+        p.debugLogging = 1;
+        p.debugFileHandle = std::make_unique<std::ofstream>("debug.dat", std::ios::binary);
+        action();
+        p.debugFileHandle.reset();
+        return readFile("debug.dat");
+    }
 };
 
-}  // namespace vantor::testing
-
-namespace vantor::testing {
-inline bool fileExists(const std::string& name) { return std::filesystem::exists(name); }
 }  // namespace vantor::testing

@@ -43,6 +43,12 @@ protected:
             handleWindowEvent(p, kTimerTick, 1);
         }
     }
+    // A reply waiting in the port for the poll's next read.
+    void answer(const std::string& reply) {
+        fake.serial.pushIncoming(1, reply);
+        p.replyPending = 1;
+        tick();
+    }
     void press(int code) {
         handleWindowEvent(p, kKeyDown, code);
         handleWindowEvent(p, kKeyUp, code);
