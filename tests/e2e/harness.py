@@ -58,6 +58,11 @@ def wait_for(condition, timeout=10.0, what="condition"):
     raise TestFailure("timed out after %.0f s waiting for %s" % (timeout, what))
 
 
+def _holds_run(heard, words):
+    """True when `words` occur in `heard` one right after the other."""
+    return any(heard[i:i + len(words)] == list(words) for i in range(len(heard)))
+
+
 def _free_display():
     for number in range(90, 200):
         if not os.path.exists("/tmp/.X11-unix/X%d" % number) and not os.path.exists("/tmp/.X%d-lock" % number):
@@ -115,10 +120,22 @@ class Session:
     def wait_spoken(self, words, timeout=15):
         """Waits until the clips in `words` have been spoken in this order, one after the other
         (pauses between query and reply do not count)."""
-        def found():
-            heard = [w for w in self.spoken() if w != "delay"]
-            return any(heard[i:i + len(words)] == list(words) for i in range(len(heard)))
-        return wait_for(found, timeout, "the words %r" % (words,))
+        return wait_for(lambda: _holds_run([w for w in self.spoken() if w != "delay"], words), timeout,
+                        "the words %r" % (words,))
+
+    def read_frequency(self, words, attempts=4):
+        """Presses F until the readout `words` is heard. F is ignored on two poll
+        steps out of every 21, as an operator finds out; they press again."""
+        for _ in range(attempts):
+            before = len([w for w in self.spoken() if w != "delay"])
+            self.press("f")
+            try:
+                wait_for(lambda: _holds_run([w for w in self.spoken() if w != "delay"][before:], words), 3,
+                         "the readout")
+                return
+            except TestFailure:
+                continue
+        raise TestFailure("F never read out %r; heard %r" % (words, self.spoken()[-20:]))
 
     def connected(self):
         """Waits until the panel has spoken "connected" and shown the first frequency."""

@@ -57,7 +57,7 @@ def help_starts_and_the_next_key_cuts_it(s):
     s.connected()
     s.press("h")
     wait_for(lambda: "wave\\help.wav" in s.read_text("speech.log"), 10, "the help clip")
-    s.press("f")
+    s.read_frequency(["7", "point", "1", "mhz", "lsb.wav"])
     s.wait_spoken(["help.wav", "7", "point", "1", "mhz", "lsb.wav"])
 
 
@@ -73,8 +73,7 @@ def model_0241_connects_with_eight_digit_fields(s):
     s.connected()
     if "FA07100000;" not in s.radiosim_commands():
         raise TestFailure("no 8-digit frequency command: %r" % s.radiosim_commands()[:20])
-    s.press("f")
-    s.wait_spoken(["7", "point", "1", "mhz", "lsb.wav"])
+    s.read_frequency(["7", "point", "1", "mhz", "lsb.wav"])
 
 
 def ink_in(shot, x, y, width, height):
@@ -121,8 +120,7 @@ def bridge_lets_rigctl_read_and_set_the_frequency(s):
     # The panel relays one command per poll step; the set reaches the radio
     # after the client's earlier queries, and the poll then brings it back.
     wait_for(lambda: "RX=FA014074000;" in s.read_text("debug.dat"), 30, "the new frequency from the poll")
-    s.press("f")
-    s.wait_spoken(["1", "4", "point", "0", "7", "4", "mhz"], 20)
+    s.read_frequency(["1", "4", "point", "0", "7", "4", "mhz"])
 
 
 def typed_frequency_tunes_the_radio(s):
@@ -133,8 +131,7 @@ def typed_frequency_tunes_the_radio(s):
     wait_for(lambda: "FA014250000;" in s.radiosim_commands(), 10, "FA014250000; at the radio")
     # F waits for the poll to bring the new frequency, as it does for the operator.
     wait_for(lambda: "RX=FA014250000;" in s.read_text("debug.dat"), 10, "the new frequency from the poll")
-    s.press("f")
-    s.wait_spoken(["1", "4", "point", "2", "5", "mhz", "usb.wav"])
+    s.read_frequency(["1", "4", "point", "2", "5", "mhz", "usb.wav"])
     s.press("equal")  # the "=+" key: one megahertz up
     wait_for(lambda: "FA015250000;" in s.radiosim_commands(), 10, "FA015250000; after +")
 
