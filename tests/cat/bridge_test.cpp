@@ -23,6 +23,7 @@ protected:
         p.bridgePort = kBridge;
         p.radioConnected = 1;
         fillBandTable(p);
+        p.debugLogging = 1;  // asked for, but no log could be opened
         fake.serial.open(kBridge, 38400);
         fake.serial.setResponder(1, radioAnswer);
     }
@@ -53,7 +54,7 @@ TEST_F(BridgeTest, EachServiceRelaysOneCommandAndItsAnswer) {
         EXPECT_EQ(sent(), toRadio) << bytes.substr(0, 14);
         EXPECT_EQ(sent(kBridge), toClient) << bytes.substr(0, 14);
         if (bytes == "MD03;") {
-            EXPECT_EQ(p.currentMode, 3);
+            EXPECT_EQ(std::pair(p.currentMode, p.externalCommand), std::pair(3, 1));
         }
     }
 }

@@ -20,8 +20,12 @@ protected:
 // The band and mode follow the typed megahertz; a row remembered in FM is taken in
 // AM below 25 MHz, where the digits typed (142 for "14.2") are what is compared.
 TEST_F(FrequencyKeysTest, TypedFrequenciesTuneTheRadio) {
+    type("E14.25\n");
+    EXPECT_EQ(heard(), (Clips{"EF", "1", "4", "point", "2", "5", "preamp", "on", "ok"}));
+    EXPECT_EQ(radio->frequencyA(), 14250000);
     // clang-format off
     const std::tuple<const char*, int, const char*, int, int> cases[] = {
+        // typed, band row first remembered in FM (0: none), last frequency command, band, mode
         {"E7.1\n", 0, "FA007100000;", 4, 1},    {"E14.25\n", 0, "FA014250000;", 6, 2},
         {"E145.5\n", 0, "FA145500000;", 12, 5}, {"E28\n", 0, "FA028000000;", 10, 2},
         {"E\n", 0, "FA000000000;", 14, 4},      {"E432.1\n", 0, "FA432100000;", 13, 5},
@@ -35,9 +39,6 @@ TEST_F(FrequencyKeysTest, TypedFrequenciesTuneTheRadio) {
         EXPECT_EQ(p.currentMode, mode) << typed;
         EXPECT_EQ(spoken().back(), "ok") << typed;
     }
-    type("E14.25\n");
-    EXPECT_EQ(heard(), (Clips{"EF", "1", "4", "point", "2", "5", "preamp", "on", "ok"}));
-    EXPECT_EQ(radio->frequencyA(), 14250000);
 }
 
 // Out of range at the point, too many megahertz or hertz digits, or an overflow.
