@@ -147,9 +147,10 @@ TEST_F(FrequencyKeysTest, ZeroAndSMeterKeys) {
     press('Z');
     EXPECT_EQ(sent(), "ZI;");
     p.vfoAFrequency = 7100000, p.sMeterValue = 130;
+    spoken();
     press('S');
     EXPECT_EQ(sent(), "FA007100000;");
-    EXPECT_FALSE(spoken().empty());
+    EXPECT_EQ(spoken(), (Clips{"s.wav", "9.wav"}));
     p.txState = 10, p.swrText = "000";
     press('S');
     EXPECT_EQ(spoken().front(), "SWR");
