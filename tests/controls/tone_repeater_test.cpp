@@ -6,7 +6,7 @@
 namespace vantor {
 namespace {
 
-using Clips = std::vector<std::string>;
+using testing::Clips;
 
 class ToneRepeaterTest : public testing::PanelTest {
   protected:

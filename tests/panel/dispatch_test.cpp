@@ -4,7 +4,7 @@
 namespace vantor {
 namespace {
 
-using Clips = std::vector<std::string>;
+using testing::Clips;
 
 class DispatchTest : public testing::RadioTest {
 protected:

@@ -6,7 +6,7 @@
 namespace vantor {
 namespace {
 
-using Clips = std::vector<std::string>;
+using testing::Clips;
 
 class FrequencyKeysTest : public testing::RadioTest {
 protected:

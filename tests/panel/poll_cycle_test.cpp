@@ -5,7 +5,7 @@
 namespace vantor {
 namespace {
 
-using Clips = std::vector<std::string>;
+using testing::Clips;
 
 class PollTest : public testing::RadioTest {
 protected:

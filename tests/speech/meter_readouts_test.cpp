@@ -1,19 +1,13 @@
 #include "speech/meter_readouts.h"
 
-#include <sstream>
-
 #include "support/panel_fixture.h"
 
 namespace vantor {
 namespace {
 
-using Clips = std::vector<std::string>;
+using testing::Clips;
 
-// "s.wav 9.wav" -> {"s.wav", "9.wav"}.
-Clips words(const std::string& text) {
-    std::istringstream in(text);
-    return {std::istream_iterator<std::string>(in), {}};
-}
+using testing::words;
 
 class MeterReadoutsTest : public testing::PanelTest {
   protected:

@@ -1,19 +1,13 @@
 #include "speech/spoken_values.h"
 
-#include <sstream>
-
 #include "support/panel_fixture.h"
 
 namespace vantor {
 namespace {
 
-using Clips = std::vector<std::string>;
+using testing::Clips;
 
-// "1 4 point 2 mhz" -> {"1", "4", "point", "2", "mhz"}.
-Clips words(const std::string& text) {
-    std::istringstream in(text);
-    return {std::istream_iterator<std::string>(in), {}};
-}
+using testing::words;
 
 class SpokenValuesTest : public testing::PanelTest {};
 

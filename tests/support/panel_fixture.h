@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,14 @@
 #include "platform/fake/fake_platform.h"
 
 namespace vantor::testing {
+
+using Clips = std::vector<std::string>;
+
+// A sentence written as its clip names: "1 4 point 2 mhz".
+inline Clips words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), {}};
+}
 
 class TemporaryDirectory {
 public:
