@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "platform/files.h"
 
 namespace vantor {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "app/panel.h"
+#include "core/panel.h"
 #include "app/program.h"
 #include "platform/linux/linux_platform.h"
 #include "speech/say.h"

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "cat/debug_log.h"
 #include "cat/transport.h"
 #include "display/status_window.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/levels.h"
 #include "controls/tone_repeater.h"

@@ -1,6 +1,6 @@
 #include "cat/transport.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "cat/debug_log.h"
 #include "speech/say.h"
 

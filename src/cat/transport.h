@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

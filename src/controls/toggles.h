@@ -2,7 +2,7 @@
 // Features switched by one key each: the operator hears the feature and its
 // new state, then the command goes to the radio and the feature row is redrawn.
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

@@ -1,6 +1,6 @@
 #include "controls/tone_repeater.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/toggles.h"
 #include "display/status_window.h"

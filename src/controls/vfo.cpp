@@ -1,6 +1,6 @@
 #include "controls/vfo.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/tone_repeater.h"
 

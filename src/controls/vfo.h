@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

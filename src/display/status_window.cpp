@@ -1,6 +1,6 @@
 #include "display/status_window.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "cat/transport.h"
 #include "cat/radio_identification.h"
 #include "controls/levels.h"

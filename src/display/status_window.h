@@ -3,7 +3,7 @@
 // helper: mode and S-meter on top, VFO marker and frequency in the middle,
 // feature words below.
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

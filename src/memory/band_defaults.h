@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "app/text.h"
+#include "core/text.h"
 
 namespace vantor {
 

@@ -4,7 +4,7 @@
 // the band and noise-reduction state), lines 2-15 the band rows 1..14, lines
 // 16-115 the memory slots 0..99 ("9" for an empty slot).
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "platform/files.h"
 
 namespace vantor {

@@ -2,7 +2,7 @@
 // "memory.txt": the occupied memory slots in plain words, bank by bank, for a
 // sighted helper or a braille display.
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

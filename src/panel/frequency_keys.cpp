@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/tone_repeater.h"
 #include "controls/toggles.h"

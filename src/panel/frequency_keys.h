@@ -2,7 +2,7 @@
 // The keys that change or read out the frequency of VFO A: the typed entry
 // (E, digits, point, Enter), the step keys with the FM squelch, and F.
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

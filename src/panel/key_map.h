@@ -1,7 +1,7 @@
 #pragma once
 #include <optional>
 
-#include "app/panel.h"
+#include "core/panel.h"
 #include "panel/keys.h"
 
 namespace vantor {

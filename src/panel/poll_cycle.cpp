@@ -1,6 +1,6 @@
 #include "panel/poll_cycle.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "cat/bridge.h"
 #include "cat/debug_log.h"
 #include "cat/transport.h"

@@ -1,6 +1,6 @@
 #include "panel/vfo_keys.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/tone_repeater.h"
 #include "controls/vfo.h"

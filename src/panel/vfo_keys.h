@@ -2,7 +2,7 @@
 // V (split or repeater shift), Z (zero-in or whole kilohertz) and the
 // extended prefix X with its second keys.
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

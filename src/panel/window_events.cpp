@@ -1,6 +1,6 @@
 #include "panel/window_events.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "cat/debug_log.h"
 #include "cat/transport.h"
 #include "controls/vfo.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "speech/say.h"
 
 namespace vantor {

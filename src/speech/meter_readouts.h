@@ -1,7 +1,7 @@
 #pragma once
 // Meter readings in words: S-meter, SWR and ALC.
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "speech/say.h"
 
 namespace vantor {

@@ -2,7 +2,7 @@
 // Sentences for the values the operator asks for: each is a fixed sequence
 // of clips read from the panel state.
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace vantor {
 

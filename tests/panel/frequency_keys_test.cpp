@@ -1,4 +1,4 @@
-#include "app/text.h"
+#include "core/text.h"
 #include "controls/vfo.h"
 #include "panel/keys.h"
 #include "support/radio_fixture.h"

@@ -1,4 +1,4 @@
-#include "app/text.h"
+#include "core/text.h"
 #include "display/status_window.h"
 #include "support/radio_fixture.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/panel.h"
+#include "core/panel.h"
 #include "platform/fake/fake_platform.h"
 
 namespace vantor::testing {
