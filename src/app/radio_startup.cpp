@@ -1,7 +1,5 @@
 #include "app/radio_startup.h"
 
-#include <iostream>
-
 #include "core/text.h"
 #include "cat/debug_log.h"
 #include "cat/transport.h"
@@ -89,15 +87,13 @@ void radioStartup(Panel& p) {
     openCatPort(p, p.comHandle);
     if (p.radioPowerControl == 1) switchRadioOn(p);
     if (p.bandIndex < 1 || p.bandIndex > 14) p.bandIndex = 4;
-    std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
-    if (!hasVfoAField(row)) {
-        std::cerr << "vantor: band row " << p.bandIndex << " in savmem.dat is damaged; its built-in values are used\n";
-        row = kBuiltInBandRows[p.bandIndex];
-    }
+    // A damaged or 0 Hz start row would tune the radio to nothing.
+    const std::string& row = usableBandRow(p, p.bandIndex);
     p.commandText = "F" + mid(row, 3, 10);
     p.frequencyText = megahertzTextOf(mid(p.commandText, 3));
     send(p);
     send(p, "VS0");
+    send(p, "FT2");  // the panel starts without split: a radio left in split must not transmit elsewhere
     p.currentMode = valueOf(mid(row, 2, 1));
     if (p.currentMode == 7) p.fmWide = 1;
     p.savedMode = p.currentMode;

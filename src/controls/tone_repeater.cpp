@@ -66,7 +66,7 @@ void toggleRepeater(Panel& p) {
     if (p.repeaterOn > 0) {
         if (p.repeaterOn == 1) sayUnlessStepping(p, "off");
         p.repeaterOn = 0;
-        p.splitOn = 0;
+        setSplit(p, false);
         send(p, "OS00");
         return;
     }
@@ -104,21 +104,14 @@ std::string repeaterShiftField(Panel& p) {
 void applyBandRow(Panel& p) {
     wrapBandIndex(p);
     p.tickCount = 0;
-    std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
-    // A short or garbled row from a hand-edited memory file gives way to the built-in one.
-    if (!hasVfoAField(row)) row = kBuiltInBandRows[p.bandIndex];
-
-    if (p.splitOn == 1) {
-        p.splitOn = 0;
-        send(p, "FT2");
-    }
+    const std::string& row = usableBandRow(p, p.bandIndex);
+    setSplit(p, false);
     if (p.toneOn == 1) {
         p.toneOn = 0;
         p.toneCodeText = "999";
         send(p, "CT00");
     }
-    const char modeDigit = charAt(row, 2);
-    if (modeDigit >= '1' && modeDigit <= '7') p.currentMode = modeDigit - '0';
+    p.currentMode = charAt(row, 2) - '0';
     showMode(p);
 
     const std::string digits = mid(row, 4, 9);
@@ -156,32 +149,13 @@ void applyBandRow(Panel& p) {
 }
 
 void bandForEnteredMhz(Panel& p) {
-    p.bandIndex = 14;
     if (p.toneOn == 1) {
         send(p, "CT00");
         p.toneOn = 0;
         p.toneCodeText = "999";
     }
-    const int mhz = p.enteredNumber;
-    if (mhz == 1) p.bandIndex = 1;
-    if (mhz == 3) p.bandIndex = 2;
-    if (mhz == 5) p.bandIndex = 3;
-    if (mhz == 7) p.bandIndex = 4;
-    if (mhz == 10) p.bandIndex = 5;
-    if (mhz == 14) p.bandIndex = 6;
-    if (mhz == 18) p.bandIndex = 7;
-    if (mhz == 21) p.bandIndex = 8;
-    if (mhz == 24) p.bandIndex = 9;
-    if (mhz == 28 || mhz == 29) p.bandIndex = 10;
-    if (mhz >= 50 && mhz <= 54) p.bandIndex = 11;
-    if (mhz >= 144 && mhz <= 148) p.bandIndex = 12;
-    if (mhz >= 430 && mhz <= 439) p.bandIndex = 13;
-    // Outside the bands split ends, and the radio is told so: a radio left in
-    // split would transmit on VFO B while the panel tunes VFO A.
-    if (p.bandIndex == 14 && p.splitOn == 1) {
-        p.splitOn = 0;
-        send(p, "FT2");
-    }
+    p.bandIndex = bandForMegahertz(p.enteredNumber);
+    if (p.bandIndex == 14) setSplit(p, false);  // no split outside the bands
 }
 
 }  // namespace vantor

@@ -3,6 +3,7 @@
 #include "core/text.h"
 #include "cat/transport.h"
 #include "controls/tone_repeater.h"
+#include "memory/band_defaults.h"
 
 namespace vantor {
 
@@ -30,21 +31,7 @@ bool classifyBand(Panel& p) {
     const std::string hertz = right(p.lastFrequencyReply, 9);
     // A garbled reply says nothing about the band: it moves nothing and teaches nothing.
     if (!isDigits(hertz, 9)) return false;
-    const int mhz = valueOf(hertz) / 1000000;
-    int band = 14;
-    if (mhz == 1) band = 1;
-    if (mhz == 3) band = 2;
-    if (mhz == 5) band = 3;
-    if (mhz == 7) band = 4;
-    if (mhz == 10) band = 5;
-    if (mhz == 14) band = 6;
-    if (mhz == 18) band = 7;
-    if (mhz == 21) band = 8;
-    if (mhz == 24) band = 9;
-    if (mhz == 28 || mhz == 29) band = 10;
-    if (mhz >= 50 && mhz <= 54) band = 11;
-    if (mhz >= 144 && mhz <= 148) band = 12;
-    if (mhz >= 430 && mhz <= 449) band = 13;
+    const int band = bandForMegahertz(valueOf(hertz) / 1000000);
     p.bandIndex = band;
     // The FM family is not stored for the HF bands, nor C4FM below 2 m.
     if (band < 10 && p.currentMode > 4) return false;
@@ -95,6 +82,12 @@ void roundToKilohertz(Panel& p) {
     if (p.vfoAFrequency <= 0 || hertz <= 0 || hertz > kHighestHertz) return;
     p.vfoAFrequency = static_cast<int>(hertz);
     send(p, frequencyCommand(p.vfoAFrequency));
+}
+
+void setSplit(Panel& p, bool on) {
+    if ((p.splitOn == 1) == on) return;
+    p.splitOn = on ? 1 : 0;
+    send(p, on ? "FT3" : "FT2");
 }
 
 void splitOff(Panel& p) {

@@ -21,6 +21,9 @@ bool classifyBand(Panel& p);
 void learnBandRow(Panel& p);
 // Moves VFO A to a whole kilohertz (up in USB, down otherwise) and sends it.
 void roundToKilohertz(Panel& p);
+// Sets splitOn and tells the radio ("FT3" on, "FT2" off) when it changes: a
+// radio left in split would transmit on VFO B while the panel tunes VFO A.
+void setSplit(Panel& p, bool on);
 // Switches split off and puts VFO A back where it was.
 void splitOff(Panel& p);
 

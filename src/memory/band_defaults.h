@@ -3,8 +3,10 @@
 // split flag, mode digit, "A", VFO A in Hz (9 digits), "B", VFO B in Hz
 // (9 digits), tone code (3 digits), preamp flag. Row 0 is not used.
 
+#include <string>
 #include <string_view>
 
+#include "core/panel.h"
 #include "core/text.h"
 
 namespace vantor {
@@ -27,8 +29,14 @@ inline constexpr const char* kBuiltInBandRows[15] = {
     "04A009670000B0096700009990",  // 14: broadcast
 };
 
-// A band row from a hand-edited memory file could hold anything; its VFO A
-// field goes to the radio, so only a well-formed one is used.
-inline bool hasVfoAField(std::string_view row) { return charAt(row, 3) == 'A' && isDigits(mid(row, 4, 9), 9); }
+// A band row from a hand-edited memory file could hold anything, and its mode
+// and VFO A go to the radio: only a row with a mode digit 1..7 and a VFO A of
+// nine digits above 0 Hz is used.
+bool isUsableBandRow(std::string_view row);
+// Band row `band` (1..14), first replaced by its built-in values when it is not
+// usable, with one line on standard error for whoever set up the panel.
+const std::string& usableBandRow(Panel& p, int band);
+// The band row of a frequency in whole megahertz; 14 (general coverage) outside the bands.
+int bandForMegahertz(int megahertz);
 
 }  // namespace vantor

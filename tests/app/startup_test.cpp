@@ -27,7 +27,7 @@ TEST_F(StartupTest, WithoutConfigurationOnlyTheVersionAndCfgnfAreHeard) {
 TEST_F(StartupTest, StartBandIsTunedOnVfoAWithItsModeAndWidth) {
     writeFile("vantor.cfg", configuration(0, 0));
     runProgram(p);
-    EXPECT_EQ(sent(), "FA007100000;VS0;MD01;NA0;SH014;");
+    EXPECT_EQ(sent(), "FA007100000;VS0;FT2;MD01;NA0;SH014;");
     EXPECT_EQ(p.lastFrequencyCommand, "FA007100000;");
     EXPECT_EQ(p.frequencyText, "7.100000");
     EXPECT_EQ(std::pair(p.currentMode, p.savedMode), std::pair(1, 1));
@@ -47,19 +47,23 @@ TEST_F(StartupTest, PowerControlWakesTheRadioFirstAndSwitchesItOffLast) {
 }
 
 // Row 12 is 2 m FM narrow; "0" is no band stored, "z" is hand-edited beyond the table.
+// A stored row at 0 Hz or with no mode digit gives way to the built-in row of its band.
 TEST_F(StartupTest, StoredStartBandIsUsedAndABadOneFallsBackToFortyMetres) {
     // clang-format off
-    const std::tuple<char, std::string, std::string, int> cases[] = {
-        {'<', "FA145000000;", "145.000000", 5}, {'6', "FA014200000;", "14.200000", 2},
-        {'0', "FA007100000;", "7.100000", 1}, {'z', "FA007100000;", "7.100000", 1}};
+    const std::tuple<char, std::string, std::string, int, std::string> cases[] = {
+        {'<', "FA145000000;", "145.000000", 5, ""}, {'6', "FA014250000;", "14.250000", 3, "03A014250000B0142500009990"},
+        {'0', "FA007100000;", "7.100000", 1, ""}, {'z', "FA007100000;", "7.100000", 1, ""},
+        {'6', "FA014200000;", "14.200000", 2, "02A000000000B0142000009991"},
+        {'6', "FA014200000;", "14.200000", 2, "0xA014250000B0142500009991"}};
     // clang-format on
-    for (const auto& [band, command, text, mode] : cases) {
+    for (const auto& [band, command, text, mode, row6] : cases) {
         testing::TemporaryDirectory directory;
         fake::FakePlatform platform;
         Panel panel(platform.platform);
         writeFile("vantor.cfg", configuration(0, 0));
         std::string memories = std::string("VANTOR v3.2a 3.5a ") + band + "0\r\n";
-        for (int row = 1; row <= 14; ++row) memories += std::string(kBuiltInBandRows[row]) + "\r\n";
+        for (int row = 1; row <= 14; ++row)
+            memories += (row == 6 && !row6.empty() ? row6 : std::string(kBuiltInBandRows[row])) + "\r\n";
         for (int slot = 0; slot < 100; ++slot) memories += "9\r\n";
         writeFile("savmem.dat", memories);
         runProgram(panel);
@@ -87,7 +91,7 @@ TEST_F(StartupTest, WindowTimerShutDownAndDebugLog) {
     EXPECT_EQ(readFile("debug.dat"),
               "VANTOR 3.5a  06-12-2026   09:05:07\r\n"
               "Comport= 1  Speed= 38400 Baud\r\n"
-              "TX=FA007100000;\r\nTX=VS0;\r\nTX=MD01;\r\nTX=NA0;\r\nTX=SH014;\r\nTX=FA;\r\n");
+              "TX=FA007100000;\r\nTX=VS0;\r\nTX=FT2;\r\nTX=MD01;\r\nTX=NA0;\r\nTX=SH014;\r\nTX=FA;\r\n");
 }
 
 }  // namespace

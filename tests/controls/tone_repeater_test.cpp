@@ -35,7 +35,8 @@ TEST_F(ToneRepeaterTest, ToneCodesGoToTheRadioAsCtcssOrDcs) {
 
 // Each row toggles once, split on and a stale command waiting. On 10 m and 2 m the radio
 // always takes the downward shift, whatever the band row's field says; 20 m has no shift and
-// then nothing goes out. Switching off ends split; a pending switch-off (2) is silent.
+// then nothing goes out. Switching off ends split, and tells the radio; a pending switch-off
+// (2) is silent.
 TEST_F(ToneRepeaterTest, RepeaterShiftFollowsTheBandAndSwitchesOffAgain) {
     // clang-format off
     const std::tuple<int, int, int, int, int, const char*, const char*, Clips, const char*> cases[] = {
@@ -47,8 +48,8 @@ TEST_F(ToneRepeaterTest, RepeaterShiftFollowsTheBandAndSwitchesOffAgain) {
         {12, 1, 1, 1, 0, "600", "OS02;CT03;", {"repeater", "on"}, "-00000600"},
         {13, 0, 0, 0, 0, "5000", "OS01;", {"repeater", "on"}, "+00005000"},
         {13, 1, 0, 0, 0, "7600", "OS02;", {"repeater", "on"}, "-00007600"},
-        {12, 1, 1, 0, 1, "600", "OS00;", {"repeater", "off"}, "-00000600"},
-        {12, 1, 0, 0, 2, "600", "OS00;", {}, "-00000600"},
+        {12, 1, 1, 0, 1, "600", "FT2;OS00;", {"repeater", "off"}, "-00000600"},
+        {12, 1, 0, 0, 2, "600", "FT2;OS00;", {}, "-00000600"},
         {6, 0, 0, 0, 0, "600", "", {"repeater", "na"}, ""},
         {14, 0, 0, 0, 0, "600", "", {"repeater", "na"}, ""}};
     // clang-format on
@@ -66,7 +67,8 @@ TEST_F(ToneRepeaterTest, RepeaterShiftFollowsTheBandAndSwitchesOffAgain) {
     }
 }
 
-// Split and tone end first; no tone outside FM; a damaged row gives way to the built-in one.
+// Split and tone end first; no tone outside FM; a damaged row (short, no mode digit, 0 Hz)
+// gives way to the built-in one.
 // Without a tone DCS stays as it was.
 TEST_F(ToneRepeaterTest, BandRowsPutTheRadioOnFrequencyShiftToneAndPreamp) {
     // clang-format off
@@ -76,6 +78,8 @@ TEST_F(ToneRepeaterTest, BandRowsPutTheRadioOnFrequencyShiftToneAndPreamp) {
         {6, "02A014200000B0142000000121", "MD02;NA0;SH014;FA014200000;PA01;", "20 metres preamp on",
          "012 off", 0},
         {4, "01A0071", "MD01;NA0;SH014;FA007100000;PA00;", "40 metres preamp off", "999 off", 1},
+        {4, "08A007150000B0071500009990", "MD01;NA0;SH014;FA007100000;PA00;", "40 metres preamp off", "999 off", 1},
+        {6, "02A000000000B0142000009991", "MD02;NA0;SH014;FA014200000;PA01;", "20 metres preamp on", "999 off", 1},
         {1, "01A001850000B00185000", "MD01;NA0;SH014;FA001850000;PA00;", "160 metres preamp off",
          "999 off", 0},
         {12, "57A145500000B-000006000120", "MD04;NA0;SQ0;FA145500000;OS02;CN00012;CT01;PA00;",
@@ -117,8 +121,8 @@ TEST_F(ToneRepeaterTest, TypedMegahertzChooseTheirBandRow) {
     // clang-format off
     const std::pair<int, int> cases[] = {
         {1, 1}, {3, 2}, {5, 3}, {7, 4}, {10, 5}, {14, 6}, {18, 7}, {21, 8}, {24, 9}, {28, 10}, {29, 10},
-        {50, 11}, {54, 11}, {144, 12}, {148, 12}, {430, 13}, {439, 13}, {2, 14}, {4, 14}, {30, 14}, {55, 14},
-        {149, 14}, {429, 14}};
+        {50, 11}, {54, 11}, {144, 12}, {148, 12}, {430, 13}, {439, 13}, {440, 13}, {449, 13}, {2, 14}, {4, 14},
+        {30, 14}, {55, 14}, {149, 14}, {429, 14}, {450, 14}, {999, 14}};
     // clang-format on
     for (const auto& [mhz, band] : cases) {
         p.enteredNumber = mhz, p.splitOn = p.toneOn = 1, p.toneCodeText = "012";
