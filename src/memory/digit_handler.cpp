@@ -11,7 +11,9 @@ namespace {
 constexpr int kTooManyDigits = 1000000000;
 
 void frequencyDigit(Panel& p, int digit) {
-    if (p.pointTyped == 0) ++p.megahertzDigits;
+    // Zeros in front of the megahertz change nothing: 07.1 is 7.1 MHz.
+    const bool leadingZero = p.enteredNumber == 0 && digit == 0;
+    if (p.pointTyped == 0 && !leadingZero) ++p.megahertzDigits;
     p.enteredNumber = p.enteredNumber >= kTooManyDigits / 10 ? kTooManyDigits : p.enteredNumber * 10 + digit;
     say(p, std::to_string(digit));
 }

@@ -8,6 +8,7 @@
 #include "controls/toggles.h"
 #include "controls/vfo.h"
 #include "display/status_window.h"
+#include "memory/band_defaults.h"
 #include "panel/keys.h"
 #include "speech/say.h"
 #include "speech/spoken_values.h"
@@ -17,6 +18,39 @@ namespace vantor {
 namespace {
 
 constexpr int kHighestFrequency = 999999999;  // nine digits in a frequency command
+constexpr int kHighestTypedMegahertz = 449;      // the top of 70 cm
+
+// The nine digits of hertz of the typed entry: the megahertz fill three places
+// (leading zeros typed before them were not counted), the fraction follows.
+// "" when there is no megahertz digit, more digits than the command holds, or
+// whole megahertz above the top band (the point has checked them already).
+std::string typedHertzDigits(const Panel& p) {
+    if (p.megahertzDigits < 1 || p.megahertzDigits > 3) return "";
+    if (p.pointTyped == 0 && p.enteredNumber > kHighestTypedMegahertz) return "";
+    std::string digits = std::string(3 - static_cast<std::size_t>(p.megahertzDigits), '0') + std::to_string(p.enteredNumber);
+    if (digits.size() > 9) return "";
+    return digits.append(9 - digits.size(), '0');
+}
+
+// With split on, every frequency command tunes VFO B, so a band row that keeps
+// split first puts VFO A (the receive frequency) back on that band.
+void takeSplitFromRow(Panel& p, const std::string& row) {
+    if (charAt(row, 1) != '1') {
+        setSplit(p, false);
+        return;
+    }
+    setSplit(p, false);
+    send(p, "F" + mid(row, 3, 10));
+    p.splitSavedText = mid(row, 3, 10);
+    setSplit(p, true);
+}
+
+// A frequency query the poll sent before Enter is answered with the old
+// frequency; taken after Enter it would move the panel back to the old band.
+void dropPendingReply(Panel& p) {
+    receive(p);
+    p.replyPending = 0;
+}
 
 bool isFm(const Panel& p) { return p.currentMode == 5 || p.currentMode == 7; }
 
@@ -106,7 +140,8 @@ void startFrequencyEntry(Panel& p) {
 }
 
 void frequencyPoint(Panel& p) {
-    if (p.enteredNumber > 439 || p.enteredNumber < 1) {
+    if (p.freqEntryActive == 0) return;  // a stray point must not act on an old entry
+    if (p.enteredNumber > kHighestTypedMegahertz || p.enteredNumber < 1) {
         say(p, "invalid");
         return;
     }
@@ -121,38 +156,39 @@ void frequencyEnter(Panel& p) {
     if (p.freqEntryActive == 0) return;
     p.tickCount = 0;
     p.freqEntryActive = 0;
-    if (p.pointTyped == 0) {
+    // A refused entry changes nothing on the radio.
+    const std::string digits = typedHertzDigits(p);
+    const bool typedPoint = p.pointTyped == 1;
+    p.pointTyped = 0;
+    if (digits.empty()) {
+        say(p, "invalid");
+        p.megahertzDigits = 0;
+        return;
+    }
+    if (!typedPoint) {
         learnBandRow(p);
         bandForEnteredMhz(p);
         p.entryBand = p.bandIndex;
     }
     p.bandIndex = p.entryBand;
-    const std::string& row = currentBandRow(p);
-    p.currentMode = valueOf(mid(row, 2, 1));
+    const std::string& row = usableBandRow(p, p.bandIndex);
+    p.currentMode = charAt(row, 2) - '0';
     // A repeater band ("5") is not split: split means VFO B transmits.
-    p.splitOn = charAt(row, 1) == '1' ? 1 : 0;
+    takeSplitFromRow(p, row);
     showMode(p);
     if (p.enteredNumber < 25 && isFm(p)) {
         p.currentMode = 4;  // no FM below 25 MHz
         showMode(p);
     }
-    std::string digits = std::to_string(p.enteredNumber);
-    if (p.megahertzDigits == 1) digits = "00" + digits;
-    if (p.megahertzDigits == 2) digits = "0" + digits;
-    p.pointTyped = 0;
-    std::string command = "FA" + digits;
-    if (command.size() > 11 || p.megahertzDigits > 3) {
-        say(p, "invalid");
-        p.megahertzDigits = 0;
-        return;
-    }
-    command.append(11 - command.size(), '0');
-    send(p, command);
-    p.bandIndex = p.entryBand;
-    p.preampOn = charAt(currentBandRow(p), 26) == '1' ? 0 : 1;
+    send(p, "FA" + digits);
+    // The panel now stands where it sent the radio, before the poll confirms it.
+    p.vfoAFrequency = valueOf(digits);
+    p.frequencyText = megahertzTextOf(digits);
+    p.preampOn = charAt(row, 26) == '1' ? 0 : 1;
     p.preampLevel = 1;
     togglePreamp(p);
     say(p, "ok");
+    dropPendingReply(p);
 }
 
 bool stepFrequency(Panel& p, bool& squelchSet) {
@@ -173,7 +209,6 @@ bool stepFrequency(Panel& p, bool& squelchSet) {
 }
 
 void frequencyReadout(Panel& p) {
-    if (p.tickCount < 2) return;  // the poll has not yet brought the new frequency
     if (p.keyPrefix == 14 && p.repeaterOn == 1) {
         const long long transmit = static_cast<long long>(p.vfoAFrequency) + repeaterShiftKhz(p) * 1000LL;
         sayNineDigitFrequency(p, zeroPadded(static_cast<int>(std::clamp(transmit, 0LL, 999999999LL)), 9));

@@ -50,7 +50,7 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
             frequencyPoint(p);
             return KeyOutcome::stop;
         case key::enter:
-            if (p.enteredNumber == 999) return std::nullopt;
+            if (p.freqEntryActive == 0) return std::nullopt;  // no entry: Enter resends the frequency
             frequencyEnter(p);
             return KeyOutcome::stop;
         case 'V':

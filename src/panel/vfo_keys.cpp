@@ -28,6 +28,14 @@ void splitOn(Panel& p) {
 }  // namespace
 
 void splitKey(Panel& p) {
+    // Split that is on always goes off, wherever VFO B has moved meanwhile.
+    if (p.splitOn == 1) {
+        p.keyPrefix = 0;
+        splitOff(p);
+        say(p, "split");
+        say(p, "off");
+        return;
+    }
     if (p.bandIndex == 14) {
         say(p, "split");
         say(p, "invalid");
@@ -38,14 +46,8 @@ void splitKey(Panel& p) {
         toggleRepeater(p);  // on the FM bands V is the repeater shift
         return;
     }
-    p.splitOn = p.splitOn == 0 ? 1 : 0;
-    if (p.splitOn == 1) {
-        splitOn(p);
-        return;
-    }
-    splitOff(p);
-    say(p, "split");
-    say(p, "off");
+    p.splitOn = 1;
+    splitOn(p);
 }
 
 void zeroKey(Panel& p) {

@@ -126,9 +126,14 @@ def bridge_lets_rigctl_read_and_set_the_frequency(s):
 def typed_frequency_tunes_the_radio(s):
     start(s)
     s.connected()
-    s.press("e", "1", "4", "period", "2", "5", "Return")
+    # S right after Enter resends the working frequency: it must be the new one.
+    s.press("e", "1", "4", "period", "2", "5", "Return", "s")
     s.wait_spoken(["ok"])
-    wait_for(lambda: "FA014250000;" in s.radiosim_commands(), 10, "FA014250000; at the radio")
+    s.wait_spoken(["s.wav"])
+    wait_for(lambda: s.radiosim_commands().count("FA014250000;") >= 2, 10, "S's resend of FA014250000;")
+    commands = s.radiosim_commands()
+    if "FA007100000;" in commands[commands.index("FA014250000;"):]:
+        raise TestFailure("the old frequency went out after Enter: %r" % commands[-12:])
     # F waits for the poll to bring the new frequency, as it does for the operator.
     wait_for(lambda: "RX=FA014250000;" in s.read_text("debug.dat"), 10, "the new frequency from the poll")
     s.read_frequency(["1", "4", "point", "2", "5", "mhz", "usb.wav"])

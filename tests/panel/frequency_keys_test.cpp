@@ -18,38 +18,102 @@ protected:
 };
 
 // The band and mode follow the typed megahertz; a row remembered in FM is taken in
-// AM below 25 MHz, where the digits typed (142 for "14.2") are what is compared.
+// AM below 25 MHz, where the digits typed (142 for "14.2") are what is compared. Zeros
+// in front change nothing, 999 typed is a number like any other, and a row whose mode
+// digit is damaged gives way to the built-in row. From Enter on the panel stands on the
+// frequency it sent: F reads it and the next key resends it.
 TEST_F(FrequencyKeysTest, TypedFrequenciesTuneTheRadio) {
     type("E14.25\n");
     EXPECT_EQ(heard(), (Clips{"EF", "1", "4", "point", "2", "5", "preamp", "on", "ok"}));
     EXPECT_EQ(radio->frequencyA(), 14250000);
     // clang-format off
-    const std::tuple<const char*, int, const char*, int, int> cases[] = {
-        // typed, band row first remembered in FM (0: none), last frequency command, band, mode
-        {"E7.1\n", 0, "FA007100000;", 4, 1},    {"E14.25\n", 0, "FA014250000;", 6, 2},
-        {"E145.5\n", 0, "FA145500000;", 12, 5}, {"E28\n", 0, "FA028000000;", 10, 2},
-        {"E\n", 0, "FA000000000;", 14, 4},      {"E432.1\n", 0, "FA432100000;", 13, 5},
-        {"E14\n", 6, "FA014000000;", 6, 4},     {"E14.2\n", 6, "FA014200000;", 6, 7}};
+    const std::tuple<const char*, int, char, const char*, int, int, Clips> cases[] = {
+        // typed, band row given a mode digit first (0: none), the digit, last frequency command, band, mode, F
+        {"E7.1\n", 0, 0, "FA007100000;", 4, 1, {"7", "point", "1", "mhz", "lsb.wav"}},
+        {"E14.25\n", 0, 0, "FA014250000;", 6, 2, {"1", "4", "point", "2", "5", "mhz", "usb.wav"}},
+        {"E145.5\n", 0, 0, "FA145500000;", 12, 5, {"1", "4", "5", "point", "5", "mhz", "fm.wav", "nar.wav"}},
+        {"E28\n", 0, 0, "FA028000000;", 10, 2, {"2", "8", "mhz", "usb.wav"}},
+        {"E432.1\n", 0, 0, "FA432100000;", 13, 5, {"4", "3", "2", "point", "1", "mhz", "fm.wav", "nar.wav"}},
+        {"E445.5\n", 0, 0, "FA445500000;", 13, 5, {"4", "4", "5", "point", "5", "mhz", "fm.wav", "nar.wav"}},
+        {"E14\n", 6, '7', "FA014000000;", 6, 4, {"1", "4", "mhz", "am.wav"}},
+        {"E14.2\n", 6, '7', "FA014200000;", 6, 7, {"1", "4", "point", "2", "mhz", "fm.wav"}},
+        {"E07.1\n", 0, 0, "FA007100000;", 4, 1, {"7", "point", "1", "mhz", "lsb.wav"}},
+        {"E0014.2\n", 6, '9', "FA014200000;", 6, 2, {"1", "4", "point", "2", "mhz", "usb.wav"}},
+        {"E9.99\n", 0, 0, "FA009990000;", 14, 4, {"9", "point", "9", "9", "mhz", "am.wav"}},
+        {"E99.9\n", 0, 0, "FA099900000;", 14, 4, {"9", "9", "point", "9", "mhz", "am.wav"}}};
     // clang-format on
-    for (const auto& [typed, fmRow, command, band, mode] : cases) {
-        if (fmRow) p.bandTable[fmRow][1] = '7';
+    for (const auto& [typed, row, modeDigit, command, band, mode, readout] : cases) {
+        if (row) p.bandTable[row][1] = modeDigit;
         type(typed);
         EXPECT_EQ(p.lastFrequencyCommand, command) << typed;
         EXPECT_EQ(p.bandIndex, band) << typed;
         EXPECT_EQ(p.currentMode, mode) << typed;
         EXPECT_EQ(spoken().back(), "ok") << typed;
+        press('F');
+        EXPECT_EQ(heard(), readout) << typed;
+        sent();
+        press('J');  // a key without a row resends the working frequency
+        EXPECT_EQ(sent(), command) << typed;
     }
 }
 
-// Out of range at the point, too many megahertz or hertz digits, or an overflow.
+// Out of range at the point, no megahertz digit, too many megahertz or hertz digits, or an
+// overflow: "invalid", and the radio hears nothing of it.
 TEST_F(FrequencyKeysTest, BadEntriesAreRefusedWithInvalid) {
-    for (const char* typed : {"E500.", "E0.", "E1234.5\n", "E14.2500001\n", "E99999999999999\n"}) {
+    for (const char* typed : {"E500.", "E450.", "E0.", "E1234.5\n", "E14.2500001\n", "E99999999999999\n", "E\n",
+                              "E0\n", "E.\n", "E500\n"}) {
+        sent();
         type(typed);
         EXPECT_EQ(heard().back(), "invalid") << typed;
-        EXPECT_EQ(radio->frequencyA(), 7100000) << typed;  // only E's own resend reached the radio
+        EXPECT_EQ(sent(), "FA007100000;") << typed;  // only E's own resend
         type("\n");
         spoken();
     }
+}
+
+// The point only acts inside an entry: after one it neither speaks nor sends.
+TEST_F(FrequencyKeysTest, PointOutsideAnEntryDoesNothing) {
+    type("E14.2\n");
+    sent(), spoken();
+    const std::string rows = p.bandTable[6] + p.bandTable[14];
+    press(key::point);
+    EXPECT_EQ(sent(), "");
+    EXPECT_EQ(heard(), Clips{});
+    EXPECT_EQ(p.bandTable[6] + p.bandTable[14], rows);
+}
+
+// Enter tells the radio when the band row switches split: off (FT2) before VFO A is tuned,
+// on (FT3) after VFO A is put back on the row's receive frequency, so that the typed
+// frequency goes to VFO B on the same band.
+TEST_F(FrequencyKeysTest, EnterTakesSplitFromTheBandRowAndTellsTheRadio) {
+    p.lastFrequencyCommand = "FA007100000;";
+    press('V');
+    ASSERT_TRUE(radio->split());
+    type("E14.2\n");
+    EXPECT_FALSE(radio->split());
+    EXPECT_EQ(radio->frequencyA(), 14200000);
+    EXPECT_EQ(p.splitOn, 0);
+    p.bandTable[8] = "12A021200000B0212500009991";
+    type("E21.3\n");
+    EXPECT_TRUE(radio->split());
+    EXPECT_EQ(p.splitOn, 1);
+    EXPECT_EQ(radio->frequencyA(), 21200000);
+    EXPECT_EQ(radio->frequencyB(), 21300000);
+    EXPECT_EQ(p.splitSavedText, "A021200000");
+}
+
+// A frequency query sent by the poll just before Enter is answered with the old frequency;
+// it must not move the panel back to the band it left, nor teach that band the new mode.
+TEST_F(FrequencyKeysTest, EnterDropsTheAnswerToAQueryFromBeforeTheEntry) {
+    type("E14.2");
+    p.pollPhase = 0, p.replyPending = 0;
+    tick();  // the poll asks "FA;" while the radio is still on 7.1 MHz
+    ASSERT_EQ(p.replyPending, 1);
+    type("\n");
+    tick(8);
+    EXPECT_EQ(p.bandIndex, 6);
+    EXPECT_EQ(p.vfoAFrequency, 14200000);
+    EXPECT_EQ(p.bandTable[4].substr(0, 12), "01A007100000");
 }
 
 TEST_F(FrequencyKeysTest, StepKeysMoveVfoAByTheirStepForModeAndBand) {
@@ -88,21 +152,18 @@ TEST_F(FrequencyKeysTest, ArrowsSetTheSquelchInFm) {
     }
 }
 
-// F reads the frequency, mode and tone, but not just after an entry (the poll has
-// not brought the frequency yet); after X it reads the repeater's transmit
+// F reads the frequency, mode and tone; after X it reads the repeater's transmit
 // frequency or, in split, VFO A, and leaves the display alone.
 TEST_F(FrequencyKeysTest, FReadsTheFrequencyModeAndTone) {
     p.frequencyText = " 14.250000", p.currentMode = 2;
     press('F');
     EXPECT_EQ(spoken(), (Clips{"1", "4", "point", "2", "5", "mhz", "usb.wav"}));
     p.toneOn = 1, p.toneCodeText = "512";
+    p.tickCount = 0;  // never silent, whatever the poll is doing
     press('F');
     const Clips clips = spoken();
     EXPECT_EQ(Clips(clips.end() - 4, clips.end()), (Clips{"dcs", "5", "1", "2"}));
-    p.tickCount = 1;
-    press('F');
-    EXPECT_TRUE(spoken().empty());
-    p.tickCount = 5, p.toneOn = 0, p.bandIndex = 12, p.currentMode = 7, p.repeaterOn = 1;
+    p.toneOn = 0, p.bandIndex = 12, p.currentMode = 7, p.repeaterOn = 1;
     p.shift2mDigits = "600", p.shift2mMinus = 1, p.vfoAFrequency = 145600000, p.frequencyText = "145.600000";
     for (const Clips& expected : {Clips{"repeater", "tx", "1", "4", "5", "mhz", "fm.wav"},
                                   Clips{"vfoa", "1", "4", "point", "2", "mhz", "usb.wav"}}) {
@@ -130,6 +191,10 @@ TEST_F(FrequencyKeysTest, SplitKeySwitchesSplitOrTheRepeaterShift) {
     p.bandIndex = 14;
     press('V');
     EXPECT_EQ(spoken(), (Clips{"split", "invalid"}));
+    p.splitOn = 1, p.splitSavedText = "A007100000";  // VFO B has wandered outside the bands
+    press('V');
+    EXPECT_EQ(sent(), "FT2;FA007100000;");
+    EXPECT_EQ(heard(), (Clips{"split", "off"}));
     p.bandIndex = 12, p.currentMode = 5, p.shift2mDigits = "600", p.shift2mMinus = 1;
     press('V');
     EXPECT_EQ(p.repeaterOn, 1);
