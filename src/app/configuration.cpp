@@ -46,7 +46,7 @@ void applyConfigurationLines(Panel& p, const std::vector<std::string>& lines) {
 
 bool readConfiguration(Panel& p) {
     std::vector<std::string> lines;
-    if (readLines("vantor.cfg", lines) != ReadResult::ok) return false;
+    if (readLines("vantor.cfg", lines, kConfigurationLines, kMaxText) != ReadResult::ok) return false;
     applyConfigurationLines(p, lines);
     // The operator cannot hear these; a sighted helper setting up the file can read them.
     if (lines.size() < kConfigurationLines)

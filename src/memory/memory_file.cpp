@@ -68,7 +68,7 @@ int headerDigit(const std::string& header, int pos) {
 // damaged file never yields a channel made of nothing.
 std::string slotFrom(const std::vector<std::string>& lines, std::size_t index) {
     if (index >= lines.size() || lines[index].empty()) return "9";
-    return cut(lines[index]);
+    return lines[index];
 }
 
 void takeCurrentFormat(Panel& p, const std::vector<std::string>& lines) {
@@ -78,7 +78,7 @@ void takeCurrentFormat(Panel& p, const std::vector<std::string>& lines) {
     p.bandIndex = band >= 1 && band < kBandRows ? band : 0;
     // A band row missing from a damaged file keeps the one in force.
     for (std::size_t row = 1; row < kBandRows; ++row)
-        if (row < lines.size() && !lines[row].empty()) p.bandTable[row] = cut(lines[row]);
+        if (row < lines.size() && !lines[row].empty()) p.bandTable[row] = lines[row];
     for (std::size_t slot = 0; slot < kMemorySlots; ++slot)
         p.memoryTable[slot] = slotFrom(lines, kCurrentSlotLine + slot);
 }
@@ -98,7 +98,7 @@ void saveMemoryFile(Panel& p) { saveTablesAndListing(p); }
 void loadMemoryFile(Panel& p) {
     for (int load = 0; load < kMaxLoads; ++load) {
         std::vector<std::string> lines;
-        const ReadResult read = readLines(kFileName, lines);
+        const ReadResult read = readLines(kFileName, lines, kCurrentSlotLine + kMemorySlots, kMaxText);
         if (read == ReadResult::unreadable) {
             complain(std::string("cannot read ") + kFileName +
                      "; it is left as it is and the memory and band tables stay as they are");

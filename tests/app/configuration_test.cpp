@@ -30,13 +30,15 @@ std::string settings(const Panel& p) {
     return out.str();
 }
 
+// What missing lines 3 to 14 give: zeros and the 5 W floor.
+const std::string kEmptySettings = "POWER=5/5 SWR=0 ATU=0 TOPBAND= POWRON=0 TSQ=0 10M+ 6M+ 2M+ 70M+ BRIDGE=0 DEBUG=0";
+
 // A short file leaves zeros and the 5 W floor, and no line behind in the buffer.
 TEST_F(ConfigurationTest, ReadsEveryLineAtItsColumn) {
     applyConfigurationLines(p, kSample);
     EXPECT_EQ(settings(p), kSampleSettings);
     applyConfigurationLines(p, {"COM=7", "SPEED=9600"});
-    EXPECT_EQ(settings(p), "COM=7 SPEED=9600 POWER=5/5 SWR=0 ATU=0 TOPBAND= POWRON=0 TSQ=0 10M+ 6M+ 2M+ 70M+ "
-                           "BRIDGE=0 DEBUG=0");
+    EXPECT_EQ(settings(p), "COM=7 SPEED=9600 " + kEmptySettings);
     EXPECT_EQ(p.commandText, "");
 }
 
@@ -61,7 +63,9 @@ TEST_F(ConfigurationTest, LineLengthsDecideTheDigitsTaken) {
     }
 }
 
-// A damaged file never reads past its lines: no port, so every serial operation does nothing.
+// A damaged file never reads past its lines: no port, so every serial operation
+// does nothing. An endless line (a link to /dev/zero, a huge file without line
+// ends) is read only so far.
 TEST_F(ConfigurationTest, ReadsTheFileWithAnyLineEndsAndReportsAMissingOne) {
     EXPECT_FALSE(readConfiguration(p));
     std::string content;
@@ -69,10 +73,20 @@ TEST_F(ConfigurationTest, ReadsTheFileWithAnyLineEndsAndReportsAMissingOne) {
     testing::writeFile("vantor.cfg", content + "ignored line 15\n");
     ASSERT_TRUE(readConfiguration(p));
     EXPECT_EQ(settings(p), kSampleSettings);
-    testing::writeFile("vantor.cfg", std::string(600, 'x') + "\n\n\n\x01\x02\xff");
-    ASSERT_TRUE(readConfiguration(p));
-    EXPECT_EQ(settings(p), "COM=0 SPEED=0 POWER=5/5 SWR=0 ATU=0 TOPBAND= POWRON=0 TSQ=0 10M+ 6M+ 2M+ 70M+ "
-                           "BRIDGE=0 DEBUG=0");
+    // The file's contents and its port; no contents stands for the link.
+    const std::pair<std::string, std::string> damaged[] = {
+        {std::string(600, 'x') + "\n\n\n\x01\x02\xff", "COM=0"},
+        {std::string(3 << 20, '7'), "COM=7"},
+        {"", "COM=0"}};
+    for (const auto& [contents, port] : damaged) {
+        std::filesystem::remove("vantor.cfg");
+        if (contents.empty())
+            std::filesystem::create_symlink("/dev/zero", "vantor.cfg");
+        else
+            testing::writeFile("vantor.cfg", contents);
+        ASSERT_TRUE(readConfiguration(p));
+        EXPECT_EQ(settings(p), port + " SPEED=0 " + kEmptySettings);
+    }
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ class MemoryFileTest : public testing::PanelTest {
     }
     static Lines linesOf(const std::string& path) {
         Lines lines;
-        EXPECT_EQ(readLines(path, lines), ReadResult::ok) << path;
+        EXPECT_EQ(readLines(path, lines, 1000, 1000), ReadResult::ok) << path;
         return lines;
     }
     static void writeRaw(const Lines& lines, const char* ending = "\r\n", const char* path = "savmem.dat") {
