@@ -163,6 +163,10 @@ struct Panel {
     std::array<std::string, kMemorySlots> memoryTable{};
     int memoryBank = 99;
     int memoryChannel = 0;
+    // 1 while "savmem.dat" holds what this run could not read or did not
+    // recognise: a save keeps a copy of it first, or leaves it alone; 2 once
+    // such a save has been skipped and said so.
+    int memoryFileUnread = 0;
 
     // Files that stay open across operations: the debug log for the whole run,
     // and the speech log that tests and sighted helpers follow.

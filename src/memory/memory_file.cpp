@@ -68,7 +68,7 @@ int headerDigit(const std::string& header, int pos) {
 // damaged file never yields a channel made of nothing.
 std::string slotFrom(const std::vector<std::string>& lines, std::size_t index) {
     if (index >= lines.size() || lines[index].empty()) return "9";
-    return cut(lines[index]);
+    return lines[index];
 }
 
 void takeCurrentFormat(Panel& p, const std::vector<std::string>& lines) {
@@ -78,7 +78,7 @@ void takeCurrentFormat(Panel& p, const std::vector<std::string>& lines) {
     p.bandIndex = band >= 1 && band < kBandRows ? band : 0;
     // A band row missing from a damaged file keeps the one in force.
     for (std::size_t row = 1; row < kBandRows; ++row)
-        if (row < lines.size() && !lines[row].empty()) p.bandTable[row] = cut(lines[row]);
+        if (row < lines.size() && !lines[row].empty()) p.bandTable[row] = lines[row];
     for (std::size_t slot = 0; slot < kMemorySlots; ++slot)
         p.memoryTable[slot] = slotFrom(lines, kCurrentSlotLine + slot);
 }
@@ -91,15 +91,35 @@ void takeOlderSlots(Panel& p, const std::vector<std::string>& lines) {
     }
 }
 
+// A file this run did not take in may hold an operator's channels: it is
+// replaced only once a copy of it is kept, and that copy is kept once.
+bool mayReplaceFile(Panel& p) {
+    if (p.memoryFileUnread == 0) return true;
+    if (!fileExists(kFileName) || !keepBackupCopy(kFileName).empty()) {
+        p.memoryFileUnread = 0;
+        return true;
+    }
+    if (p.memoryFileUnread == 1)
+        complain(std::string(kFileName) +
+                 " is not replaced, as no copy of it can be kept; "
+                 "the memories of this run are not saved");
+    p.memoryFileUnread = 2;
+    return false;
+}
+
 }  // namespace
 
-void saveMemoryFile(Panel& p) { saveTablesAndListing(p); }
+void saveMemoryFile(Panel& p) {
+    if (mayReplaceFile(p)) saveTablesAndListing(p);
+}
 
 void loadMemoryFile(Panel& p) {
+    p.memoryFileUnread = 0;
     for (int load = 0; load < kMaxLoads; ++load) {
         std::vector<std::string> lines;
-        const ReadResult read = readLines(kFileName, lines);
+        const ReadResult read = readLines(kFileName, lines, kCurrentSlotLine + kMemorySlots, kMaxText);
         if (read == ReadResult::unreadable) {
+            p.memoryFileUnread = 1;
             complain(std::string("cannot read ") + kFileName +
                      "; it is left as it is and the memory and band tables stay as they are");
             return;
@@ -120,6 +140,7 @@ void loadMemoryFile(Panel& p) {
         // Older or unknown: the file is about to be rewritten, so keep it first.
         const bool older = startsWith(header, kOlderTag);
         if (keepBackupCopy(kFileName).empty()) {
+            p.memoryFileUnread = 1;
             if (older) takeOlderSlots(p, lines);
             complain(std::string("cannot keep a copy of ") + kFileName + "; it is left as it is and " +
                      (older ? "its memories are used for this run only"

@@ -9,27 +9,33 @@ namespace vantor {
 
 namespace fs = std::filesystem;
 
-ReadResult readLines(const std::string& path, std::vector<std::string>& lines) {
+ReadResult readLines(const std::string& path, std::vector<std::string>& lines, std::size_t maxLines,
+                     std::size_t maxLineLength) {
     lines.clear();
     std::error_code ec;
-    if (!fs::exists(path, ec)) return ReadResult::missing;
+    const fs::file_type type = fs::status(path, ec).type();
+    if (type == fs::file_type::not_found) return ReadResult::missing;
+    if (ec || type == fs::file_type::fifo || type == fs::file_type::socket) return ReadResult::unreadable;
     std::ifstream in(path, std::ios::binary);
     if (!in) return ReadResult::unreadable;
     std::string line;
     bool inLine = false;
-    char c;
-    while (in.get(c)) {
+    std::uintmax_t bytes = 0;
+    for (int c; lines.size() < maxLines && bytes < kMaxFileBytes && (c = in.get()) != EOF; ++bytes) {
         if (c == '\r' || c == '\n') {
             lines.push_back(line);
             line.clear();
             inLine = false;
-            if (c == '\r' && in.peek() == '\n') in.get(c);
+            if (c == '\r' && in.peek() == '\n') {
+                in.get();
+                ++bytes;
+            }
         } else {
-            line += c;
+            if (line.size() < maxLineLength) line += static_cast<char>(c);
             inLine = true;
         }
     }
-    if (inLine) lines.push_back(line);
+    if (inLine && lines.size() < maxLines) lines.push_back(line);
     if (in.bad()) return ReadResult::unreadable;
     return ReadResult::ok;
 }
@@ -71,9 +77,12 @@ bool removeFile(const std::string& path) {
 }
 
 std::string keepBackupCopy(const std::string& path) {
+    std::error_code ec;
+    // A link to a device such as /dev/zero would never end, a huge file would
+    // fill the disk; neither is a file the panel wrote.
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxFileBytes) return "";
     std::string name = path + ".bak";
     for (int n = 1; fileExists(name) && n < 1000; ++n) name = path + ".bak" + std::to_string(n);
-    std::error_code ec;
     fs::copy_file(path, name, fs::copy_options::none, ec);
     return ec ? "" : name;
 }

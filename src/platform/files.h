@@ -2,15 +2,25 @@
 // Text files in the working directory. Portable standard C++, so the same code
 // serves the program and the tests (which use real files in a temporary directory).
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vantor {
 
+// No file the panel reads or keeps a copy of is larger than this: its own
+// files are a few kilobytes, and a link to a device or a huge file must
+// neither hold the panel up nor fill the disk.
+inline constexpr std::uintmax_t kMaxFileBytes = 1 << 20;
+
 enum class ReadResult { ok, missing, unreadable };
 
-// Reads every line; a line ends at CR, LF or CR LF, which are not part of it.
-ReadResult readLines(const std::string& path, std::vector<std::string>& lines);
+// Reads at most maxLines lines; a line ends at CR, LF or CR LF, which are not
+// part of it, and keeps its first maxLineLength characters. Reading stops
+// after kMaxFileBytes, so an endless line ends there. A pipe is unreadable,
+// as opening it would wait for a writer.
+ReadResult readLines(const std::string& path, std::vector<std::string>& lines, std::size_t maxLines,
+                     std::size_t maxLineLength);
 // Writes each line followed by CR LF into a temporary file beside path,
 // flushes it and renames it over path, so a crash or power cut leaves either
 // the old file or the new one, never half of one. False when it could not.
@@ -18,6 +28,7 @@ bool writeLinesSafely(const std::string& path, const std::vector<std::string>& l
 bool fileExists(const std::string& path);
 bool removeFile(const std::string& path);
 // Copies path to path + ".bak", or to the first free ".bak1", ".bak2", ...
+// up to ".bak999". Only a regular file of at most kMaxFileBytes is copied.
 // Returns the name written, "" when the copy failed.
 std::string keepBackupCopy(const std::string& path);
 

@@ -30,13 +30,16 @@ std::string settings(const Panel& p) {
     return out.str();
 }
 
+// What missing lines 3 to 14 give: zeros, the 5 W floor and the sample's repeater shifts.
+const std::string kEmptySettings =
+    "POWER=5/5 SWR=0 ATU=0 TOPBAND= POWRON=0 TSQ=0 10M+100 6M-500 2M-600 70M-7600 BRIDGE=0 DEBUG=0";
+
 // A short file leaves zeros and the 5 W floor, and no line behind in the buffer.
 TEST_F(ConfigurationTest, ReadsEveryLineAtItsColumn) {
     applyConfigurationLines(p, kSample);
     EXPECT_EQ(settings(p), kSampleSettings);
     applyConfigurationLines(p, {"COM=7", "SPEED=9600"});
-    EXPECT_EQ(settings(p), "COM=7 SPEED=9600 POWER=5/5 SWR=0 ATU=0 TOPBAND= POWRON=0 TSQ=0 10M+ 6M+ 2M+ 70M+ "
-                           "BRIDGE=0 DEBUG=0");
+    EXPECT_EQ(settings(p), "COM=7 SPEED=9600 " + kEmptySettings);
     EXPECT_EQ(p.commandText, "");
 }
 
@@ -61,7 +64,38 @@ TEST_F(ConfigurationTest, LineLengthsDecideTheDigitsTaken) {
     }
 }
 
-// A damaged file never reads past its lines: no port, so every serial operation does nothing.
+// A shift goes to the radio inside a menu command and a bridge on the radio's
+// own port would talk to the radio: such a line is refused with one line on
+// standard error and gives the sample's value, sign included; nothing else changes.
+TEST_F(ConfigurationTest, ShiftsOtherThanDigitsAndABridgeOnTheRadioPortAreRefused) {
+    // clang-format off
+    const std::tuple<int, std::string, std::string, std::string, bool> cases[] = {
+        {9, "10MOFS-250", "10M+100", "10M-250", false},     {9, "10MOFS-1;0", "10M+100", "10M+100", true},
+        {9, "10MOFS-10", "10M+100", "10M+100", true},       {10, std::string("6MOFS+5\0" "0", 9), "6M-500", "6M-500", true},
+        {10, "6MOFS+050", "6M-500", "6M+050", false},       {11, "2MOFS+ 60", "2M-600", "2M-600", true},
+        {11, "", "2M-600", "2M-600", true},                 {12, "70MOFS+760", "70M-7600", "70M+760", false},
+        {12, "70MOFS+76000", "70M-7600", "70M+7600", false}, {12, "70MOFS+76x0", "70M-7600", "70M-7600", true},
+        {12, "70MOFS+-760", "70M-7600", "70M-7600", true},  {13, "BRIDGE=5", "BRIDGE=12", "BRIDGE=0", true},
+        {13, "BRIDGE=6", "BRIDGE=12", "BRIDGE=6", false}};
+    // clang-format on
+    for (const auto& [line, text, before, after, refused] : cases) {
+        SCOPED_TRACE("line " + std::to_string(line) + " \"" + text + "\"");
+        std::vector<std::string> lines = kSample;
+        lines[static_cast<std::size_t>(line - 1)] = text;
+        ::testing::internal::CaptureStderr();
+        applyConfigurationLines(p, lines);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        std::string expected = kSampleSettings;
+        expected.replace(expected.find(before), before.size(), after);
+        EXPECT_EQ(settings(p), expected);
+        EXPECT_EQ(said.rfind("vantor: vantor.cfg line " + std::to_string(line), 0) == 0, refused) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), refused ? 1 : 0) << said;
+    }
+}
+
+// A damaged file never reads past its lines: no port, so every serial operation
+// does nothing. An endless line (a link to /dev/zero, a huge file without line
+// ends) is read only so far.
 TEST_F(ConfigurationTest, ReadsTheFileWithAnyLineEndsAndReportsAMissingOne) {
     EXPECT_FALSE(readConfiguration(p));
     std::string content;
@@ -69,10 +103,20 @@ TEST_F(ConfigurationTest, ReadsTheFileWithAnyLineEndsAndReportsAMissingOne) {
     testing::writeFile("vantor.cfg", content + "ignored line 15\n");
     ASSERT_TRUE(readConfiguration(p));
     EXPECT_EQ(settings(p), kSampleSettings);
-    testing::writeFile("vantor.cfg", std::string(600, 'x') + "\n\n\n\x01\x02\xff");
-    ASSERT_TRUE(readConfiguration(p));
-    EXPECT_EQ(settings(p), "COM=0 SPEED=0 POWER=5/5 SWR=0 ATU=0 TOPBAND= POWRON=0 TSQ=0 10M+ 6M+ 2M+ 70M+ "
-                           "BRIDGE=0 DEBUG=0");
+    // The file's contents and its port; no contents stands for the link.
+    const std::pair<std::string, std::string> damaged[] = {
+        {std::string(600, 'x') + "\n\n\n\x01\x02\xff", "COM=0"},
+        {std::string(3 << 20, '7'), "COM=7"},
+        {"", "COM=0"}};
+    for (const auto& [contents, port] : damaged) {
+        std::filesystem::remove("vantor.cfg");
+        if (contents.empty())
+            std::filesystem::create_symlink("/dev/zero", "vantor.cfg");
+        else
+            testing::writeFile("vantor.cfg", contents);
+        ASSERT_TRUE(readConfiguration(p));
+        EXPECT_EQ(settings(p), port + " SPEED=0 " + kEmptySettings);
+    }
 }
 
 }  // namespace

@@ -73,6 +73,21 @@ TEST_F(StartupTest, StoredStartBandIsUsedAndABadOneFallsBackToFortyMetres) {
     }
 }
 
+// A memory file the panel could not take in (a link to /dev/zero: read only so
+// far, never copied) is still there after the run: the start says so, and the
+// shut-down says once that it is not replaced.
+TEST_F(StartupTest, MemoryFileNotTakenInSurvivesTheRun) {
+    writeFile("vantor.cfg", configuration(0, 0));
+    std::filesystem::create_symlink("/dev/zero", "savmem.dat");
+    ::testing::internal::CaptureStderr();
+    runProgram(p);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::filesystem::read_symlink("savmem.dat"), "/dev/zero");
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+    EXPECT_NE(said.find("savmem.dat is not replaced"), std::string::npos) << said;
+    EXPECT_FALSE(testing::fileExists("memory.txt"));
+}
+
 // The timer is started, then stopped at shut-down; the log has its header and
 // every command sent, the poll's first query included.
 TEST_F(StartupTest, WindowTimerShutDownAndDebugLog) {

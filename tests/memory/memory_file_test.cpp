@@ -1,5 +1,6 @@
 #include "memory/memory_file.h"
 
+#include <functional>
 #include <tuple>
 
 #include "memory/band_defaults.h"
@@ -26,7 +27,7 @@ class MemoryFileTest : public testing::PanelTest {
     }
     static Lines linesOf(const std::string& path) {
         Lines lines;
-        EXPECT_EQ(readLines(path, lines), ReadResult::ok) << path;
+        EXPECT_EQ(readLines(path, lines, 1000, 1000), ReadResult::ok) << path;
         return lines;
     }
     static void writeRaw(const Lines& lines, const char* ending = "\r\n", const char* path = "savmem.dat") {
@@ -133,22 +134,71 @@ TEST_F(MemoryFileTest, AnyButACurrentFileIsBackedUpAndRewritten) {
     }
 }
 
+// What stands under a name, for comparing before and after.
+std::string fileState(const char* path) {
+    const fs::file_status status = fs::symlink_status(path);
+    if (fs::is_symlink(status)) return "link to " + fs::read_symlink(path).string();
+    if (fs::is_directory(status)) return "directory";
+    return fs::exists(status) ? testing::readFile(path) : "missing";
+}
+
 // As root, permissions stop nothing: a directory stands in for a file that
-// cannot be read, or for the temporary file the safe write must create.
-TEST_F(MemoryFileTest, FileThatCannotBeReadOrWrittenIsLeftAsItIsWithTheTablesAndSaidOnce) {
-    for (auto [blocker, unknownFile] :
-         {std::pair{"savmem.dat", false}, {"savmem.dat.tmp", false}, {"savmem.dat.tmp", true}}) {
-        SCOPED_TRACE(std::string(blocker) + (unknownFile ? ", unknown file" : ""));
-        fs::remove_all("savmem.dat");
-        fs::create_directory(blocker);
-        if (unknownFile) writeRaw({"garbage"});
+// cannot be read, or for the temporary file the safe write must create. A link
+// to /dev/zero and a huge file are read only so far and cannot be copied. The
+// load says so once; the two saves of the way out (quit and shut-down) do not
+// touch the file either, and they copy nothing.
+TEST_F(MemoryFileTest, FileThatCannotBeReadCopiedOrWrittenIsLeftAsItIsWithTheTables) {
+    // clang-format off
+    const std::tuple<const char*, std::function<void()>, bool, int, bool> cases[] = {
+        // savmem.dat, the temporary file blocked, lines the saves say, a copy kept by the load
+        {"directory", [] { fs::create_directory("savmem.dat"); }, false, 1, false},
+        {"link to /dev/zero", [] { fs::create_symlink("/dev/zero", "savmem.dat"); }, false, 1, false},
+        {"huge", [] { testing::writeFile("savmem.dat", std::string(kMaxFileBytes + 1, 'x')); }, false, 1, false},
+        {"missing", [] {}, true, 2, false},
+        {"unknown", [] { testing::writeFile("savmem.dat", "garbage\r\n"); }, true, 2, true}};
+    // clang-format on
+    for (const auto& [what, make, blocked, linesSaid, copied] : cases) {
+        SCOPED_TRACE(what);
+        for (const char* path : {"savmem.dat", "savmem.dat.tmp", "savmem.dat.bak"}) fs::remove_all(path);
+        make();
+        if (blocked) fs::create_directory("savmem.dat.tmp");
+        const std::string before = fileState("savmem.dat");
+        reset();
         complaint(loadMemoryFile);
-        EXPECT_EQ(fs::is_directory("savmem.dat"), blocker == std::string("savmem.dat"));
-        EXPECT_EQ(fs::is_regular_file("savmem.dat") ? testing::readFile("savmem.dat") : "",
-                  unknownFile ? "garbage\r\n" : "");
         EXPECT_EQ(p.bandIndex, 4);
         EXPECT_EQ(p.memoryTable[0], "9");
         EXPECT_EQ(p.bandTable[1], kBuiltInBandRows[1]);
+        p.memoryTable[0] = kUsbRow;
+        ::testing::internal::CaptureStderr();
+        saveMemoryFile(p);
+        saveMemoryFile(p);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), linesSaid) << said;
+        EXPECT_EQ(fileState("savmem.dat"), before);
+        EXPECT_EQ(fs::exists("savmem.dat.bak"), copied);
+        EXPECT_FALSE(fs::exists("savmem.dat.bak1") || fs::exists("memory.txt"));
+    }
+}
+
+// Once the file can be copied (here made readable during the run), the first
+// save keeps one copy and replaces it; the second save replaces only its own file.
+TEST_F(MemoryFileTest, FileNotTakenInIsCopiedOnceBeforeItIsReplaced) {
+    for (auto [what, make] :
+         {std::pair{"unreadable", +[] { fs::create_directory("savmem.dat"); }},
+          {"unknown", +[] { testing::writeFile("savmem.dat", std::string(kMaxFileBytes + 1, 'x')); }}}) {
+        SCOPED_TRACE(what);
+        for (const char* path : {"savmem.dat", "savmem.dat.bak"}) fs::remove_all(path);
+        make();
+        reset();
+        complaint(loadMemoryFile);
+        fs::remove_all("savmem.dat");
+        writeRaw({"an operator's channels"});
+        p.memoryTable[0] = kUsbRow;
+        saveMemoryFile(p);
+        saveMemoryFile(p);
+        EXPECT_EQ(linesOf("savmem.dat.bak"), Lines{"an operator's channels"});
+        EXPECT_FALSE(fs::exists("savmem.dat.bak1"));
+        EXPECT_EQ(linesOf("savmem.dat")[15], kUsbRow);
     }
 }
 

@@ -18,7 +18,7 @@ class MemoryListingTest : public testing::PanelTest {
     Lines listing() {
         writeMemoryListing(p);
         Lines lines;
-        EXPECT_EQ(readLines("memory.txt", lines), ReadResult::ok);
+        EXPECT_EQ(readLines("memory.txt", lines, 1000, 1000), ReadResult::ok);
         return lines;
     }
 };
