@@ -270,7 +270,7 @@ struct SdlScreen::Impl {
         switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            if (const int key = virtualKeyFor(event.key.keysym.scancode))
+            if (const int key = virtualKeyFor(event.key.keysym.scancode, event.key.keysym.sym))
                 out.push_back({event.type == SDL_KEYDOWN ? kKeyDown : kKeyUp, key});
             return;
         case SDL_QUIT:
