@@ -40,8 +40,9 @@ void readSquelch(Panel& p) {
     receive(p);  // whatever was waiting belongs to an earlier command
     delay(p);
     query(p, "SQ0");
-    int at = findPos(p.replyText, "SQ");
-    if (at > 0) p.squelchLevel = roundedValueOf(mid(p.replyText, at + 3, 3));
+    const int at = findPos(p.replyText, "SQ");
+    if (auto level = at > 0 ? digitsAt(p.replyText, at + 3, 3) : std::nullopt)
+        p.squelchLevel = valueOf(*level);
 }
 
 void connectRadio(Panel& p) {

@@ -3,6 +3,7 @@
 #include "core/text.h"
 #include "cat/bridge.h"
 #include "cat/debug_log.h"
+#include "cat/radio_identification.h"
 #include "cat/transport.h"
 #include "display/status_window.h"
 #include "speech/meter_readouts.h"
@@ -19,10 +20,7 @@ bool isFrequencyReply(const std::string& reply) { return startsWith(reply, "FA")
 
 void identifyModelFromReply(Panel& p) {
     if (p.radioModel != 0) return;
-    const int at = findPos(p.replyText, "ID");
-    if (at == 0) return;
-    p.radioModel = roundedValueOf(mid(p.replyText, at + 2, 4));
-    if (p.radioModel == 310) p.radioModel = 241;
+    if (int at = findPos(p.replyText, "ID")) takeModelNumber(p, p.replyText, at);
 }
 
 // The S-meter field is refreshed on every meter reply, silently: a clip on

@@ -101,6 +101,8 @@ TEST_F(PollTest, RepliesThatAreGarbledOrForeignChangeNothingButALateOneIsTaken) 
 }
 
 TEST_F(PollTest, AnIdReplyIdentifiesAndModel840EndsTheProgram) {
+    answer("ID03x0;");
+    EXPECT_EQ(p.radioModel, 0);
     answer("ID0310;");
     EXPECT_EQ(p.radioModel, 241);
     p.radioModel = 0;
