@@ -46,6 +46,28 @@ std::vector<std::string> repeaterShiftMenuCommands(const Panel& p) {
     }
 }
 
+// Digits in the FA/FB fields of a model, 0 for a model the panel does not know.
+int frequencyFieldDigits(int radioModel) {
+    switch (radioModel) {
+        case 241:
+        case 251:
+        case 362:
+        case 462:
+            return 8;
+        case 570:
+        case 650:
+        case 670:
+        case 681:
+        case 682:
+        case 761:
+        case 800:
+        case 840:
+            return 9;
+        default:
+            return 0;
+    }
+}
+
 // The `count` digits `offset` characters after `what` in the answer to
 // `command`; nothing when the answer did not come or carries something else.
 std::optional<std::string> queryDigits(Panel& p, const std::string& command, const std::string& what,
@@ -119,6 +141,7 @@ void takeModelNumber(Panel& p, std::string_view reply, int at) {
     if (!digits) return;
     p.radioModel = valueOf(*digits);
     if (p.radioModel == 310) p.radioModel = 241;  // the same radio under another number
+    if (int width = frequencyFieldDigits(p.radioModel)) p.frequencyDigits = width;
 }
 
 void identifyRadio(Panel& p) {

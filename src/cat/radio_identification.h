@@ -6,8 +6,8 @@
 namespace vantor {
 
 // Takes the model number from the four digits after the "ID" found at `at` in
-// reply (310 is the same radio as 241). Anything but four digits leaves the
-// model as it was.
+// reply (310 is the same radio as 241), and with a known model the width of
+// its frequency fields. Anything but four digits leaves the model as it was.
 void takeModelNumber(Panel& p, std::string_view reply, int at);
 
 // Runs once, at the radio's first frequency reply: learns the model from its

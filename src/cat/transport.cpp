@@ -17,10 +17,20 @@ void openCatPort(Panel& p, int port) {
     serial.setFraming(port, p.comDataBits, p.comParity, p.comStopBits);
 }
 
-bool usesEightDigitFrequencies(int radioModel) {
-    // 251 answers FA with 8 digits like 362; without it here such a radio
-    // would never be understood.
-    return radioModel == 241 || radioModel == 251 || radioModel == 362 || radioModel == 462;
+bool beginsWithFrequency(std::string_view text, int digits) {
+    return (startsWith(text, "FA") || startsWith(text, "FB")) && digitsAt(text, 3, digits) &&
+           charAt(text, 3 + digits) == ';';
+}
+
+bool takeFrequencyReply(Panel& p, std::string& reply) {
+    if (p.radioConnected == 0)
+        for (int digits : {8, 9})
+            if (beginsWithFrequency(reply, digits)) p.frequencyDigits = digits;
+    // Once connected, a reply of the other width is damaged (a byte lost or
+    // added on the line): taking it would move the panel somewhere wrong.
+    if (!beginsWithFrequency(reply, p.frequencyDigits)) return false;
+    if (p.frequencyDigits == 8) reply.insert(2, "0");
+    return true;
 }
 
 static bool isFrequencySet(const std::string& command) {
@@ -33,7 +43,7 @@ void send(Panel& p) {
     command = cut(command + ";");
     if (isFrequencySet(command)) {
         p.lastFrequencyCommand = command;
-        if (usesEightDigitFrequencies(p.radioModel)) command = command.substr(0, 2) + right(command, 9);
+        if (p.frequencyDigits == 8) command = command.substr(0, 2) + right(command, 9);
     }
     p.platform.serial.write(p.comHandle, command);
     writeDebugLine(p, "TX=" + command);

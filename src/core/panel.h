@@ -65,6 +65,9 @@ struct Panel {
     int pollPhase = 0;
     int menuBusy = 0;
     int radioModel = 0;
+    // Digits in the radio's FA/FB fields: 9, or 8 on the smaller radios; learnt
+    // from the reply that connects and from the model number.
+    int frequencyDigits = 9;
     int radioConnected = 0;
     int fixedSwapModel = 0;
     std::string bridgeBuffer;

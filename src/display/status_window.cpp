@@ -54,8 +54,6 @@ void connectRadio(Panel& p) {
     p.radioConnected = 1;
 }
 
-bool isNineDigitReply(const std::string& reply) { return findPos(reply, ";") == 12 && isDigits(mid(reply, 3, 9), 9); }
-
 // 014.200000 becomes " 14.200000": blanks keep the digits in their columns.
 std::string megahertzText(const std::string& digits) {
     std::string text = digits.substr(0, 3) + "." + digits.substr(3);
@@ -83,12 +81,8 @@ void announceRecall(Panel& p) {
 }  // namespace
 
 void showFrequencyReply(Panel& p) {
-    if (p.radioConnected == 0) {
-        connectRadio(p);
-        return;
-    }
     // A short, long, foreign or garbled reply changes nothing.
-    if (!isNineDigitReply(p.replyText)) return;
+    if (!beginsWithFrequency(p.replyText, 9)) return;
     p.lastFrequencyReply = p.replyText.substr(0, 11);
     const std::string digits = p.replyText.substr(2, 9);
     if (startsWith(p.replyText, "FA")) p.vfoAText = "A" + digits;
@@ -103,6 +97,12 @@ void showFrequencyReply(Panel& p) {
     p.replyPending = 0;
     p.replyText.clear();
     showFeatures(p);
+    // The reply that connects is the frequency the connection announces, and
+    // the keys work from it at once.
+    if (p.radioConnected == 0) {
+        connectRadio(p);
+        return;
+    }
     if (p.quitCountdown > 0 && ++p.quitCountdown > 2) {
         saveMemoryFile(p);
         p.quitCountdown = 0;
