@@ -33,17 +33,21 @@ bool takeFrequencyReply(Panel& p, std::string& reply) {
     return true;
 }
 
-static bool isFrequencySet(const std::string& command) {
-    return (startsWith(command, "FA") || startsWith(command, "FB")) && command.size() > 5;
-}
-
 void send(Panel& p) {
     std::string& command = p.commandText;
     if (p.splitOn == 1 && startsWith(command, "FA")) command[1] = 'B';
     command = cut(command + ";");
-    if (isFrequencySet(command)) {
+    // Only "FA"/"FB", the digits of a frequency and ";" set one and are
+    // remembered: the panel builds nine digits, a bridge client may speak the
+    // radio's own eight. Anything else goes out as it is and is forgotten.
+    auto isSetWith = [&](int digits) {
+        return command.size() == static_cast<std::size_t>(digits) + 3 && beginsWithFrequency(command, digits);
+    };
+    if (isSetWith(9)) {
         p.lastFrequencyCommand = command;
-        if (p.frequencyDigits == 8) command = command.substr(0, 2) + right(command, 9);
+        if (p.frequencyDigits == 8) command.erase(2, 1);
+    } else if (p.frequencyDigits == 8 && isSetWith(8)) {
+        p.lastFrequencyCommand = std::string(command).insert(2, "0");
     }
     p.platform.serial.write(p.comHandle, command);
     writeDebugLine(p, "TX=" + command);

@@ -14,7 +14,8 @@ namespace vantor {
 // at baudRate, reads that never wait, 8 data bits, no parity, two stop bits.
 void openCatPort(Panel& p, int port);
 // Sends commandText with ";" appended (FA becomes FB while split is on; radios
-// with 8-digit frequency fields get the leading digit dropped).
+// with 8-digit frequency fields get the leading digit dropped). A well-formed
+// frequency set becomes lastFrequencyCommand, always with nine digits.
 void send(Panel& p);
 // Convenience: commandText = command, then send.
 void send(Panel& p, const std::string& command);
