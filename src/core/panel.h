@@ -51,6 +51,7 @@ struct Panel {
     int tickCount = 0;
     int keyBusy = 0;
     int quitCountdown = 0;
+    long long quitStartMs = 0;  // monotonic time of the Q that is ending the run
     std::string wavePrefix;
 
     // CAT link, bridge port and debug log.

@@ -104,12 +104,16 @@ void showFrequencyReply(Panel& p) {
         return;
     }
     if (p.quitCountdown > 0 && ++p.quitCountdown > 2) {
-        saveMemoryFile(p);
-        p.quitCountdown = 0;
-        p.running = 0;
+        endQuit(p);
         return;
     }
     if (p.recallAnnouncePending == 1) announceRecall(p);
+}
+
+void endQuit(Panel& p) {
+    saveMemoryFile(p);
+    p.quitCountdown = 0;
+    p.running = 0;
 }
 
 void showMode(Panel& p) {

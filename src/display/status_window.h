@@ -17,6 +17,8 @@ inline constexpr const char* kFace = "Ariel";  // falls back to the default sans
 // updates the window, the band row and the frequency the keys work from; the
 // first one after start then connects the radio.
 void showFrequencyReply(Panel& p);
+// Ends the run that Q began, with the memories saved.
+void endQuit(Panel& p);
 // Applies currentMode: shows its name, sends the mode, narrow and width
 // commands, and brings the frequency back where the radio may have moved it.
 void showMode(Panel& p);

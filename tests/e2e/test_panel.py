@@ -38,9 +38,7 @@ def keys_before_the_radio_answers_say_nc(s):
     s.wait_spoken(["nc", "nc"])
 
 
-def q_ends_after_two_frequency_replies_with_memories_saved(s):
-    start(s)
-    s.connected()
+def quits_unkeyed_with_memories_saved(s):
     os.remove(s.path("savmem.dat"))
     s.press("q")
     status = s.wait_exit(20)
@@ -50,6 +48,20 @@ def q_ends_after_two_frequency_replies_with_memories_saved(s):
         raise TestFailure("Q did not send TX0")
     if not s.read_text("savmem.dat").startswith("VANTOR v3.2a 3.5a"):
         raise TestFailure("savmem.dat not saved at the end")
+
+
+def q_ends_after_two_frequency_replies_with_memories_saved(s):
+    start(s)
+    s.connected()
+    quits_unkeyed_with_memories_saved(s)
+
+
+def q_ends_within_two_seconds_when_the_radio_falls_silent(s):
+    silent_after = 60  # commands: the connection takes about half of them
+    start(s, "0670", 0, "--silent-after", str(silent_after))
+    s.connected()
+    wait_for(lambda: len(s.radiosim_commands()) >= silent_after, 20, "the radio to fall silent")
+    quits_unkeyed_with_memories_saved(s)
 
 
 def help_starts_and_the_next_key_cuts_it(s):
@@ -174,6 +186,8 @@ if __name__ == "__main__":
         ("connects_with_frequency_mode_and_connected", connects_with_frequency_mode_and_connected),
         ("keys_before_the_radio_answers_say_nc", keys_before_the_radio_answers_say_nc),
         ("q_ends_after_two_frequency_replies_with_memories_saved", q_ends_after_two_frequency_replies_with_memories_saved),
+        ("q_ends_within_two_seconds_when_the_radio_falls_silent",
+         q_ends_within_two_seconds_when_the_radio_falls_silent),
         ("help_starts_and_the_next_key_cuts_it", help_starts_and_the_next_key_cuts_it),
         ("model_0840_says_ftx_and_ends", model_0840_says_ftx_and_ends),
         ("model_0241_connects_with_eight_digit_fields", model_0241_connects_with_eight_digit_fields),

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "core/text.h"
 #include "display/status_window.h"
 #include "support/radio_fixture.h"
@@ -175,15 +177,25 @@ TEST_F(PollTest, MeterRepliesUpdateTheirReadings) {
     EXPECT_EQ(p.wavePrefix, "wave\\");
 }
 
-TEST_F(PollTest, QuitEndsTheProgramAtTheSecondFrequencyReplyWithTheMemoriesSaved) {
-    connect();
-    press('Q');
-    std::remove("savmem.dat");
-    tick(4);
-    EXPECT_EQ(p.running, 1);
-    tick(4);
-    EXPECT_EQ(p.running, 0);
-    EXPECT_TRUE(testing::fileExists("savmem.dat"));
+// Q ends the program at the second frequency reply after it, with the memories
+// saved. A radio that falls silent, or answers what the panel cannot take, does
+// not keep the operator in the program: it ends two seconds after Q.
+TEST_F(PollTest, QuitEndsAtTheSecondFrequencyReplyOrAfterTwoSeconds) {
+    const std::pair<std::function<void()>, int> cases[] = {  // the radio's fault, half the ticks to the end
+        {[] {}, 4}, {[&] { radio->setSilent(true); }, 20}, {[&] { radio->setGarbageBeforeReply("?;"); }, 20}};
+    for (const auto& [fault, halfway] : cases) {
+        useRadio(670);
+        p.radioConnected = p.vfoAFrequency = 0, p.running = 1;
+        connect();
+        fault();
+        press('Q');
+        std::remove("savmem.dat");
+        tick(halfway);
+        EXPECT_EQ(p.running, 1) << halfway;
+        tick(halfway);
+        EXPECT_EQ(p.running, 0) << halfway;
+        EXPECT_TRUE(testing::fileExists("savmem.dat"));
+    }
 }
 
 }  // namespace
