@@ -67,7 +67,7 @@ void serveBridge(Panel& p) {
         const std::string fromFa = mid(p.replyText, frequencyAt);
         const int end = findPos(fromFa, ";");
         p.replyText = end > 0 ? fromFa.substr(0, static_cast<std::size_t>(end)) : fromFa;
-        showFrequencyReply(p);
+        if (takeFrequencyReply(p, p.replyText)) showFrequencyReply(p);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "cat/radio_identification.h"
 
+#include <optional>
 #include <vector>
 
 #include "core/text.h"
@@ -45,18 +46,47 @@ std::vector<std::string> repeaterShiftMenuCommands(const Panel& p) {
     }
 }
 
-// The position of `what` in the answer to `command`, 0 when it did not come.
-int queryFor(Panel& p, const std::string& command, const std::string& what) {
-    query(p, command);
-    return findPos(p.replyText, what);
+// Digits in the FA/FB fields of a model, 0 for a model the panel does not know.
+int frequencyFieldDigits(int radioModel) {
+    switch (radioModel) {
+        case 241:
+        case 251:
+        case 362:
+        case 462:
+            return 8;
+        case 570:
+        case 650:
+        case 670:
+        case 681:
+        case 682:
+        case 761:
+        case 800:
+        case 840:
+            return 9;
+        default:
+            return 0;
+    }
 }
 
-int replyValue(const Panel& p, int at, int count) { return roundedValueOf(mid(p.replyText, at, count)); }
+// The `count` digits `offset` characters after `what` in the answer to
+// `command`; nothing when the answer did not come or carries something else.
+std::optional<std::string> queryDigits(Panel& p, const std::string& command, const std::string& what,
+                                       int offset, int count) {
+    query(p, command);
+    const int at = findPos(p.replyText, what);
+    if (at == 0) return std::nullopt;
+    return digitsAt(p.replyText, at + offset, count);
+}
+
+// A switch the radio reports as one digit: 1 is on, any other digit off.
+void takeSwitch(int& state, const std::optional<std::string>& digit) {
+    if (digit) state = *digit == "1" ? 1 : 0;
+}
 
 void readModel(Panel& p) {
     p.radioModel = 0;
-    if (int at = queryFor(p, "ID", "ID")) p.radioModel = replyValue(p, at + 2, 4);
-    if (p.radioModel == 310) p.radioModel = 241;
+    query(p, "ID");
+    if (int at = findPos(p.replyText, "ID")) takeModelNumber(p, p.replyText, at);
     if (p.radioModel == 681 || p.radioModel == 682 || p.radioModel == 840) p.fixedSwapModel = 1;
 }
 
@@ -77,33 +107,42 @@ void restoreBandRepeaterAndTone(Panel& p) {
     }
 }
 
+// Every value read back here may go into a later command, so only the digits
+// that command needs are taken; anything else leaves the value the panel had.
 void readBackSettings(Panel& p) {
     p.tunerArmed = 0;
     p.agcStep = 2;
-    if (int at = queryFor(p, "GT0", "GT0")) p.agcStep = replyValue(p, at + 3, 1);
-    if (int at = queryFor(p, "AG0", "AG")) {
-        p.afGain = replyValue(p, at + 3, 3);
+    if (auto digit = queryDigits(p, "GT0", "GT0", 3, 1)) p.agcStep = valueOf(*digit);
+    if (auto gain = queryDigits(p, "AG0", "AG", 3, 3)) {
+        p.afGain = valueOf(*gain);
     } else {
         p.afGain = 80;  // a known level the operator can step from
         send(p, "AG0080");
     }
-    if (int at = queryFor(p, "ML0", "ML0"); at > 0 && mid(p.replyText, at + 3, 3) == "001") p.monitorOn = 1;
-    if (int at = queryFor(p, "ML1", "ML1")) p.monitorLevelText = mid(p.replyText, at + 3, 3);
+    if (queryDigits(p, "ML0", "ML0", 3, 3) == "001") p.monitorOn = 1;
+    if (auto level = queryDigits(p, "ML1", "ML1", 3, 3)) p.monitorLevelText = *level;
     if (p.radioModel != 241) {
         const bool shortForm = p.radioModel == 362 || p.radioModel == 251 || p.radioModel == 462;
         p.processorOn = 0;
-        if (int at = queryFor(p, shortForm ? "PR" : "PR0", "PR"))
-            p.processorOn = charAt(p.replyText, at + (shortForm ? 2 : 3)) == '1' ? 1 : 0;
+        takeSwitch(p.processorOn, queryDigits(p, shortForm ? "PR" : "PR0", "PR", shortForm ? 2 : 3, 1));
     }
     send(p, p.nrOn == 1 ? "NR1" : "NR0");
     send(p, p.tunerState == 0 || p.tunerState == 2 ? "AC001" : "AC000");
-    const int nrAt = queryFor(p, "NR0", "NR0");
-    p.nrOn = nrAt > 0 ? replyValue(p, nrAt + 3, 1) : 9;  // 9: the radio did not say
-    if (int at = queryFor(p, "VX", "VX")) p.voxOn = replyValue(p, at + 2, 1) > 1 ? 0 : replyValue(p, at + 2, 1);
-    if (int at = queryFor(p, "BI", "BI")) p.breakInOn = replyValue(p, at + 2, 1) > 1 ? 0 : replyValue(p, at + 2, 1);
+    p.nrOn = 9;  // the radio did not say
+    takeSwitch(p.nrOn, queryDigits(p, "NR0", "NR0", 3, 1));
+    takeSwitch(p.voxOn, queryDigits(p, "VX", "VX", 2, 1));
+    takeSwitch(p.breakInOn, queryDigits(p, "BI", "BI", 2, 1));
 }
 
 }  // namespace
+
+void takeModelNumber(Panel& p, std::string_view reply, int at) {
+    const auto digits = digitsAt(reply, at + 2, 4);
+    if (!digits) return;
+    p.radioModel = valueOf(*digits);
+    if (p.radioModel == 310) p.radioModel = 241;  // the same radio under another number
+    if (int width = frequencyFieldDigits(p.radioModel)) p.frequencyDigits = width;
+}
 
 void identifyRadio(Panel& p) {
     readModel(p);

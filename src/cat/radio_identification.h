@@ -1,7 +1,14 @@
 #pragma once
+#include <string_view>
+
 #include "core/panel.h"
 
 namespace vantor {
+
+// Takes the model number from the four digits after the "ID" found at `at` in
+// reply (310 is the same radio as 241), and with a known model the width of
+// its frequency fields. Anything but four digits leaves the model as it was.
+void takeModelNumber(Panel& p, std::string_view reply, int at);
 
 // Runs once, at the radio's first frequency reply: learns the model from its
 // "ID" reply, sets the repeater shifts in the radio's menu, brings the radio

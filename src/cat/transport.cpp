@@ -17,23 +17,37 @@ void openCatPort(Panel& p, int port) {
     serial.setFraming(port, p.comDataBits, p.comParity, p.comStopBits);
 }
 
-bool usesEightDigitFrequencies(int radioModel) {
-    // 251 answers FA with 8 digits like 362; without it here such a radio
-    // would never be understood.
-    return radioModel == 241 || radioModel == 251 || radioModel == 362 || radioModel == 462;
+bool beginsWithFrequency(std::string_view text, int digits) {
+    return (startsWith(text, "FA") || startsWith(text, "FB")) && digitsAt(text, 3, digits) &&
+           charAt(text, 3 + digits) == ';';
 }
 
-static bool isFrequencySet(const std::string& command) {
-    return (startsWith(command, "FA") || startsWith(command, "FB")) && command.size() > 5;
+bool takeFrequencyReply(Panel& p, std::string& reply) {
+    if (p.radioConnected == 0)
+        for (int digits : {8, 9})
+            if (beginsWithFrequency(reply, digits)) p.frequencyDigits = digits;
+    // Once connected, a reply of the other width is damaged (a byte lost or
+    // added on the line): taking it would move the panel somewhere wrong.
+    if (!beginsWithFrequency(reply, p.frequencyDigits)) return false;
+    if (p.frequencyDigits == 8) reply.insert(2, "0");
+    return true;
 }
 
 void send(Panel& p) {
     std::string& command = p.commandText;
     if (p.splitOn == 1 && startsWith(command, "FA")) command[1] = 'B';
     command = cut(command + ";");
-    if (isFrequencySet(command)) {
+    // Only "FA"/"FB", the digits of a frequency and ";" set one and are
+    // remembered: the panel builds nine digits, a bridge client may speak the
+    // radio's own eight. Anything else goes out as it is and is forgotten.
+    auto isSetWith = [&](int digits) {
+        return command.size() == static_cast<std::size_t>(digits) + 3 && beginsWithFrequency(command, digits);
+    };
+    if (isSetWith(9)) {
         p.lastFrequencyCommand = command;
-        if (usesEightDigitFrequencies(p.radioModel)) command = command.substr(0, 2) + right(command, 9);
+        if (p.frequencyDigits == 8) command.erase(2, 1);
+    } else if (p.frequencyDigits == 8 && isSetWith(8)) {
+        p.lastFrequencyCommand = std::string(command).insert(2, "0");
     }
     p.platform.serial.write(p.comHandle, command);
     writeDebugLine(p, "TX=" + command);

@@ -4,6 +4,7 @@
 // between a query and its answer, which is the playing of the clip "delay".
 
 #include <string>
+#include <string_view>
 
 #include "core/panel.h"
 
@@ -13,7 +14,8 @@ namespace vantor {
 // at baudRate, reads that never wait, 8 data bits, no parity, two stop bits.
 void openCatPort(Panel& p, int port);
 // Sends commandText with ";" appended (FA becomes FB while split is on; radios
-// with 8-digit frequency fields get the leading digit dropped).
+// with 8-digit frequency fields get the leading digit dropped). A well-formed
+// frequency set becomes lastFrequencyCommand, always with nine digits.
 void send(Panel& p);
 // Convenience: commandText = command, then send.
 void send(Panel& p, const std::string& command);
@@ -23,7 +25,11 @@ void receive(Panel& p);
 void delay(Panel& p);
 // Send, pause, receive.
 void query(Panel& p, const std::string& command);
-// True for models whose FA/FB fields carry 8 digits instead of 9.
-bool usesEightDigitFrequencies(int radioModel);
+// True when text begins with "FA" or "FB", exactly `digits` digits and ";".
+bool beginsWithFrequency(std::string_view text, int digits);
+// True when reply begins with a frequency reply of the radio's field width; it
+// is then rewritten in place to the nine digits the panel keeps. Until the
+// radio is connected, the width is learnt from the reply itself.
+bool takeFrequencyReply(Panel& p, std::string& reply);
 
 }  // namespace vantor

@@ -51,6 +51,7 @@ struct Panel {
     int tickCount = 0;
     int keyBusy = 0;
     int quitCountdown = 0;
+    long long quitStartMs = 0;  // monotonic time of the Q that is ending the run
     std::string wavePrefix;
 
     // CAT link, bridge port and debug log.
@@ -65,6 +66,9 @@ struct Panel {
     int pollPhase = 0;
     int menuBusy = 0;
     int radioModel = 0;
+    // Digits in the radio's FA/FB fields: 9, or 8 on the smaller radios; learnt
+    // from the reply that connects and from the model number.
+    int frequencyDigits = 9;
     int radioConnected = 0;
     int fixedSwapModel = 0;
     std::string bridgeBuffer;

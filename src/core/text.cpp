@@ -98,4 +98,10 @@ char charAt(std::string_view text, int pos) {
     return text[static_cast<std::size_t>(pos - 1)];
 }
 
+std::optional<std::string> digitsAt(std::string_view text, int pos, int count) {
+    std::string digits = mid(text, pos, count);
+    if (count <= 0 || !isDigits(digits, static_cast<std::size_t>(count))) return std::nullopt;
+    return digits;
+}
+
 }  // namespace vantor

@@ -3,6 +3,7 @@
 // as the CAT replies and file columns are described, and no helper ever reads
 // past the end of its text.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,8 @@ std::string numberText(int value);
 bool isDigits(std::string_view text, std::size_t length);
 // One character at a given 1-based position, or '\0' past the end.
 char charAt(std::string_view text, int pos);
+// The `count` characters at `pos` when they are all decimal digits, else nothing:
+// a value read from the radio that goes back into a command must be digits.
+std::optional<std::string> digitsAt(std::string_view text, int pos, int count);
 
 }  // namespace vantor

@@ -40,8 +40,9 @@ void readSquelch(Panel& p) {
     receive(p);  // whatever was waiting belongs to an earlier command
     delay(p);
     query(p, "SQ0");
-    int at = findPos(p.replyText, "SQ");
-    if (at > 0) p.squelchLevel = roundedValueOf(mid(p.replyText, at + 3, 3));
+    const int at = findPos(p.replyText, "SQ");
+    if (auto level = at > 0 ? digitsAt(p.replyText, at + 3, 3) : std::nullopt)
+        p.squelchLevel = valueOf(*level);
 }
 
 void connectRadio(Panel& p) {
@@ -52,8 +53,6 @@ void connectRadio(Panel& p) {
     say(p, "connected");
     p.radioConnected = 1;
 }
-
-bool isNineDigitReply(const std::string& reply) { return findPos(reply, ";") == 12 && isDigits(mid(reply, 3, 9), 9); }
 
 // 014.200000 becomes " 14.200000": blanks keep the digits in their columns.
 std::string megahertzText(const std::string& digits) {
@@ -82,12 +81,8 @@ void announceRecall(Panel& p) {
 }  // namespace
 
 void showFrequencyReply(Panel& p) {
-    if (p.radioConnected == 0) {
-        connectRadio(p);
-        return;
-    }
     // A short, long, foreign or garbled reply changes nothing.
-    if (!isNineDigitReply(p.replyText)) return;
+    if (!beginsWithFrequency(p.replyText, 9)) return;
     p.lastFrequencyReply = p.replyText.substr(0, 11);
     const std::string digits = p.replyText.substr(2, 9);
     if (startsWith(p.replyText, "FA")) p.vfoAText = "A" + digits;
@@ -102,13 +97,23 @@ void showFrequencyReply(Panel& p) {
     p.replyPending = 0;
     p.replyText.clear();
     showFeatures(p);
+    // The reply that connects is the frequency the connection announces, and
+    // the keys work from it at once.
+    if (p.radioConnected == 0) {
+        connectRadio(p);
+        return;
+    }
     if (p.quitCountdown > 0 && ++p.quitCountdown > 2) {
-        saveMemoryFile(p);
-        p.quitCountdown = 0;
-        p.running = 0;
+        endQuit(p);
         return;
     }
     if (p.recallAnnouncePending == 1) announceRecall(p);
+}
+
+void endQuit(Panel& p) {
+    saveMemoryFile(p);
+    p.quitCountdown = 0;
+    p.running = 0;
 }
 
 void showMode(Panel& p) {

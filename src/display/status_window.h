@@ -13,10 +13,12 @@ inline constexpr int kFeatureY = 250;
 inline constexpr int kMarkerX = 80, kFrequencyX = 285, kFrequencyY = 150;
 inline constexpr const char* kFace = "Ariel";  // falls back to the default sans face
 
-// Handles a frequency reply in replyText ("FA"/"FB", nine digits, ";"): the
-// first one after start connects the radio; later ones update the window,
-// the band row and the frequency the keys work from.
+// Handles a frequency reply in replyText ("FA"/"FB", nine digits, ";"): it
+// updates the window, the band row and the frequency the keys work from; the
+// first one after start then connects the radio.
 void showFrequencyReply(Panel& p);
+// Ends the run that Q began, with the memories saved.
+void endQuit(Panel& p);
 // Applies currentMode: shows its name, sends the mode, narrow and width
 // commands, and brings the frequency back where the radio may have moved it.
 void showMode(Panel& p);

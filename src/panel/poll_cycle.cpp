@@ -3,6 +3,7 @@
 #include "core/text.h"
 #include "cat/bridge.h"
 #include "cat/debug_log.h"
+#include "cat/radio_identification.h"
 #include "cat/transport.h"
 #include "display/status_window.h"
 #include "speech/meter_readouts.h"
@@ -15,14 +16,9 @@ namespace {
 constexpr int kTickWrap = 20;
 constexpr int kReadLimit = 255;
 
-bool isFrequencyReply(const std::string& reply) { return startsWith(reply, "FA") || startsWith(reply, "FB"); }
-
 void identifyModelFromReply(Panel& p) {
     if (p.radioModel != 0) return;
-    const int at = findPos(p.replyText, "ID");
-    if (at == 0) return;
-    p.radioModel = roundedValueOf(mid(p.replyText, at + 2, 4));
-    if (p.radioModel == 310) p.radioModel = 241;
+    if (int at = findPos(p.replyText, "ID")) takeModelNumber(p, p.replyText, at);
 }
 
 // The S-meter field is refreshed on every meter reply, silently: a clip on
@@ -54,8 +50,7 @@ void readAnswer(Panel& p) {
     SerialPorts& serial = p.platform.serial;
     if (serial.bytesWaiting(p.comHandle) <= 0) return;  // no answer in time: the next tick asks again
     p.replyText = serial.read(p.comHandle, kReadLimit);
-    if (usesEightDigitFrequencies(p.radioModel) && isFrequencyReply(p.replyText))
-        p.replyText = p.replyText.substr(0, 2) + "0" + mid(p.replyText, 3, 9) + mid(p.replyText, 12);
+    const bool frequencyReply = takeFrequencyReply(p, p.replyText);
     writeDebugLine(p, "RX=" + p.replyText);
     identifyModelFromReply(p);
     if (p.radioModel == 840) {  // not served: its CAT differs too much
@@ -63,7 +58,7 @@ void readAnswer(Panel& p) {
         p.running = 0;
         return;
     }
-    if (isFrequencyReply(p.replyText)) showFrequencyReply(p);
+    if (frequencyReply) showFrequencyReply(p);
     if (startsWith(p.replyText, "SM")) refreshSMeterSilently(p);
     if (int at = findPos(p.replyText, "RM6")) takeSwrReading(p, at);
     if (int at = findPos(p.replyText, "RM4"); at > 0 && p.micGainMeter > 0) takeAlcReading(p, at);

@@ -30,6 +30,11 @@ void logKey(Panel& p, int code) {
     writeDebugLine(p, line);
 }
 
+// A radio that stops answering after Q must not keep the operator in the
+// program: the end comes after two frequency replies or this long, whichever
+// is first.
+constexpr long long kQuitWaitMs = 2000;
+
 void quitKey(Panel& p) {
     say(p, "quit");
     if (p.radioConnected == 0) {
@@ -37,7 +42,16 @@ void quitKey(Panel& p) {
         return;
     }
     send(p, "TX0");  // never leave the transmitter keyed; the end follows two frequency replies later
+    if (p.quitCountdown == 0) p.quitStartMs = p.platform.clock.monotonicMs();
     p.quitCountdown = 1;
+}
+
+void timerTick(Panel& p) {
+    if (p.quitCountdown > 0 && p.platform.clock.monotonicMs() - p.quitStartMs >= kQuitWaitMs) {
+        endQuit(p);
+        return;
+    }
+    pollTick(p);
 }
 
 void monitorKey(Panel& p) {
@@ -141,7 +155,7 @@ int handleWindowEvent(Panel& p, int message, int parameter) {
             p.running = 0;
             break;
         case kTimerTick:
-            pollTick(p);
+            timerTick(p);
             break;
         case kKeyDown:
             keyDown(p, parameter);

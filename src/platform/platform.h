@@ -78,6 +78,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalTime now() = 0;
+    // Milliseconds from an arbitrary start that never go backwards, whatever
+    // happens to the time of day: for time limits.
+    virtual long long monotonicMs() = 0;
 };
 
 // The bundle the panel holds a reference to.

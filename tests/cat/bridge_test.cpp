@@ -59,6 +59,31 @@ TEST_F(BridgeTest, EachServiceRelaysOneCommandAndItsAnswer) {
     }
 }
 
+// A client's frequency set is remembered only when well formed, and then with nine
+// digits; the answer to its query is taken in the radio's own width, and one of
+// the other width moves nothing.
+TEST_F(BridgeTest, ClientFrequenciesReachThePanelOnlyWellFormed) {
+    // clang-format off
+    const std::tuple<int, const char*, std::string, const char*, int> cases[] = {
+        // digits, client's set, the radio's answer to FA;, lastFrequencyCommand afterwards, vfoAFrequency
+        {9, "FAxyzxyzxyz;", "FA014250000;", "FA007100000;", 14250000},
+        {9, "FA014074000;", "FA014074000;", "FA014074000;", 14074000},
+        {9, "FA14074000;",  "FA14074000;",  "FA007100000;", 7100000},
+        {8, "FA14074000;",  "FA14074000;",  "FA014074000;", 14074000},
+        {8, "FAxyzxyzx;",   "FA014250000;", "FA007100000;", 7100000}};
+    // clang-format on
+    for (const auto& [digits, set, answer, remembered, hertz] : cases) {
+        p.frequencyDigits = digits, p.lastFrequencyCommand = "FA007100000;", p.vfoAFrequency = 7100000;
+        fake.serial.setResponder(1,
+                                 [answer](std::string_view bytes) { return bytes == "FA;" ? answer : ""; });
+        fromClient(set);
+        fromClient("FA;");
+        EXPECT_EQ(sent(kBridge), answer) << set;
+        EXPECT_EQ(p.lastFrequencyCommand, remembered) << set;
+        EXPECT_EQ(p.vfoAFrequency, hertz) << set;
+    }
+}
+
 // The late answer must not reach the client in front of the answer it waits for.
 TEST_F(BridgeTest, ALateAnswerToThePollIsNotPassedToTheClient) {
     fake.serial.pushIncoming(1, "SM0070;");

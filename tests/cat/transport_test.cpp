@@ -9,25 +9,32 @@ namespace {
 using TransportTest = testing::PanelTest;
 
 // Split sends VFO A's commands to VFO B; 8-digit radios lose the leading digit on
-// the wire while lastFrequencyCommand keeps all nine; queries and other commands
-// are sent as they are and not remembered.
+// the wire while lastFrequencyCommand keeps all nine, also of a command in their
+// own 8-digit form; queries, other commands and anything but FA/FB with the
+// digits of a frequency are sent as they are and not remembered.
 TEST_F(TransportTest, FrequencyCommandsAreRewrittenForSplitAndEightDigitRadios) {
     // clang-format off
     const std::tuple<int, int, const char*, const char*, const char*> cases[] = {
-        // split, model, command, on the wire, lastFrequencyCommand afterwards
-        {0, 670, "FA014250000", "FA014250000;", "FA014250000;"},
-        {1, 0, "FA014250000", "FB014250000;", "FB014250000;"},
-        {0, 462, "FA014250000", "FA14250000;", "FA014250000;"},
-        {0, 462, "FB007100000", "FB07100000;", "FB007100000;"},
-        {0, 241, "FA145500000", "FA45500000;", "FA145500000;"},
-        {0, 251, "FA014250000", "FA14250000;", "FA014250000;"},
-        {1, 0, "FA", "FB;", "before"}, {0, 362, "FA", "FA;", "before"}, {0, 0, "MD02", "MD02;", "before"}};
+        // split, digits of the radio's fields, command, on the wire, lastFrequencyCommand afterwards
+        {0, 9, "FA014250000", "FA014250000;", "FA014250000;"},
+        {1, 9, "FA014250000", "FB014250000;", "FB014250000;"},
+        {0, 8, "FA014250000", "FA14250000;", "FA014250000;"},
+        {0, 8, "FB007100000", "FB07100000;", "FB007100000;"},
+        {0, 8, "FA145500000", "FA45500000;", "FA145500000;"},
+        {0, 8, "FA14250000", "FA14250000;", "FA014250000;"},
+        {1, 8, "FA14250000", "FB14250000;", "FB014250000;"},
+        {0, 9, "FA14250000", "FA14250000;", "before"},
+        {0, 9, "FAxyzxyzxyz", "FAxyzxyzxyz;", "before"},
+        {0, 8, "FBxyzxyzxyz", "FBxyzxyzxyz;", "before"},
+        {0, 9, "FA0142500000", "FA0142500000;", "before"},
+        {0, 9, "FA 14250000", "FA 14250000;", "before"},
+        {1, 9, "FA", "FB;", "before"}, {0, 8, "FA", "FA;", "before"}, {0, 9, "MD02", "MD02;", "before"}};
     // clang-format on
-    for (const auto& [split, model, command, onTheWire, remembered] : cases) {
-        p.splitOn = split, p.radioModel = model, p.lastFrequencyCommand = "before";
+    for (const auto& [split, digits, command, onTheWire, remembered] : cases) {
+        p.splitOn = split, p.frequencyDigits = digits, p.lastFrequencyCommand = "before";
         send(p, command);
-        EXPECT_EQ(sent(), onTheWire) << command << " model " << model;
-        EXPECT_EQ(p.lastFrequencyCommand, remembered) << command << " model " << model;
+        EXPECT_EQ(sent(), onTheWire) << command << " digits " << digits;
+        EXPECT_EQ(p.lastFrequencyCommand, remembered) << command << " digits " << digits;
         EXPECT_EQ(p.commandText, onTheWire);
     }
 }

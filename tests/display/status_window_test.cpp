@@ -33,20 +33,26 @@ TEST_F(StatusWindowTest, EachModeSendsItsCommandsAndShowsItsName) {
     }
 }
 
-// A stale reply is read and dropped first; no answer keeps the last value.
+// A stale reply is read and dropped first; no answer, or one without the three
+// digits the squelch command needs, keeps the last value.
 TEST_F(StatusWindowTest, FmModesReadTheSquelchBackInsteadOfResendingTheFrequency) {
-    fake.serial.setResponder(1, [](std::string_view bytes) { return bytes == "SQ0;" ? "SQ0012;" : ""; });
-    fake.serial.pushIncoming(1, "FA007100000;");
-    p.currentMode = 7;
-    showMode(p);
-    EXPECT_EQ(sent(), "MD04;NA0;SQ0;");
-    EXPECT_EQ(p.squelchLevel, 12);
-    EXPECT_EQ(fake.screen.textAt(kModeX, kModeY), "FM      ");
-    p.currentMode = 5;
-    fake.serial.setResponder(1, [](std::string_view) { return "?;"; });
-    showMode(p);
-    EXPECT_EQ(sent(), "MD0B;NA0;SQ0;");
-    EXPECT_EQ(p.squelchLevel, 12);
+    // clang-format off
+    const std::tuple<int, const char*, const char*, const char*, int> cases[] = {
+        // mode, the radio's answer to SQ0;, sent, shown, squelch afterwards
+        {7, "SQ0012;", "MD04;NA0;SQ0;", "FM      ", 12}, {5, "?;", "MD0B;NA0;SQ0;", "FMN     ", 12},
+        {7, "SQ0;;;;", "MD04;NA0;SQ0;", "FM      ", 12}, {5, "SQ00x5;", "MD0B;NA0;SQ0;", "FMN     ", 12},
+        {7, "SQ01;", "MD04;NA0;SQ0;", "FM      ", 12},   {5, "SQ0020;", "MD0B;NA0;SQ0;", "FMN     ", 20}};
+    // clang-format on
+    for (const auto& [mode, answer, commands, shown, squelch] : cases) {
+        fake.serial.setResponder(1,
+                                 [answer](std::string_view bytes) { return bytes == "SQ0;" ? answer : ""; });
+        fake.serial.pushIncoming(1, "FA007100000;");
+        p.currentMode = mode;
+        showMode(p);
+        EXPECT_EQ(sent(), commands) << answer;
+        EXPECT_EQ(p.squelchLevel, squelch) << answer;
+        EXPECT_EQ(fake.screen.textAt(kModeX, kModeY), shown);
+    }
 }
 
 // A tone is switched off first; modes from the bridge are neither sent back nor

@@ -138,10 +138,13 @@ class Session:
         raise TestFailure("F never read out %r; heard %r" % (words, self.spoken()[-20:]))
 
     def connected(self):
-        """Waits until the panel has spoken "connected" and shown the first frequency."""
+        """Waits until the panel has spoken "connected" and gone back to its poll.
+        The reply that connects is shown before it, so keys work from then on."""
         self.wait_spoken(["connected"], 20)
-        # The reply that connects is not shown; keys work from the next one on.
-        wait_for(lambda: self.read_text("debug.dat").count("RX=FA") >= 2, 10, "the frequency reply after connection")
+        # A clip is logged as it starts; the next command sent shows it has ended,
+        # so a program on the bridge port finds the panel listening.
+        sent = self.read_text("debug.dat").count("TX=")
+        wait_for(lambda: self.read_text("debug.dat").count("TX=") > sent, 10, "the poll after connection")
 
     def open_radio_end(self, peer):
         self.radio_fd = os.open(peer, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)

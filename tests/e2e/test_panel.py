@@ -38,9 +38,7 @@ def keys_before_the_radio_answers_say_nc(s):
     s.wait_spoken(["nc", "nc"])
 
 
-def q_ends_after_two_frequency_replies_with_memories_saved(s):
-    start(s)
-    s.connected()
+def quits_unkeyed_with_memories_saved(s):
     os.remove(s.path("savmem.dat"))
     s.press("q")
     status = s.wait_exit(20)
@@ -50,6 +48,20 @@ def q_ends_after_two_frequency_replies_with_memories_saved(s):
         raise TestFailure("Q did not send TX0")
     if not s.read_text("savmem.dat").startswith("VANTOR v3.2a 3.5a"):
         raise TestFailure("savmem.dat not saved at the end")
+
+
+def q_ends_after_two_frequency_replies_with_memories_saved(s):
+    start(s)
+    s.connected()
+    quits_unkeyed_with_memories_saved(s)
+
+
+def q_ends_within_two_seconds_when_the_radio_falls_silent(s):
+    silent_after = 60  # commands: the connection takes about half of them
+    start(s, "0670", 0, "--silent-after", str(silent_after))
+    s.connected()
+    wait_for(lambda: len(s.radiosim_commands()) >= silent_after, 20, "the radio to fall silent")
+    quits_unkeyed_with_memories_saved(s)
 
 
 def help_starts_and_the_next_key_cuts_it(s):
@@ -69,10 +81,17 @@ def model_0840_says_ftx_and_ends(s):
 
 
 def model_0241_connects_with_eight_digit_fields(s):
+    # Start-up's nine digits mean nothing to this radio: it is taken where it is
+    # (the simulator starts on 14.25 MHz) and from then on spoken to in eight.
     start(s, "0241")
     s.connected()
-    if "FA07100000;" not in s.radiosim_commands():
+    if "FA14250000;" not in s.radiosim_commands():
         raise TestFailure("no 8-digit frequency command: %r" % s.radiosim_commands()[:20])
+    s.read_frequency(["1", "4", "point", "2", "5", "mhz", "lsb.wav"])
+    s.press("e", "7", "period", "1", "Return")
+    s.wait_spoken(["ok"])
+    wait_for(lambda: "FA07100000;" in s.radiosim_commands(), 10, "FA07100000; at the radio")
+    wait_for(lambda: "RX=FA007100000;" in s.read_text("debug.dat"), 10, "the new frequency from the poll")
     s.read_frequency(["7", "point", "1", "mhz", "lsb.wav"])
 
 
@@ -172,6 +191,8 @@ if __name__ == "__main__":
         ("connects_with_frequency_mode_and_connected", connects_with_frequency_mode_and_connected),
         ("keys_before_the_radio_answers_say_nc", keys_before_the_radio_answers_say_nc),
         ("q_ends_after_two_frequency_replies_with_memories_saved", q_ends_after_two_frequency_replies_with_memories_saved),
+        ("q_ends_within_two_seconds_when_the_radio_falls_silent",
+         q_ends_within_two_seconds_when_the_radio_falls_silent),
         ("help_starts_and_the_next_key_cuts_it", help_starts_and_the_next_key_cuts_it),
         ("model_0840_says_ftx_and_ends", model_0840_says_ftx_and_ends),
         ("model_0241_connects_with_eight_digit_fields", model_0241_connects_with_eight_digit_fields),

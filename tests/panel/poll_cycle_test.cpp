@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "core/text.h"
 #include "display/status_window.h"
 #include "support/radio_fixture.h"
@@ -46,8 +48,9 @@ TEST_F(PollTest, FrequencyAndMeterQueriesAlternateAndAnUnansweredOneIsDropped) {
     EXPECT_EQ(sent(), "FA;RM4;");
 }
 
-// The first reply connects and asks the radio for its settings; the next one is shown.
-TEST_F(PollTest, FirstFrequencyReplyIdentifiesTheRadioAndConnects) {
+// The first reply is shown, then connects and asks the radio for its settings;
+// the keys work from it at once.
+TEST_F(PollTest, FirstFrequencyReplyIsShownIdentifiesTheRadioAndConnects) {
     tick(2);
     EXPECT_EQ(sent(),
               "FA;ID;EX0800100;EX0810500;EX0820600;EX08307600;FA007100000;RA00;NB00;CO011200;CO000000;PC100;"
@@ -55,10 +58,27 @@ TEST_F(PollTest, FirstFrequencyReplyIdentifiesTheRadioAndConnects) {
     EXPECT_EQ(heard(), (Clips{"7", "point", "1", "mhz", "lsb.wav", "preamp", "off", "connected"}));
     EXPECT_EQ(p.radioModel, 670);
     EXPECT_EQ(p.radioConnected, 1);
-    EXPECT_EQ(p.vfoAFrequency, 0);
-    tick(4);
     EXPECT_EQ(p.vfoAFrequency, 7100000);
+    EXPECT_EQ(p.lastFrequencyReply, "FA007100000");
     EXPECT_EQ(fake.screen.textAt(kFrequencyX, kFrequencyY), "  7.100000             ");
+    press('F');
+    EXPECT_EQ(heard(), (Clips{"7", "point", "1", "mhz", "lsb.wav"}));
+}
+
+// The connection speaks where the radio is, in that band; only a frequency reply
+// of eight or nine digits connects.
+TEST_F(PollTest, OnlyAFrequencyReplyConnectsAndItsFrequencyIsAnnounced) {
+    radio->handle("FA014250000;");
+    for (const char* reply :
+         {"FA;", "FB;", "FA0142;", "FA01425000x;", "FA0142500000;", "FA014250000", "FAFAFA;"}) {
+        answer(reply);
+        EXPECT_EQ(p.radioConnected, 0) << reply;
+    }
+    EXPECT_TRUE(heard().empty());
+    answer("FA014250000;");
+    EXPECT_EQ(heard(), (Clips{"1", "4", "point", "2", "5", "mhz", "lsb.wav", "preamp", "off", "connected"}));
+    EXPECT_EQ(std::pair(p.vfoAFrequency, p.bandIndex), std::pair(14250000, 6));
+    EXPECT_NE(sent().find("ID;EX0800100;EX0810500;EX0820600;EX08307600;FA014250000;"), std::string::npos);
 }
 
 // The radio answers the frequency poll and then falls silent.
@@ -76,23 +96,44 @@ TEST_F(PollTest, ASilentRadioLeavesTheDefaultsAtConnection) {
     EXPECT_EQ(p.radioConnected, 1);
 }
 
-TEST_F(PollTest, RadiosWithEightDigitFieldsAreWidened) {
-    for (int model : {241, 310, 251, 362, 462}) {
+// The width of the frequency fields comes from the model, or from the reply that
+// connects when the radio's model stays unknown: replies are widened to nine
+// digits and commands go out with the radio's own. Once connected, a reply of
+// the other width is damaged and moves nothing.
+TEST_F(PollTest, FrequencyFieldWidthComesFromTheModelOrTheConnectingReply) {
+    // clang-format off
+    const std::tuple<int, bool, int, const char*, const char*> cases[] = {
+        // model, its ID answer lost, model known, a key's command, a reply of the other width
+        {241, false, 241, "FA14250000;", "FA007100000;"}, {310, false, 241, "FA14250000;", "FA007100000;"},
+        {251, false, 251, "FA14250000;", "FA007100000;"}, {362, false, 362, "FA14250000;", "FA007100000;"},
+        {462, false, 462, "FA14250000;", "FA007100000;"}, {462, true, 0, "FA14250000;", "FA007100000;"},
+        {670, true, 0, "FA014250000;", "FA07100000;"}};
+    // clang-format on
+    for (const auto& [model, idLost, known, command, otherWidth] : cases) {
         useRadio(model);
+        if (idLost)
+            fake.serial.setResponder(1, [this](std::string_view bytes) {
+                return bytes == "ID;" ? std::string() : radio->handle(bytes);
+            });
         p.radioModel = p.radioConnected = p.vfoAFrequency = 0;
         connect();
-        EXPECT_EQ(p.radioModel, model == 310 ? 241 : model);
-        EXPECT_EQ(p.vfoAFrequency, 7100000) << model;
-        EXPECT_EQ(p.lastFrequencyReply, "FA007100000") << model;
+        EXPECT_EQ(p.radioModel, known) << model;
+        EXPECT_EQ(p.vfoAFrequency, 14250000) << model;
+        EXPECT_EQ(p.lastFrequencyReply, "FA014250000") << model;
+        press('J');
+        EXPECT_EQ(sent(), command) << model;
+        answer(otherWidth);
+        EXPECT_EQ(std::pair(p.vfoAFrequency, p.bandIndex), std::pair(14250000, 6)) << model;
     }
 }
 
 // A late answer is read by the next read and still taken for what it is.
 TEST_F(PollTest, RepliesThatAreGarbledOrForeignChangeNothingButALateOneIsTaken) {
     connect();
-    for (const char* reply : {"FA0071;", "FA00710000x;", "FA0071000000;", "XY;", "?;", "FAFAFAFAFAFA;"}) {
+    for (const char* reply :
+         {"FA0071;", "FA00710000x;", "FA0071000000;", "XY;", "?;", "FAFAFAFAFAFA;", "xFA014250000;"}) {
         answer(reply);
-        EXPECT_EQ(p.vfoAFrequency, 7100000) << reply;
+        EXPECT_EQ(std::pair(p.vfoAFrequency, p.bandIndex), std::pair(7100000, 4)) << reply;
     }
     radio->setLatencyMs(0);
     fake.serial.setResponder(1, [](std::string_view) { return std::string(); });
@@ -101,8 +142,10 @@ TEST_F(PollTest, RepliesThatAreGarbledOrForeignChangeNothingButALateOneIsTaken) 
 }
 
 TEST_F(PollTest, AnIdReplyIdentifiesAndModel840EndsTheProgram) {
+    answer("ID03x0;");
+    EXPECT_EQ(p.radioModel, 0);
     answer("ID0310;");
-    EXPECT_EQ(p.radioModel, 241);
+    EXPECT_EQ(std::pair(p.radioModel, p.frequencyDigits), std::pair(241, 8));
     p.radioModel = 0;
     answer("ID0840;");
     EXPECT_EQ(p.running, 0);
@@ -134,15 +177,25 @@ TEST_F(PollTest, MeterRepliesUpdateTheirReadings) {
     EXPECT_EQ(p.wavePrefix, "wave\\");
 }
 
-TEST_F(PollTest, QuitEndsTheProgramAtTheSecondFrequencyReplyWithTheMemoriesSaved) {
-    connect();
-    press('Q');
-    std::remove("savmem.dat");
-    tick(4);
-    EXPECT_EQ(p.running, 1);
-    tick(4);
-    EXPECT_EQ(p.running, 0);
-    EXPECT_TRUE(testing::fileExists("savmem.dat"));
+// Q ends the program at the second frequency reply after it, with the memories
+// saved. A radio that falls silent, or answers what the panel cannot take, does
+// not keep the operator in the program: it ends two seconds after Q.
+TEST_F(PollTest, QuitEndsAtTheSecondFrequencyReplyOrAfterTwoSeconds) {
+    const std::pair<std::function<void()>, int> cases[] = {  // the radio's fault, half the ticks to the end
+        {[] {}, 4}, {[&] { radio->setSilent(true); }, 20}, {[&] { radio->setGarbageBeforeReply("?;"); }, 20}};
+    for (const auto& [fault, halfway] : cases) {
+        useRadio(670);
+        p.radioConnected = p.vfoAFrequency = 0, p.running = 1;
+        connect();
+        fault();
+        press('Q');
+        std::remove("savmem.dat");
+        tick(halfway);
+        EXPECT_EQ(p.running, 1) << halfway;
+        tick(halfway);
+        EXPECT_EQ(p.running, 0) << halfway;
+        EXPECT_TRUE(testing::fileExists("savmem.dat"));
+    }
 }
 
 }  // namespace

@@ -126,10 +126,16 @@ private:
     int points_ = 0, weight_ = 0;
 };
 
+// A fixed time of day; the monotonic time is the shared virtual clock.
 class FakeClock : public Clock {
 public:
+    explicit FakeClock(VirtualClock& clock) : clock_(clock) {}
     LocalTime now() override { return time; }
+    long long monotonicMs() override { return clock_.nowMs(); }
     LocalTime time{2026, 12, 6, 9, 5, 7};
+
+private:
+    VirtualClock& clock_;
 };
 
 // Everything a test needs, wired together.
@@ -138,7 +144,7 @@ struct FakePlatform {
     FakeSerialPorts serial{virtualClock};
     FakeSpeaker speaker{virtualClock};
     FakeScreen screen;
-    FakeClock clock;
+    FakeClock clock{virtualClock};
     Platform platform{serial, speaker, screen, clock};
 };
 

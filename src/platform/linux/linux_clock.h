@@ -8,6 +8,7 @@ namespace vantor {
 class LinuxClock : public Clock {
 public:
     LocalTime now() override;
+    long long monotonicMs() override;
 };
 
 }  // namespace vantor

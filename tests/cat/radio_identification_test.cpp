@@ -1,0 +1,61 @@
+#include "cat/radio_identification.h"
+
+#include <map>
+
+#include "app/radio_startup.h"
+#include "support/panel_fixture.h"
+
+namespace vantor {
+namespace {
+
+class IdentificationTest : public testing::PanelTest {
+protected:
+    IdentificationTest() {
+        fillBandTable(p);
+        fake.serial.setResponder(1, [this](std::string_view bytes) {
+            auto it = answers.find(std::string(bytes));
+            return it == answers.end() ? std::string() : it->second;
+        });
+    }
+    // What the radio answers to each query the identification asks.
+    std::map<std::string, std::string> answers{{"ID;", "ID0670;"},  {"GT0;", "GT03;"}, {"AG0;", "AG0120;"},
+                                               {"ML0;", "ML0001;"}, {"ML1;", "ML1070;"}, {"PR0;", "PR01;"},
+                                               {"NR0;", "NR01;"},   {"VX;", "VX1;"},     {"BI;", "BI1;"}};
+};
+
+// A value read back goes into later commands, so an answer without the digits
+// its command needs leaves the value the panel had (or the default the radio is
+// then given); the good answers are all taken.
+TEST_F(IdentificationTest, ReadBacksTakeOnlyTheDigitsTheirCommandsNeed) {
+    identifyRadio(p);
+    sent();
+    EXPECT_EQ(std::tuple(p.radioModel, p.agcStep, p.afGain, p.monitorLevelText),
+              std::tuple(670, 3, 120, "070"));
+    EXPECT_EQ(std::tuple(p.processorOn, p.nrOn, p.voxOn, p.breakInOn), std::tuple(1, 1, 1, 1));
+    // clang-format off
+    const std::tuple<const char*, const char*, int Panel::*, int> cases[] = {
+        // query, bad answer, the value it must not set, its value afterwards
+        {"ID;", "ID06x0;", &Panel::radioModel, 0},   {"ID;", "ID067;", &Panel::radioModel, 0},
+        {"GT0;", "GT0;;", &Panel::agcStep, 2},        {"AG0;", "AG0;;;;", &Panel::afGain, 80},
+        {"AG0;", "AG01x0;", &Panel::afGain, 80},      {"NR0;", "NR0x;", &Panel::nrOn, 9},
+        {"VX;", "VX;;", &Panel::voxOn, 1},            {"BI;", "BI-;", &Panel::breakInOn, 1}};
+    // clang-format on
+    for (const auto& [queried, answer, field, kept] : cases) {
+        const std::string good = answers[queried];
+        answers[queried] = answer;
+        identifyRadio(p);
+        EXPECT_EQ(p.*field, kept) << answer;
+        answers[queried] = good;
+    }
+    // Only the two damaged AG answers make the panel give the radio a known gain.
+    const std::string commands = sent(), gain = "AG0;AG0080;";
+    int gainsSet = 0;
+    for (auto at = commands.find(gain); at != std::string::npos; at = commands.find(gain, at + 1)) ++gainsSet;
+    EXPECT_EQ(gainsSet, 2);
+    p.monitorLevelText = "050", answers["ML1;"] = "ML1;;;";
+    identifyRadio(p);
+    EXPECT_EQ(p.monitorLevelText, "050");
+}
+
+}  // namespace
+}  // namespace vantor
