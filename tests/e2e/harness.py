@@ -123,19 +123,12 @@ class Session:
         return wait_for(lambda: _holds_run([w for w in self.spoken() if w != "delay"], words), timeout,
                         "the words %r" % (words,))
 
-    def read_frequency(self, words, attempts=4):
-        """Presses F until the readout `words` is heard. F is ignored on two poll
-        steps out of every 21, as an operator finds out; they press again."""
-        for _ in range(attempts):
-            before = len([w for w in self.spoken() if w != "delay"])
-            self.press("f")
-            try:
-                wait_for(lambda: _holds_run([w for w in self.spoken() if w != "delay"][before:], words), 3,
-                         "the readout")
-                return
-            except TestFailure:
-                continue
-        raise TestFailure("F never read out %r; heard %r" % (words, self.spoken()[-20:]))
+    def read_frequency(self, words):
+        """Presses F and waits for the readout `words`."""
+        before = len([w for w in self.spoken() if w != "delay"])
+        self.press("f")
+        wait_for(lambda: _holds_run([w for w in self.spoken() if w != "delay"][before:], words), 10,
+                 "F to read out %r" % (words,))
 
     def connected(self):
         """Waits until the panel has spoken "connected" and gone back to its poll.
