@@ -68,16 +68,6 @@ int frequencyFieldDigits(int radioModel) {
     }
 }
 
-// The `count` digits `offset` characters after `what` in the answer to
-// `command`; nothing when the answer did not come or carries something else.
-std::optional<std::string> queryDigits(Panel& p, const std::string& command, const std::string& what,
-                                       int offset, int count) {
-    query(p, command);
-    const int at = findPos(p.replyText, what);
-    if (at == 0) return std::nullopt;
-    return digitsAt(p.replyText, at + offset, count);
-}
-
 // A switch the radio reports as one digit: 1 is on, any other digit off.
 void takeSwitch(int& state, const std::optional<std::string>& digit) {
     if (digit) state = *digit == "1" ? 1 : 0;

@@ -76,4 +76,12 @@ void query(Panel& p, const std::string& command) {
     receive(p);
 }
 
+std::optional<std::string> queryDigits(Panel& p, const std::string& command, std::string_view marker,
+                                       int offset, int count) {
+    query(p, command);
+    const int at = findPos(p.replyText, marker);
+    if (at == 0) return std::nullopt;
+    return digitsAt(p.replyText, at + offset, count);
+}
+
 }  // namespace vantor

@@ -3,6 +3,7 @@
 // commandText, whatever the radio has answered into replyText, and the pause
 // between a query and its answer, which is the playing of the clip "delay".
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,11 @@ void receive(Panel& p);
 void delay(Panel& p);
 // Send, pause, receive.
 void query(Panel& p, const std::string& command);
+// Send, pause, receive, then the `count` digits `offset` characters after the
+// first `marker` in the answer; nothing when the answer did not come or
+// carries something else there.
+std::optional<std::string> queryDigits(Panel& p, const std::string& command, std::string_view marker,
+                                       int offset, int count);
 // True when text begins with "FA" or "FB", exactly `digits` digits and ";".
 bool beginsWithFrequency(std::string_view text, int digits);
 // True when reply begins with a frequency reply of the radio's field width; it
