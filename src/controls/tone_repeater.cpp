@@ -22,20 +22,22 @@ void sayDigits(Panel& p, const std::string& digits) {
     for (char digit : digits) sayUnlessStepping(p, std::string(1, digit));
 }
 
-// Band keys step one row past either end; the configured top band decides
-// where the steps wrap. A top band the panel does not know counts as 6 m.
+// Band keys step one row past either end. A row the radio does not have is
+// general coverage: a radio is never sent a band above its highest one.
 void wrapBandIndex(Panel& p) {
-    int top = 11;
-    if (p.topBandCode == "1") top = 10;
-    if (p.topBandCode == "2") top = 12;
-    if (p.topBandCode == "7") top = 13;
+    const int top = topBandRow(p);
     if (p.bandIndex == 0) p.bandIndex = top;
-    if (p.bandIndex == top + 1) p.bandIndex = 1;
-    if (p.bandIndex == 15) p.bandIndex = 14;
-    if (p.bandIndex < 1 || p.bandIndex > 14) p.bandIndex = 14;
+    if (p.bandIndex < 1 || p.bandIndex > top) p.bandIndex = 14;
 }
 
 }  // namespace
+
+int topBandRow(const Panel& p) {
+    if (p.topBandCode == "1") return 10;
+    if (p.topBandCode == "2") return 12;
+    if (p.topBandCode == "7") return 13;
+    return 11;  // 6 m, also for a code the panel does not know
+}
 
 void applyToneCode(Panel& p) {
     const std::string& code = p.toneCodeText;

@@ -14,6 +14,9 @@ void applyToneCode(Panel& p);
 void toggleRepeater(Panel& p);
 // Sign and 8-digit shift in kHz of the current band: "-00000600".
 std::string repeaterShiftField(Panel& p);
+// The highest band row the radio has, by the configured top band: 10 (10 m),
+// 11 (6 m), 12 (2 m) or 13 (70 cm).
+int topBandRow(const Panel& p);
 // Puts the radio on the current band row's frequency, mode, shift, tone and preamp, and says the band.
 void applyBandRow(Panel& p);
 // Chooses the band row for the megahertz typed in a frequency entry (entryBand).

@@ -103,11 +103,12 @@ TEST_F(ToneRepeaterTest, BandRowsPutTheRadioOnFrequencyShiftToneAndPreamp) {
     EXPECT_EQ(p.repeaterOn, 1);
 }
 
-TEST_F(ToneRepeaterTest, BandStepsWrapAtTheConfiguredTopBand) {
+// Row 0 (a band step down from 160 m) is the top band; a row above the top band is general coverage.
+TEST_F(ToneRepeaterTest, BandRowsBeyondTheConfiguredTopBandAreNeverApplied) {
     // clang-format off
     const std::tuple<const char*, int, int> cases[] = {
-        {"1", 0, 10}, {"1", 11, 1}, {"6", 0, 11}, {"6", 12, 1}, {"2", 0, 12}, {"2", 13, 1}, {"7", 0, 13},
-        {"7", 14, 1}, {"6", 15, 14}, {"2", 15, 14}, {"?", 0, 11}, {"6", 14, 14}};
+        {"1", 0, 10}, {"1", 11, 14}, {"1", 13, 14}, {"6", 0, 11}, {"6", 12, 14}, {"2", 0, 12}, {"2", 13, 14},
+        {"7", 0, 13}, {"7", 13, 13}, {"7", 14, 14}, {"6", 15, 14}, {"2", 15, 14}, {"?", 0, 11}, {"6", 14, 14}};
     // clang-format on
     for (const auto& [top, index, band] : cases) {
         p.topBandCode = top, p.bandIndex = index;
