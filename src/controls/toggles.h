@@ -1,11 +1,21 @@
 #pragma once
 // Features switched by one key each: the operator hears the feature and its
 // new state, then the command goes to the radio and the feature row is redrawn.
+// The preamp, the blanker, noise reduction and the processor hand the level
+// keys (levelTarget) to themselves when switched on and take them back when
+// switched off.
 
 #include "core/panel.h"
 
 namespace vantor {
 
 void togglePreamp(Panel& p);
+void toggleAttenuator(Panel& p);      // refused above 6 m
+void toggleNoiseBlanker(Panel& p);    // reads back the blanker level
+void toggleNoiseReduction(Panel& p);  // reads back the reduction level
+void toggleProcessor(Panel& p);       // reads back the processor level; none on model 241
+void toggleBreakIn(Panel& p);
+void toggleVox(Panel& p);
+void toggleNotch(Panel& p);
 
 }  // namespace vantor

@@ -2,6 +2,7 @@
 
 #include "display/status_window.h"
 #include "support/panel_fixture.h"
+#include "support/transcript.h"
 
 namespace vantor {
 namespace {
@@ -29,6 +30,57 @@ TEST_F(TogglesTest, PreampSwitchesWithTheChosenAmplifierAndReleasesItsLevelKeys)
         EXPECT_EQ(p.levelTarget, c.targetAfter);
         EXPECT_EQ(fake.screen.textAt(40, kFeatureY), c.on ? std::string(12, ' ') : "preamp ");
     }
+}
+
+class FeatureTogglesTest : public testing::TranscriptTest {};
+
+// The operator hears the feature and its new state before the radio is told. The level keys go
+// to the feature switched on last and come back only from that one; the processor has no
+// command on model 241 and a short one on 251 and 362; nrOn 9 (the radio never said) is
+// switched off without a word.
+TEST_F(FeatureTogglesTest, FeaturesSwitchAfterTheirWordsAndHandOverTheLevelKeys) {
+    struct Case {
+        void (*toggle)(Panel&);
+        int model, band;
+        int Panel::*flag;
+        int before, targetBefore;
+        const char* transcript;
+        int after, targetAfter;
+        const char* setting;  // the radio's record of the switch
+    };
+    using P = Panel;
+    // clang-format off
+    const Case cases[] = {
+        {toggleAttenuator, 670, 4, &P::attOn, 0, 3, "at on RA01;", 1, 3, "RA0"},
+        {toggleAttenuator, 670, 11, &P::attOn, 1, 3, "at off RA00;", 0, 3, "RA0"},
+        {toggleAttenuator, 670, 12, &P::attOn, 0, 3, "at na", 0, 3, "RA0"},
+        {toggleNoiseBlanker, 670, 4, &P::nbOn, 0, 3, "nb on NB01; NL0;", 1, 2, "NB0"},
+        {toggleNoiseBlanker, 670, 4, &P::nbOn, 1, 3, "nb off NB00;", 0, 3, "NB0"},
+        {toggleNoiseBlanker, 670, 4, &P::nbOn, 1, 2, "nb off NB00;", 0, 0, "NB0"},
+        {toggleNoiseReduction, 670, 4, &P::nrOn, 0, 2, "nr on NR01; RL0;", 1, 3, "NR0"},
+        {toggleNoiseReduction, 670, 4, &P::nrOn, 1, 3, "nr off NR00;", 0, 0, "NR0"},
+        {toggleNoiseReduction, 670, 4, &P::nrOn, 9, 5, "NR00;", 0, 5, "NR0"},
+        {toggleProcessor, 670, 4, &P::processorOn, 0, 2, "spc on PR01; PL;", 1, 5, "PR0"},
+        {toggleProcessor, 670, 4, &P::processorOn, 1, 5, "spc off PR00;", 0, 0, "PR0"},
+        {toggleProcessor, 670, 4, &P::processorOn, 1, 3, "spc off PR00;", 0, 3, "PR0"},
+        {toggleProcessor, 362, 4, &P::processorOn, 0, 0, "spc on PR1; PL;", 1, 5, "PR"},
+        {toggleProcessor, 251, 4, &P::processorOn, 1, 5, "spc off PR0;", 0, 0, "PR"},
+        {toggleProcessor, 241, 4, &P::processorOn, 0, 2, "", 0, 2, "PR0"},
+        {toggleBreakIn, 670, 4, &P::breakInOn, 0, 1, "bkin on BI1;", 1, 1, "BI"},
+        {toggleVox, 670, 4, &P::voxOn, 1, 1, "vox off VX0;", 0, 1, "VX"},
+        {toggleNotch, 670, 4, &P::notchOn, 0, 1, "notch on BC01;", 1, 1, "BC0"}};
+    // clang-format on
+    for (const auto& c : cases) {
+        useModel(c.model);
+        p.bandIndex = c.band, p.*c.flag = c.before, p.levelTarget = c.targetBefore;
+        c.toggle(p);
+        EXPECT_EQ(transcript(), c.transcript) << c.model << " " << c.transcript;
+        EXPECT_EQ(p.*c.flag, c.after) << c.transcript;
+        EXPECT_EQ(p.levelTarget, c.targetAfter) << c.transcript;
+        EXPECT_EQ(radio->setting(c.setting), c.after) << c.transcript;
+    }
+    // The levels switched on were read back from the radio (it holds 5, 8 and 50).
+    EXPECT_EQ(std::tuple(p.nbLevel, p.nrLevel, p.processorLevel), std::tuple(5, 8, 50));
 }
 
 }  // namespace
