@@ -1,7 +1,9 @@
 #include "panel/key_map.h"
 
+#include "controls/toggles.h"
 #include "memory/digit_handler.h"
 #include "panel/frequency_keys.h"
+#include "panel/level_keys.h"
 #include "panel/vfo_keys.h"
 #include "speech/meter_readouts.h"
 #include "speech/say.h"
@@ -40,8 +42,16 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
         return KeyOutcome::stop;
     }
     switch (code) {
+        case 'L':
+            levelKey(p);
+            return KeyOutcome::stop;
+        case 'K':
+            return keyerKey(p);
         case 'H':
             sayInBackground(p, "help.wav");  // the next key's first clip cuts it short
+            return KeyOutcome::stop;
+        case 'A':
+            afGainKey(p);
             return KeyOutcome::stop;
         case 'E':
             startFrequencyEntry(p);
@@ -59,12 +69,48 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
         case 'Z':
             zeroKey(p);
             return KeyOutcome::stop;
+        case key::f1:
+            preampKey(p);
+            return KeyOutcome::goOn;
+        case key::f2:
+            toggleAttenuator(p);
+            return KeyOutcome::goOn;
+        case key::f3:
+            toggleNoiseBlanker(p);
+            return KeyOutcome::goOn;
+        case key::f4:
+            toggleNoiseReduction(p);
+            return KeyOutcome::goOn;
+        case key::f5:
+            toggleNotch(p);
+            return KeyOutcome::goOn;
+        case key::f6:
+            contourKey(p);
+            return KeyOutcome::goOn;
+        case key::f7:
+            processorKey(p);
+            return KeyOutcome::stop;
+        case key::f8:
+            breakInOrVoxKey(p);
+            return KeyOutcome::goOn;
         case 'F':
             frequencyReadout(p);
             return KeyOutcome::stop;
+        case 'P':
+            powerKey(p);
+            return KeyOutcome::stop;
+        case key::f11:
+            micGainKey(p);
+            return KeyOutcome::stop;
+        case 'R':
+            rfGainKey(p);
+            return KeyOutcome::goOn;
         case 'S':
             meterKey(p);
             return KeyOutcome::goOn;
+        case 'W':
+            widthKey(p);
+            return KeyOutcome::stop;
         case 'X':
             extendedPrefixKey(p);
             return KeyOutcome::stop;
@@ -72,6 +118,10 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
             if (p.keyPrefix != 14) return std::nullopt;
             fmWidthKey(p);
             return KeyOutcome::stop;
+        case key::up:
+        case key::down:
+            upDownKey(p);
+            return KeyOutcome::goOn;
         default:
             return std::nullopt;
     }

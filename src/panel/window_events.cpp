@@ -6,6 +6,7 @@
 #include "controls/vfo.h"
 #include "display/status_window.h"
 #include "panel/key_map.h"
+#include "panel/level_keys.h"
 #include "panel/frequency_keys.h"
 #include "panel/keys.h"
 #include "panel/poll_cycle.h"
@@ -79,13 +80,6 @@ void endMicGainMetering(Panel& p) {
     p.micGainMeter = 0;
     p.alcPeak = 0;
     say(p, "off");
-}
-
-void endKeyerMode(Panel& p) {
-    p.keyPrefix = 0;
-    p.currentMode = p.savedMode;
-    showMode(p);
-    if (p.breakInOn == 1) send(p, "BI1");
 }
 
 void foldKeypad(Panel& p) {
