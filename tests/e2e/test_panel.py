@@ -202,6 +202,52 @@ def s_key_reads_the_s_meter_the_simulator_holds(s):
     s.wait_spoken(["s.wav", "9.wav"])
 
 
+def level_feature_and_keyer_keys_reach_the_radio(s):
+    s.start_display()
+    s.start_radiosim("0670", 5)
+    s.write_config(configuration(port=5).replace("POWER=100", "POWER=50"))
+    s.start_vantor()
+    s.connected()
+
+    def commands_since(count, *expected):
+        """Waits until the commands after the first `count` hold `expected` in this order."""
+        def found():
+            later = s.radiosim_commands()[count:]
+            at = 0
+            for command in expected:
+                if command not in later[at:]:
+                    return False
+                at = later.index(command, at) + 1
+            return True
+        wait_for(found, 10, "%r at the radio" % (expected,))
+
+    before = len(s.radiosim_commands())
+    s.press("p", "Up", "Up")
+    commands_since(before, "PC060;", "PC070;")
+    s.wait_spoken(["Power", "5", "0", "watts", "6", "0", "watts", "7", "0", "watts"])
+
+    before = len(s.radiosim_commands())
+    s.press("F1", "l", "Up")
+    commands_since(before, "PA01;", "PA02;")
+    s.wait_spoken(["preamp", "on", "preamp", "lev", "max", "preamp", "on"])
+
+    before = len(s.radiosim_commands())
+    s.press("F6", "F6", "F6")
+    commands_since(before, "CO011200;", "CO031200;", "CO001200;")
+    s.wait_spoken(["cod", "cop", "co", "off"])
+
+    s.press("e", "1", "4", "period", "2", "Return")  # 20 m in USB
+    s.wait_spoken(["ok"])
+    before = len(s.radiosim_commands())
+    s.press("k")
+    commands_since(before, "MD03;", "KS;", "BI0;")
+    s.wait_spoken(["ks", "on", "2", "0", "wpm"])
+    before = len(s.radiosim_commands())
+    s.press("k")
+    commands_since(before, "MD02;")
+    s.wait_spoken(["ks", "off", "2", "0", "wpm"])
+
+
 if __name__ == "__main__":
     run_tests([
         ("connects_with_frequency_mode_and_connected", connects_with_frequency_mode_and_connected),
@@ -217,4 +263,5 @@ if __name__ == "__main__":
         ("typed_frequency_tunes_the_radio", typed_frequency_tunes_the_radio),
         ("split_and_repeater_shift_with_v", split_and_repeater_shift_with_v),
         ("s_key_reads_the_s_meter_the_simulator_holds", s_key_reads_the_s_meter_the_simulator_holds),
+        ("level_feature_and_keyer_keys_reach_the_radio", level_feature_and_keyer_keys_reach_the_radio),
     ])
