@@ -51,8 +51,7 @@ TEST_F(FeatureTogglesTest, FeaturesSwitchAfterTheirWordsAndHandOverTheLevelKeys)
     using P = Panel;
     // clang-format off
     const Case cases[] = {
-        {toggleAttenuator, 670, 4, &P::attOn, 0, 3, "at on RA01;", 1, 3, "RA0"},
-        {toggleAttenuator, 670, 11, &P::attOn, 1, 3, "at off RA00;", 0, 3, "RA0"},
+        {toggleAttenuator, 670, 11, &P::attOn, 0, 3, "at on RA01;", 1, 3, "RA0"},
         {toggleAttenuator, 670, 12, &P::attOn, 0, 3, "at na", 0, 3, "RA0"},
         {toggleNoiseBlanker, 670, 4, &P::nbOn, 0, 3, "nb on NB01; NL0;", 1, 2, "NB0"},
         {toggleNoiseBlanker, 670, 4, &P::nbOn, 1, 3, "nb off NB00;", 0, 3, "NB0"},
