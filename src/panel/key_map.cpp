@@ -2,23 +2,11 @@
 
 #include "memory/digit_handler.h"
 #include "panel/frequency_keys.h"
+#include "panel/transmit_keys.h"
 #include "panel/vfo_keys.h"
-#include "speech/meter_readouts.h"
 #include "speech/say.h"
 
 namespace vantor {
-
-namespace {
-
-// S reads the meter that matters now: the SWR while the transmitter is on.
-void meterKey(Panel& p) {
-    if (p.tuneActive == 1 || p.txState > 0)
-        saySwr(p);
-    else
-        saySMeter(p);
-}
-
-}  // namespace
 
 bool runExtendedFirstKey(Panel& p) {
     if (p.keyPrefix != 14) return false;
@@ -40,6 +28,9 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
         return KeyOutcome::stop;
     }
     switch (code) {
+        case key::space:
+            transmitKey(p);
+            return KeyOutcome::stop;
         case 'H':
             sayInBackground(p, "help.wav");  // the next key's first clip cuts it short
             return KeyOutcome::stop;
@@ -59,12 +50,18 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
         case 'Z':
             zeroKey(p);
             return KeyOutcome::stop;
+        case key::f12:
+            tunerKey(p);
+            return KeyOutcome::stop;
         case 'F':
             frequencyReadout(p);
             return KeyOutcome::stop;
         case 'S':
             meterKey(p);
             return KeyOutcome::goOn;
+        case 'T':
+            tuneKey(p);
+            return KeyOutcome::stop;
         case 'X':
             extendedPrefixKey(p);
             return KeyOutcome::stop;
