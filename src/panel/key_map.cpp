@@ -2,6 +2,7 @@
 
 #include "memory/digit_handler.h"
 #include "panel/frequency_keys.h"
+#include "panel/mode_band_keys.h"
 #include "panel/transmit_keys.h"
 #include "panel/vfo_keys.h"
 #include "speech/say.h"
@@ -33,6 +34,9 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
             return KeyOutcome::stop;
         case 'H':
             sayInBackground(p, "help.wav");  // the next key's first clip cuts it short
+            return KeyOutcome::stop;
+        case 'O':
+            optionsKey(p);
             return KeyOutcome::stop;
         case 'E':
             startFrequencyEntry(p);
@@ -66,8 +70,10 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
             extendedPrefixKey(p);
             return KeyOutcome::stop;
         case 'M':
-            if (p.keyPrefix != 14) return std::nullopt;
-            fmWidthKey(p);
+            if (p.keyPrefix == 14)
+                fmWidthKey(p);
+            else
+                nextModeKey(p);
             return KeyOutcome::stop;
         default:
             return std::nullopt;
