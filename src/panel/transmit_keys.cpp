@@ -122,4 +122,9 @@ void meterKey(Panel& p) {
         saySMeter(p);
 }
 
+void endTransmission(Panel& p) {
+    if (p.tuneActive == 1) tuneKey(p);
+    if (p.txState > 0) transmitKey(p);
+}
+
 }  // namespace vantor

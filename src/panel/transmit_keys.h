@@ -11,6 +11,10 @@ void transmitKey(Panel& p);  // space
 void tuneKey(Panel& p);      // T: the tune starts, or the running one ends
 void tunerKey(Panel& p);     // F12: tuner off, on, both
 void meterKey(Panel& p);     // S: the SWR while the transmitter is on, else the S-meter
+// The panel lets go of the radio: a tune still running ends as at the second
+// T, a transmission as at the second space, so the transmitter is never left
+// keyed however the run ends.
+void endTransmission(Panel& p);
 // The radio has been sent "TX0": a transmission begun by space is over.
 void transmissionUnkeyed(Panel& p);
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "app/program.h"
 #include "panel/keys.h"
 #include "support/radio_fixture.h"
 
@@ -65,14 +66,22 @@ TEST_F(TransmitKeysTest, TuneRunsTheTunerTheCarrierOrBoth) {
     }
 }
 
-// Only S and T act on a carrier: S reads the SWR and goes on to the frequency resend.
-TEST_F(TransmitKeysTest, DuringATuneSReadsTheSwr) {
+// Only S, T and Q act on a carrier: S reads the SWR, Q ends the tune as T would, then quits.
+TEST_F(TransmitKeysTest, DuringATuneSReadsTheSwrAndQEndsTheTuneBeforeQuitting) {
     p.tunerState = 1, p.swrText = "060";
     press('T');
-    press(key::space);
     sent(), spoken();
+    press(key::space);
+    EXPECT_EQ(std::tuple(heard(), sent()), std::tuple(words("ton"), ""));
     press('S');
     EXPECT_EQ(std::tuple(heard(), sent()), std::tuple(words("SWR 1 point 1 21"), "FA007100000;"));
+    press('Q');
+    const std::string bytes = sent();
+    EXPECT_EQ(bytes.substr(bytes.size() - 4), "TX0;");
+    expectCarrierEnded(bytes);
+    press(key::space);
+    EXPECT_EQ(heard(), words("tune off quit tx on"));
+    EXPECT_EQ(p.quitCountdown, 1);
 }
 
 TEST_F(TransmitKeysTest, F12CyclesTheTunerOffOnBoth) {
@@ -83,6 +92,29 @@ TEST_F(TransmitKeysTest, F12CyclesTheTunerOffOnBoth) {
         press(key::f12);
         EXPECT_EQ(std::tuple(sent(), heard(), p.tunerState, p.tunerArmed),
                   std::tuple(command, Clips{"tuner", clip}, state, 0));
+    }
+}
+
+// The close request (also what SIGTERM and SIGINT become) and Q leave the radio
+// receiving, on the power and mode it had before a tune.
+TEST_F(TransmitKeysTest, TheRunNeverEndsWithTheTransmitterKeyed) {
+    const std::pair<int, std::vector<int>> cases[] = {
+        {0, {key::space}}, {1, {'T'}}, {1, {'T', 'Q'}}, {0, {key::space, 'Q', key::space}}};
+    for (const auto& [tuner, keys] : cases) {
+        useRadio(670);
+        fake.serial.setResponder(
+            1, [this](std::string_view bytes) { return radio->handle(bytes); }, 0);
+        p.radioConnected = p.vfoAFrequency = p.quitCountdown = 0;
+        testing::writeFile("vantor.cfg", testing::configuration(0, 0, tuner));
+        for (int i = 0; i < 8; ++i) fake.screen.events.push_back({kTimerTick, 1});
+        for (int code : keys)
+            fake.screen.events.insert(fake.screen.events.end(), {{kKeyDown, code}, {kKeyUp, code}});
+        fake.screen.events.push_back({kCloseRequest, 0});
+        runProgram(p);
+        EXPECT_NE(sent().find("TX1;"), std::string::npos) << keys.size();
+        EXPECT_EQ(std::tuple(radio->transmitting(), radio->mode(), radio->setting("PC")),
+                  std::tuple(false, '1', 100))
+            << keys.size();
     }
 }
 
