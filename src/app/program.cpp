@@ -7,6 +7,7 @@
 #include "cat/debug_log.h"
 #include "cat/transport.h"
 #include "memory/memory_file.h"
+#include "panel/transmit_keys.h"
 #include "panel/window_events.h"
 #include "speech/say.h"
 
@@ -32,6 +33,10 @@ void runEventLoop(Panel& p) {
 
 void shutDown(Panel& p) {
     p.platform.screen.stopTimer(kPollTimerId);
+    // Q, the close button and the signals all end here: the transmitter is
+    // unkeyed while the port is still open, and a tune gives back power and mode
+    // before the band rows are saved.
+    endTransmission(p);
     saveMemoryFile(p);
     p.platform.screen.closeWindow();
     if (p.radioPowerControl == 1) {

@@ -120,6 +120,8 @@ struct Panel {
     int monitorOn = 0;
     int tunerArmed = 0;
     int tuneActive = 0;
+    // The tuner setting (on or both) that a tune above the tuner's range set aside.
+    int tunerStateBeforeTune = 0;
     int txState = 0;
     int swrSettleCount = 0;
     int repeaterOn = 0;

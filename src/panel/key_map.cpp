@@ -4,23 +4,12 @@
 #include "memory/digit_handler.h"
 #include "panel/frequency_keys.h"
 #include "panel/level_keys.h"
+#include "panel/mode_band_keys.h"
+#include "panel/transmit_keys.h"
 #include "panel/vfo_keys.h"
-#include "speech/meter_readouts.h"
 #include "speech/say.h"
 
 namespace vantor {
-
-namespace {
-
-// S reads the meter that matters now: the SWR while the transmitter is on.
-void meterKey(Panel& p) {
-    if (p.tuneActive == 1 || p.txState > 0)
-        saySwr(p);
-    else
-        saySMeter(p);
-}
-
-}  // namespace
 
 bool runExtendedFirstKey(Panel& p) {
     if (p.keyPrefix != 14) return false;
@@ -42,6 +31,9 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
         return KeyOutcome::stop;
     }
     switch (code) {
+        case key::space:
+            transmitKey(p);
+            return KeyOutcome::stop;
         case 'L':
             levelKey(p);
             return KeyOutcome::stop;
@@ -49,6 +41,9 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
             return keyerKey(p);
         case 'H':
             sayInBackground(p, "help.wav");  // the next key's first clip cuts it short
+            return KeyOutcome::stop;
+        case 'O':
+            optionsKey(p);
             return KeyOutcome::stop;
         case 'A':
             afGainKey(p);
@@ -93,6 +88,9 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
         case key::f8:
             breakInOrVoxKey(p);
             return KeyOutcome::goOn;
+        case key::f12:
+            tunerKey(p);
+            return KeyOutcome::stop;
         case 'F':
             frequencyReadout(p);
             return KeyOutcome::stop;
@@ -108,6 +106,9 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
         case 'S':
             meterKey(p);
             return KeyOutcome::goOn;
+        case 'T':
+            tuneKey(p);
+            return KeyOutcome::stop;
         case 'W':
             widthKey(p);
             return KeyOutcome::stop;
@@ -115,8 +116,10 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
             extendedPrefixKey(p);
             return KeyOutcome::stop;
         case 'M':
-            if (p.keyPrefix != 14) return std::nullopt;
-            fmWidthKey(p);
+            if (p.keyPrefix == 14)
+                fmWidthKey(p);
+            else
+                nextModeKey(p);
             return KeyOutcome::stop;
         case key::up:
         case key::down:

@@ -9,7 +9,9 @@
 #include "panel/level_keys.h"
 #include "panel/frequency_keys.h"
 #include "panel/keys.h"
+#include "panel/mode_band_keys.h"
 #include "panel/poll_cycle.h"
+#include "panel/transmit_keys.h"
 #include "speech/meter_readouts.h"
 #include "speech/say.h"
 
@@ -37,12 +39,14 @@ void logKey(Panel& p, int code) {
 constexpr long long kQuitWaitMs = 2000;
 
 void quitKey(Panel& p) {
+    if (p.tuneActive == 1) tuneKey(p);  // the tune ends first, power and mode restored
     say(p, "quit");
     if (p.radioConnected == 0) {
         p.running = 0;
         return;
     }
     send(p, "TX0");  // never leave the transmitter keyed; the end follows two frequency replies later
+    transmissionUnkeyed(p);
     if (p.quitCountdown == 0) p.quitStartMs = p.platform.clock.monotonicMs();
     p.quitCountdown = 1;
 }
@@ -103,7 +107,9 @@ void keyDown(Panel& p, int code) {
     p.keyBusy = 1;
     p.externalCommand = 0;
     logKey(p, code);
-    if (p.tuneActive == 1 && code != key::letter('S') && code != key::letter('T')) {
+    // While tuning only S, T and Q act: the operator can always take the carrier down.
+    const bool actsDuringTune = code == key::letter('S') || code == key::letter('T') || code == key::letter('Q');
+    if (p.tuneActive == 1 && !actsDuringTune) {
         say(p, "ton");
         return;
     }
@@ -131,8 +137,13 @@ void keyDown(Panel& p, int code) {
     foldKeypad(p);
     if (p.keyPrefix == 11 && p.keyCode != key::letter('K') && p.keyCode != key::up && p.keyCode != key::down)
         endKeyerMode(p);
+    if (p.keyPrefix == 1 && bandChoiceKey(p)) return;
     p.memoryChannelMode = 0;
     if (p.keyCode != key::letter('S') && p.keyCode != key::letter('F')) p.memoryBank = 99;
+    if (p.keyCode == key::letter('B')) {
+        bandPrefixKey(p);
+        return;
+    }
     if (p.channelEntry > 0 && !isDigitKey(p.keyCode)) {
         p.channelEntry = 0;
         p.bankDigit = 0;

@@ -5,14 +5,10 @@
 namespace vantor {
 namespace {
 
+using testing::configuration;
 using testing::readFile;
 using testing::writeFile;
 using StartupTest = testing::PanelTest;
-
-std::string configuration(int powerControl, int debug) {
-    return "COM=1\nSPEED=38400\nPOWER=100\nSWR=0\nATU=0\nTOPBAND=7\nPOWRON=" + std::to_string(powerControl) +
-           "\nTSQ=0\n10MOFS+100\n6MOFS-500\n2MOFS-600\n70MOFS-7600\nBRIDGE=0\nDEBUG=" + std::to_string(debug) + "\n";
-}
 
 TEST_F(StartupTest, WithoutConfigurationOnlyTheVersionAndCfgnfAreHeard) {
     EXPECT_EQ(runProgram(p), RunResult::finished);

@@ -8,6 +8,8 @@ When a test fails, its directory (logs, speech log, debug.dat) and a
 screenshot of the screen are kept under the artifacts directory.
 """
 
+import ctypes
+import ctypes.util
 import os
 import shutil
 import signal
@@ -46,6 +48,16 @@ def configuration(port=5, speed=38400, power_control=0, bridge=0, debug=1):
 
 class TestFailure(Exception):
     pass
+
+
+class _XClientMessageEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("xclient", _XClientMessageEvent), ("pad", ctypes.c_long * 24)]
 
 
 def wait_for(condition, timeout=10.0, what="condition"):
@@ -205,6 +217,32 @@ class Session:
             time.sleep(0.05)
             subprocess.run(["xdotool", "keyup", key], env=self.env, check=True)
             time.sleep(0.05)
+
+    def request_close(self):
+        """Asks the panel's window to close the way a window manager's close button does: a
+        WM_DELETE_WINDOW message (xdotool's windowclose would destroy the window instead)."""
+        xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+        xlib.XOpenDisplay.restype = ctypes.c_void_p
+        xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        xlib.XInternAtom.restype = ctypes.c_ulong
+        xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        xlib.XFlush.argtypes = xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        connection = xlib.XOpenDisplay(self.display.encode())
+        if not connection:
+            raise TestFailure("cannot open the display %s" % self.display)
+        try:
+            event = _XEvent()
+            message = event.xclient
+            message.type = 33  # ClientMessage
+            message.window = int(self.window_id())
+            message.message_type = xlib.XInternAtom(connection, b"WM_PROTOCOLS", 0)
+            message.format = 32
+            message.data[0] = xlib.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
+            xlib.XSendEvent(connection, message.window, 0, 0, ctypes.byref(event))
+            xlib.XFlush(connection)
+        finally:
+            xlib.XCloseDisplay(connection)
 
     def screenshot(self, name="screen.png"):
         if self.display:

@@ -1,6 +1,7 @@
 """The connected panel against the simulated radio, driven by real key presses."""
 
 import os
+import signal
 import subprocess
 
 from harness import TestFailure, configuration, run_tests, wait_for
@@ -248,6 +249,72 @@ def level_feature_and_keyer_keys_reach_the_radio(s):
     s.wait_spoken(["ks", "off", "2", "0", "wpm"])
 
 
+def heard_after(s, count):
+    """The clips spoken after the first `count`, without the pauses."""
+    return [w for w in s.spoken() if w != "delay"][count:]
+
+
+def mode_transmit_and_tune_keys(s):
+    start(s)
+    s.connected()
+    s.press("e", "1", "4", "period", "2", "Return")  # 20 m in USB, the tuner on
+    s.wait_spoken(["ok"])
+    wait_for(lambda: "RX=FA014200000;" in s.read_text("debug.dat"), 10, "the new frequency from the poll")
+    # FM is skipped below 10 m.
+    for clip, command in (("cw.wav", "MD03;"), ("am.wav", "MD05;"), ("lsb.wav", "MD01;"), ("usb.wav", "MD02;")):
+        sent, said = len(s.radiosim_commands()), len(heard_after(s, 0))
+        s.press("m")
+        wait_for(lambda: command in s.radiosim_commands()[sent:], 10, "%s after M" % command)
+        wait_for(lambda: clip in heard_after(s, said), 10, "%s after M" % clip)
+
+    before = len(heard_after(s, 0))
+    s.press("space")
+    wait_for(lambda: "TX1;" in s.radiosim_commands(), 10, "TX1; after space")
+    # The poll now asks the SWR meter; S speaks what the radio last reported.
+    wait_for(lambda: "RX=RM6" in s.read_text("debug.dat"), 10, "an SWR reading while transmitting")
+    s.press("s")
+    wait_for(lambda: "SWR" in heard_after(s, before), 10, "S to read the SWR")
+    readings = [int(line[6:9]) for line in s.read_text("debug.dat").splitlines() if line.startswith("RX=RM6")]
+    # With the tuner on the simulator's antenna reads about 25: an SWR of 1.0.
+    if not readings or max(readings) >= 50:
+        raise TestFailure("SWR readings %r" % readings)
+    s.wait_spoken(["SWR", "1", "point", "0", "21"])
+    s.press("space")
+    wait_for(lambda: "TX0;" in s.radiosim_commands(), 10, "TX0; after the second space")
+    s.wait_spoken(["tx", "off"])
+
+    before = len(s.radiosim_commands())
+    s.press("t")
+    s.wait_spoken(["tune", "on"] + ["beep"] * 10 + ["ok", "tune", "off"], 30)
+    tune = s.radiosim_commands()[before:]
+    if "AC002;" not in tune or "TX1;" in tune:
+        raise TestFailure("the tuner's cycle sent %r" % tune)
+
+
+def unkeyed_at_the_end(s, how):
+    """Keys the transmitter, ends the panel with `how`, and checks that the radio heard TX0
+    last, before the port closed."""
+    s.connected()
+    keyed = s.radiosim_commands().count("TX1;")
+    s.press("space")
+    wait_for(lambda: s.radiosim_commands().count("TX1;") > keyed, 10, "TX1; after space")
+    how()
+    status = s.wait_exit(20)
+    commands = s.radiosim_commands()
+    if status != 0 or commands[-1:] != ["TX0;"]:
+        raise TestFailure("exit status %d, the radio's last commands %r" % (status, commands[-6:]))
+
+
+def closing_while_transmitting_unkeys_the_radio(s):
+    start(s)
+    unkeyed_at_the_end(s, s.request_close)
+    # The same radio, a second run: SIGTERM this time.
+    for log in ("speech.log", "debug.dat"):
+        os.remove(s.path(log))
+    s.start_vantor()
+    unkeyed_at_the_end(s, lambda: s.vantor.send_signal(signal.SIGTERM))
+
+
 if __name__ == "__main__":
     run_tests([
         ("connects_with_frequency_mode_and_connected", connects_with_frequency_mode_and_connected),
@@ -264,4 +331,6 @@ if __name__ == "__main__":
         ("split_and_repeater_shift_with_v", split_and_repeater_shift_with_v),
         ("s_key_reads_the_s_meter_the_simulator_holds", s_key_reads_the_s_meter_the_simulator_holds),
         ("level_feature_and_keyer_keys_reach_the_radio", level_feature_and_keyer_keys_reach_the_radio),
+        ("mode_transmit_and_tune_keys", mode_transmit_and_tune_keys),
+        ("closing_while_transmitting_unkeys_the_radio", closing_while_transmitting_unkeys_the_radio),
     ])

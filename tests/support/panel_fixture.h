@@ -58,6 +58,13 @@ inline std::string readFile(const std::string& name) {
 
 inline bool fileExists(const std::string& name) { return std::filesystem::exists(name); }
 
+// A vantor.cfg for port 1 at 38400 baud, 100 W, top band 70 cm.
+inline std::string configuration(int powerControl, int debug, int tuner = 0) {
+    return "COM=1\nSPEED=38400\nPOWER=100\nSWR=0\nATU=" + std::to_string(tuner) + "\nTOPBAND=7\nPOWRON=" +
+           std::to_string(powerControl) + "\nTSQ=0\n10MOFS+100\n6MOFS-500\n2MOFS-600\n70MOFS-7600\nBRIDGE=0\nDEBUG=" +
+           std::to_string(debug) + "\n";
+}
+
 class PanelTest : public ::testing::Test {
 protected:
     TemporaryDirectory directory;
