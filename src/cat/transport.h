@@ -25,6 +25,9 @@ void receive(Panel& p);
 void delay(Panel& p);
 // Send, pause, receive.
 void query(Panel& p, const std::string& command);
+// Drops the answer to a query the poll sent before the panel moved the radio:
+// it carries the old frequency and would move the panel back to the old band.
+void dropPendingReply(Panel& p);
 // True when text begins with "FA" or "FB", exactly `digits` digits and ";".
 bool beginsWithFrequency(std::string_view text, int digits);
 // True when reply begins with a frequency reply of the radio's field width; it
