@@ -2,6 +2,7 @@
 
 #include "memory/digit_handler.h"
 #include "panel/frequency_keys.h"
+#include "panel/memory_keys.h"
 #include "panel/vfo_keys.h"
 #include "speech/meter_readouts.h"
 #include "speech/say.h"
@@ -42,6 +43,12 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
     switch (code) {
         case 'H':
             sayInBackground(p, "help.wav");  // the next key's first clip cuts it short
+            return KeyOutcome::stop;
+        case 'C':
+            storeKey(p);
+            return KeyOutcome::stop;
+        case 'G':
+            recallKey(p);
             return KeyOutcome::stop;
         case 'E':
             startFrequencyEntry(p);

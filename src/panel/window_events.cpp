@@ -8,6 +8,7 @@
 #include "panel/key_map.h"
 #include "panel/frequency_keys.h"
 #include "panel/keys.h"
+#include "panel/memory_keys.h"
 #include "panel/poll_cycle.h"
 #include "speech/meter_readouts.h"
 #include "speech/say.h"
@@ -137,8 +138,16 @@ void keyDown(Panel& p, int code) {
     foldKeypad(p);
     if (p.keyPrefix == 11 && p.keyCode != key::letter('K') && p.keyCode != key::up && p.keyCode != key::down)
         endKeyerMode(p);
+    if (p.keyCode == key::letter('U')) {
+        nextChannelKey(p);
+        return;
+    }
     p.memoryChannelMode = 0;
     if (p.keyCode != key::letter('S') && p.keyCode != key::letter('F')) p.memoryBank = 99;
+    if (p.keyCode == key::letter('B')) {
+        bankOrBandKey(p);
+        return;
+    }
     if (p.channelEntry > 0 && !isDigitKey(p.keyCode)) {
         p.channelEntry = 0;
         p.bankDigit = 0;
