@@ -3,6 +3,7 @@
 #include "memory/digit_handler.h"
 #include "panel/frequency_keys.h"
 #include "panel/memory_keys.h"
+#include "panel/menu_keys.h"
 #include "panel/vfo_keys.h"
 #include "speech/meter_readouts.h"
 #include "speech/say.h"
@@ -41,8 +42,18 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
         return KeyOutcome::stop;
     }
     switch (code) {
+        case 'D':
+            fmC4fmKey(p);
+            return KeyOutcome::stop;
+        case 'I':
+            toneKey(p);
+            return KeyOutcome::stop;
         case 'H':
             sayInBackground(p, "help.wav");  // the next key's first clip cuts it short
+            return KeyOutcome::stop;
+        case 'N':
+            if (p.toneOn == 1) return std::nullopt;  // the tone code entry has the keyboard
+            menuKey(p);
             return KeyOutcome::stop;
         case 'C':
             storeKey(p);
@@ -57,6 +68,18 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
             frequencyPoint(p);
             return KeyOutcome::stop;
         case key::enter:
+            if (p.keyPrefix == 8) {
+                menuNumberEnter(p);
+                return KeyOutcome::stop;
+            }
+            if (p.keyPrefix == 9) {
+                menuValueEnter(p);
+                return KeyOutcome::stop;
+            }
+            if (p.toneOn == 1 && p.freqEntryActive == 0) {
+                toneEnter(p);
+                return KeyOutcome::stop;
+            }
             if (p.freqEntryActive == 0) return std::nullopt;  // no entry: Enter resends the frequency
             frequencyEnter(p);
             return KeyOutcome::stop;

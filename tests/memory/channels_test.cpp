@@ -99,7 +99,7 @@ TEST_F(ChannelsTest, RecallPutsTheRadioOnTheChannelAndTheNextReplySaysWhere) {
 
 // An empty, short slot, or one with no mode digit 1..7 or no band 1..14, sends nothing and
 // leaves U no bank. U wraps and skips such rows, stays quiet (no "split"), and works only
-// right after a recall, a U, S or F.
+// right after a recall, a U, S or F. G ends a menu entry, so that it takes the digits.
 TEST_F(ChannelsTest, UStepsThroughTheStoredChannelsOfTheBank) {
     for (const char* row : {"9", "", "0206A0142", "0806A014250000B0142500009990", "0215A014250000B0142500009990",
                             "02xxA014250000B0142500009990"}) {
@@ -110,8 +110,8 @@ TEST_F(ChannelsTest, UStepsThroughTheStoredChannelsOfTheBank) {
     }
     p.memoryTable[31] = p.memoryTable[38] = "0206A014250000B0142500009990";
     p.memoryTable[34] = "1206A014250000B0142600009991";
-    type("GB31");
-    EXPECT_EQ(heard(), words("gch bank 3 channel 1"));
+    type("NGB31");
+    EXPECT_EQ(heard(), words("mn gch bank 3 channel 1"));
     for (const auto& [before, next] : {std::pair{"", "4"}, {"", "8"}, {"", "1"}, {"S", "4"}, {"F", "8"}}) {
         type(before);
         heard();
