@@ -28,28 +28,26 @@ int slotOf(const Panel& p, int channel) { return std::clamp(p.bankDigit, 0, 9) *
 
 void sayDigit(Panel& p, int digit) { say(p, std::to_string(digit)); }
 
-// "A" and the nine digits of VFO A, as every frequency reply keeps them in the band row.
-std::string vfoAOfBandRow(const Panel& p, int band) {
-    const std::string digits = mid(p.bandTable[static_cast<std::size_t>(band)], 4, 9);
-    return "A" + (isDigits(digits, 9) ? digits : zeroPadded(p.vfoAFrequency, 9));
+// VFO A is the working frequency, except in split, where that is VFO B and
+// VFO A is kept in the band row. The band row learns only from the poll (and
+// not at all in FM below 10 m), so outside split it may lag behind.
+std::string vfoADigits(const Panel& p, int band) {
+    const std::string kept = mid(p.bandTable[static_cast<std::size_t>(band)], 4, 9);
+    return p.splitOn == 1 && isDigits(kept, 9) ? kept : zeroPadded(p.vfoAFrequency, 9);
 }
 
 std::string channelRow(Panel& p) {
     const int band = p.bandIndex >= 1 && p.bandIndex <= kGeneralCoverage ? p.bandIndex : kGeneralCoverage;
     const std::string modeAndBand = std::to_string(p.currentMode) + zeroPadded(band, 2);
+    p.vfoAText = "A" + vfoADigits(p, band);
     // Only 10 m, 6 m, 2 m and 70 cm have a shift to store; elsewhere a channel
     // taken with the shift on is a plain one.
     const std::string shift = p.repeaterOn == 1 ? repeaterShiftField(p) : "";
     std::string row;
     if (!shift.empty()) {
-        row = "5" + modeAndBand + vfoAOfBandRow(p, band) + "B" + shift;
-    } else if (band == kGeneralCoverage) {
-        const std::string digits = zeroPadded(p.vfoAFrequency, 9);
-        row = (p.splitOn == 1 ? "1" : "0") + modeAndBand + "A" + digits + "B" + digits;
+        row = "5" + modeAndBand + p.vfoAText + "B" + shift;
     } else {
-        p.vfoAText = vfoAOfBandRow(p, band);
-        // In split the last FB reply is VFO B; until one has come, VFO B is
-        // the working frequency.
+        // In split the last FB reply is VFO B; until one has come, the working frequency.
         if (p.splitOn == 0)
             p.vfoBText = "B" + p.vfoAText.substr(1);
         else if (!(charAt(p.vfoBText, 1) == 'B' && isDigits(mid(p.vfoBText, 2), 9)))

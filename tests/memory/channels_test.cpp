@@ -17,26 +17,28 @@ protected:
     }
 };
 
-// State: s split (VFO B from the last FB reply), r repeater shift, p preamp; the tone is
-// in force unless "999". Row 14 has no shift to store; a code being typed is no tone.
-// The bank stays until an entry is abandoned.
+// State: s split (VFO A kept in the band row, VFO B from the last FB reply), r repeater
+// shift, p preamp; the tone is in force unless "999". Outside split VFO A is the working
+// frequency, wherever the band row stands. Row 14 has no shift to store; a code being typed
+// is no tone. The bank stays until an entry is abandoned.
 TEST_F(ChannelsTest, StoreWritesTheRadiosStateAndBothFilesAtOnce) {
     // clang-format off
-    const std::tuple<int, int, const char*, const char*, const char*, const char*, int, const char*> cases[] = {
-        {6, 2, "02A014250000B0142500009990", "", "999", "C3", 3, "0206A014250000B0142500009990"},
-        {6, 2, "12A014250000B0142500009990", "s", "999", "C3", 3, "1206A014250000B0142600009990"},
-        {12, 7, "57A145600000B-000006000120", "r", "012", "C3", 3, "5712A145600000B-000006000120"},
-        {14, 4, nullptr, "r", "999", "C3", 3, "0414A007100000B0071000009990"},
-        {12, 7, "07A145000000B1450000009990", "", "01", "C3", 3, "0712A145000000B1450000009990"},
-        {4, 1, nullptr, "p", "999", "CB25", 25, "0104A007100000B0071000009991"},
-        {4, 1, nullptr, "p", "999", "C7", 27, "0104A007100000B0071000009991"},
-        {4, 1, nullptr, "p", "999", "CJC7", 7, "0104A007100000B0071000009991"}};
+    const std::tuple<int, int, int, const char*, const char*, const char*, int, const char*> cases[] = {
+        {6, 2, 14250000, "", "999", "C3", 3, "0206A014250000B0142500009990"},
+        {6, 2, 14260000, "s", "999", "C3", 3, "1206A014200000B0142600009990"},
+        {12, 7, 145600000, "r", "012", "C3", 3, "5712A145600000B-000006000120"},
+        {14, 4, 9670000, "r", "999", "C3", 3, "0414A009670000B0096700009990"},
+        {12, 7, 145000000, "", "01", "C3", 3, "0712A145000000B1450000009990"},
+        {4, 1, 7100000, "p", "999", "CB25", 25, "0104A007100000B0071000009991"},
+        {4, 1, 7100000, "p", "999", "C7", 27, "0104A007100000B0071000009991"},
+        {4, 1, 7100000, "p", "999", "CJC7", 7, "0104A007100000B0071000009991"}};
     // clang-format on
-    for (const auto& [band, mode, bandRow, state, tone, typed, slot, row] : cases) {
-        if (bandRow) p.bandTable[band] = bandRow;
+    p.bandTable[6] = "12A014200000B0142600009990";
+    for (const auto& [band, mode, hertz, state, tone, typed, slot, row] : cases) {
         const std::string s = state;
-        p.bandIndex = band, p.currentMode = mode, p.toneCodeText = tone, p.toneOn = tone != std::string("999");
-        p.splitOn = s == "s", p.repeaterOn = s == "r", p.preampOn = s == "p", p.vfoBText = "B014260000";
+        p.bandIndex = band, p.currentMode = mode, p.vfoAFrequency = hertz, p.toneCodeText = tone;
+        p.toneOn = tone != std::string("999"), p.splitOn = s == "s", p.repeaterOn = s == "r", p.preampOn = s == "p";
+        p.vfoBText = "B014260000";
         type(typed);
         EXPECT_EQ(heard().back(), "ok") << row;
         EXPECT_EQ(p.memoryTable[slot], row);
