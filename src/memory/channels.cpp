@@ -92,7 +92,7 @@ bool isStoredChannel(std::string_view row) {
     const char mode = charAt(row, 2);
     const int band = valueOf(digitsOf(row, 3, 2));
     return row.size() >= 28 && row.front() != '9' && mode >= '1' && mode <= '7' && band >= 1 &&
-           band <= kGeneralCoverage;
+           band <= kGeneralCoverage && valueOf(digitsOf(row, 6, 9)) > 0;
 }
 
 void storeChannel(Panel& p, int channel) {

@@ -10,8 +10,9 @@
 namespace vantor {
 
 // True when a slot holds a channel the radio can be put on: at least 28
-// characters, a mode digit 1..7 and a band 01..14. An empty slot ("9") and a
-// damaged hand-edited row are not, so nothing out of range reaches the radio.
+// characters, a mode digit 1..7, a band 01..14 and a VFO A above 0 Hz. An
+// empty slot ("9") and a damaged hand-edited row are not, so nothing out of
+// range reaches the radio.
 bool isStoredChannel(std::string_view row);
 // Stores the radio's frequency, mode, split or repeater shift, tone and preamp
 // into the channel, writes the memory file and says "ok"; "invalid" when the

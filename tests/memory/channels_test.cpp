@@ -99,12 +99,12 @@ TEST_F(ChannelsTest, RecallPutsTheRadioOnTheChannelAndTheNextReplySaysWhere) {
     EXPECT_EQ(clips, words("1 4 point 2 5 mhz usb.wav preamp on"));
 }
 
-// An empty, short slot, or one with no mode digit 1..7 or no band 1..14, sends nothing and
+// An empty, short slot, or one with no mode digit 1..7, band 1..14 or VFO A, sends nothing and
 // leaves U no bank. U wraps and skips such rows, stays quiet (no "split"), and works only
 // right after a recall, a U, S or F. G ends a menu entry, so that it takes the digits.
 TEST_F(ChannelsTest, UStepsThroughTheStoredChannelsOfTheBank) {
     for (const char* row : {"9", "", "0206A0142", "0806A014250000B0142500009990", "0215A014250000B0142500009990",
-                            "02xxA014250000B0142500009990"}) {
+                            "02xxA014250000B0142500009990", "0206A000000000B0142500009990"}) {
         p.memoryTable[36] = row;
         type("GB36U");
         EXPECT_EQ(heard(), words("gch bank 3 channel 6 invalid ncs")) << row;
