@@ -202,6 +202,64 @@ def s_key_reads_the_s_meter_the_simulator_holds(s):
     s.wait_spoken(["s.wav", "9.wav"])
 
 
+def memory_channels_store_recall_step_and_band_digits(s):
+    start(s)
+    s.connected()
+    s.press("e", "1", "4", "period", "2", "5", "Return")
+    s.wait_spoken(["ok"])
+    s.press("c", "3")
+    s.wait_spoken(["sch", "3", "ok"])
+    # On disk at once, while the panel says "ok": USB on 20 m, the band's preamp on.
+    row = "0206A014250000B0142500009991"
+    if s.read_text("savmem.dat").split("\r\n")[18] != row:
+        raise TestFailure("slot 3 in savmem.dat: %r" % s.read_text("savmem.dat").split("\r\n")[18])
+    if "Slot 3 A=14.25  B=14.25  USB" not in s.read_text("memory.txt"):
+        raise TestFailure("memory.txt: %r" % s.read_text("memory.txt"))
+    s.press("e", "7", "period", "1", "Return")
+    s.wait_spoken(["ok"])
+    heard, sent = len(s.heard()), len(s.radiosim_commands())
+    s.press("g", "3")
+    s.wait_radio_got(["FT2;", "MD02;", "FA014250000;", "PA01;"], sent)
+    s.wait_spoken(["gch", "3", "1", "4", "point", "2", "5", "mhz", "usb.wav", "preamp", "on"], since=heard)
+    sent = len(s.radiosim_commands())
+    s.press("u")
+    s.wait_spoken(["channel", "3"], since=heard)  # stepping says the channel and nothing more
+    s.wait_radio_got(["MD02;", "FA014250000;", "PA01;"], sent)
+    # The reply that would announce a recall comes before the next key.
+    wait_for(lambda: "RX=FA" in s.read_text("debug.dat").rpartition("TX=PA01;")[2], 10, "the poll after U")
+    sent = len(s.radiosim_commands())
+    s.press("b", "2")
+    s.wait_radio_got(["FA003600000;"], sent)
+    s.wait_spoken(["band", "20", "metres", "80", "metres"], since=heard)
+
+
+def menu_items_tone_codes_and_c4fm(s):
+    start(s)
+    s.connected()
+    # The connection set the 70 cm shift into menu 083; the radio's own value is read.
+    s.press("n", "0", "8", "3", "Return", "Return")
+    s.wait_spoken(["mn", "0", "8", "3", "mp", "0", "7", "6", "0", "0"])
+    heard, sent = len(s.heard()), len(s.radiosim_commands())
+    s.press("n", "0", "0", "1", "Return", "4", "2", "Return")
+    s.wait_spoken(["4", "2", "ok"], since=heard)
+    s.wait_radio_got(["EX00142;"], sent)
+    heard = len(s.heard())
+    s.press("n", "0", "0", "1", "Return", "Return")
+    s.wait_spoken(["mp", "4", "2"], since=heard)
+    s.press("e", "1", "4", "5", "period", "5", "Return")  # 2 m: FM
+    s.wait_spoken(["ok"], since=heard)
+    heard, sent = len(s.heard()), len(s.radiosim_commands())
+    s.press("i", "0", "8", "Return")
+    s.wait_spoken(["ec", "0", "8", "ctcss", "on"], since=heard)
+    s.wait_radio_got(["CN00008;", "CT01;"], sent)
+    s.press("d")
+    s.wait_spoken(["c4fm.wav"], since=heard)
+    s.wait_radio_got(["MD0E;"], sent)
+    s.press("d")
+    s.wait_spoken(["c4fm.wav", "ctcss", "0", "0", "8", "fm.wav", "nar.wav"], since=heard)
+    s.wait_radio_got(["MD0E;", "MD0B;", "CN00008;", "CT01;"], sent)
+
+
 if __name__ == "__main__":
     run_tests([
         ("connects_with_frequency_mode_and_connected", connects_with_frequency_mode_and_connected),
@@ -217,4 +275,6 @@ if __name__ == "__main__":
         ("typed_frequency_tunes_the_radio", typed_frequency_tunes_the_radio),
         ("split_and_repeater_shift_with_v", split_and_repeater_shift_with_v),
         ("s_key_reads_the_s_meter_the_simulator_holds", s_key_reads_the_s_meter_the_simulator_holds),
+        ("memory_channels_store_recall_step_and_band_digits", memory_channels_store_recall_step_and_band_digits),
+        ("menu_items_tone_codes_and_c4fm", menu_items_tone_codes_and_c4fm),
     ])
