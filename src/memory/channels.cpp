@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/tone_repeater.h"
 #include "controls/vfo.h"
+#include "core/text.h"
 #include "display/status_window.h"
 #include "memory/memory_file.h"
 #include "speech/say.h"

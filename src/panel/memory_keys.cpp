@@ -41,7 +41,8 @@ void nextChannelKey(Panel& p) {
         // whose channels are all empty or damaged must not hold the panel.
         for (int step = 0; step < kChannelsPerBank; ++step) {
             p.memoryChannel = (p.memoryChannel + 1) % kChannelsPerBank;
-            if (!isStoredChannel(p.memoryTable[static_cast<std::size_t>(p.memoryBank * kChannelsPerBank + p.memoryChannel)]))
+            if (!isStoredChannel(p.memoryTable[static_cast<std::size_t>(p.memoryBank * kChannelsPerBank +
+                                                                        p.memoryChannel)]))
                 continue;
             p.keyCode = '0' + p.memoryChannel;
             say(p, "channel");

@@ -6,9 +6,9 @@
 
 namespace vantor {
 
-void storeKey(Panel& p);       // C
-void recallKey(Panel& p);      // G
-void bankOrBandKey(Panel& p);  // B: the bank inside a channel entry, else the band prefix
-void nextChannelKey(Panel& p); // U
+void storeKey(Panel& p);        // C
+void recallKey(Panel& p);       // G
+void bankOrBandKey(Panel& p);   // B: the bank inside a channel entry, else the band prefix
+void nextChannelKey(Panel& p);  // U
 
 }  // namespace vantor

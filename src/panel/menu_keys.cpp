@@ -1,8 +1,8 @@
 #include "panel/menu_keys.h"
 
-#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/tone_repeater.h"
+#include "core/text.h"
 #include "display/status_window.h"
 #include "speech/say.h"
 #include "speech/spoken_values.h"

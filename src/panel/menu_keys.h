@@ -7,11 +7,11 @@
 
 namespace vantor {
 
-void menuKey(Panel& p);            // N
-void menuNumberEnter(Panel& p);    // Enter after the menu number
-void menuValueEnter(Panel& p);     // Enter after the menu value, or a second Enter
-void toneKey(Panel& p);            // I
-void toneEnter(Panel& p);          // Enter after a tone code
-void fmC4fmKey(Panel& p);          // D
+void menuKey(Panel& p);          // N
+void menuNumberEnter(Panel& p);  // Enter after the menu number
+void menuValueEnter(Panel& p);   // Enter after the menu value, or a second Enter
+void toneKey(Panel& p);          // I
+void toneEnter(Panel& p);        // Enter after a tone code
+void fmC4fmKey(Panel& p);        // D
 
 }  // namespace vantor

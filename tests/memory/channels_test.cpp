@@ -10,7 +10,7 @@ using testing::Clips;
 using testing::words;
 
 class ChannelsTest : public testing::RadioTest {
-protected:
+  protected:
     ChannelsTest() { startConnectedPanel(), p.shift2mDigits = "600", p.shift2mMinus = 1; }
     bool fileHolds(const char* name, const std::string& text) {
         return testing::readFile(name).find(text) != std::string::npos;
@@ -37,7 +37,8 @@ TEST_F(ChannelsTest, StoreWritesTheRadiosStateAndBothFilesAtOnce) {
     for (const auto& [band, mode, hertz, state, tone, typed, slot, row] : cases) {
         const std::string s = state;
         p.bandIndex = band, p.currentMode = mode, p.vfoAFrequency = hertz, p.toneCodeText = tone;
-        p.toneOn = tone != std::string("999"), p.splitOn = s == "s", p.repeaterOn = s == "r", p.preampOn = s == "p";
+        p.toneOn = tone != std::string("999"), p.splitOn = s == "s", p.repeaterOn = s == "r",
+        p.preampOn = s == "p";
         p.vfoBText = "B014260000";
         type(typed);
         EXPECT_EQ(heard().back(), "ok") << row;
@@ -60,7 +61,8 @@ TEST_F(ChannelsTest, StoreThatCannotBeSavedSaysInvalidAndIsSavedNextTime) {
     std::filesystem::remove("savmem.dat.tmp");
     type("C4");
     EXPECT_EQ(heard(), words("sch 4 ok"));
-    EXPECT_TRUE(fileHolds("savmem.dat", "\r\n0104A007100000B0071000009990\r\n0104A007100000B0071000009990\r\n"));
+    EXPECT_TRUE(
+        fileHolds("savmem.dat", "\r\n0104A007100000B0071000009990\r\n0104A007100000B0071000009990\r\n"));
 }
 
 // Each kind with its command order (and a command it must not send). In FM 512 is DCS and
@@ -95,7 +97,8 @@ TEST_F(ChannelsTest, RecallPutsTheRadioOnTheChannelAndTheNextReplySaysWhere) {
     }
     for (int i = 0; i < 10 && p.recallAnnouncePending == 1; ++i) tick();
     Clips clips = heard();
-    std::erase_if(clips, [](const std::string& clip) { return clip.starts_with("xx"); });  // the muted S-meter
+    std::erase_if(clips,
+                  [](const std::string& clip) { return clip.starts_with("xx"); });  // the muted S-meter
     EXPECT_EQ(clips, words("1 4 point 2 5 mhz usb.wav preamp on"));
 }
 
@@ -103,8 +106,9 @@ TEST_F(ChannelsTest, RecallPutsTheRadioOnTheChannelAndTheNextReplySaysWhere) {
 // leaves U no bank. U wraps and skips such rows, stays quiet (no "split"), and works only
 // right after a recall, a U, S or F. G ends a menu entry, so that it takes the digits.
 TEST_F(ChannelsTest, UStepsThroughTheStoredChannelsOfTheBank) {
-    for (const char* row : {"9", "", "0206A0142", "0806A014250000B0142500009990", "0215A014250000B0142500009990",
-                            "02xxA014250000B0142500009990", "0206A000000000B0142500009990"}) {
+    for (const char* row :
+         {"9", "", "0206A0142", "0806A014250000B0142500009990", "0215A014250000B0142500009990",
+          "02xxA014250000B0142500009990", "0206A000000000B0142500009990"}) {
         p.memoryTable[36] = row;
         type("GB36U");
         EXPECT_EQ(heard(), words("gch bank 3 channel 6 invalid ncs")) << row;
@@ -131,8 +135,8 @@ TEST_F(ChannelsTest, UStepsThroughTheStoredChannelsOfTheBank) {
 TEST_F(ChannelsTest, BandDigitsPutTheRadioOnTheBandRow) {
     p.splitOn = 1;
     radio->handle("FT3;");
-    for (const auto& [digit, band, hertz, said] : {std::tuple{'2', 2, 3600000, "80"}, {'0', 10, 28500000, "10"},
-                                                   {'9', 9, 24890000, "12"}}) {
+    for (const auto& [digit, band, hertz, said] :
+         {std::tuple{'2', 2, 3600000, "80"}, {'0', 10, 28500000, "10"}, {'9', 9, 24890000, "12"}}) {
         type(std::string("B") + digit);
         const Clips clips = heard();
         EXPECT_EQ(Clips(clips.begin() + 3, clips.begin() + 5), words(std::string(said) + " metres")) << digit;

@@ -7,14 +7,17 @@ using testing::Clips;
 using testing::words;
 
 class MenuKeysTest : public testing::RadioTest {
-protected:
+  protected:
     MenuKeysTest() { startConnectedPanel(); }
 };
 
 // A number of the model's length is taken; a value is set, then read back from the radio.
 TEST_F(MenuKeysTest, MenuNumberHasTheModelsLengthAndItsValueIsSetAndRead) {
-    for (const auto& [model, number, digits] : {std::tuple{670, "01", "0 1"}, {670, "001", "0 0 1"}, {650, "001", "0 0 1"},
-                                                {650, "0001", "0 0 0 1"}, {800, "0103", "0 1 0 3"},
+    for (const auto& [model, number, digits] : {std::tuple{670, "01", "0 1"},
+                                                {670, "001", "0 0 1"},
+                                                {650, "001", "0 0 1"},
+                                                {650, "0001", "0 0 0 1"},
+                                                {800, "0103", "0 1 0 3"},
                                                 {800, "010316", "0 1 0 3 1 6"}}) {
         useRadio(model), p.radioModel = model;
         const bool valid = radio->traits().menuDigits == static_cast<int>(std::string(number).size());
@@ -32,9 +35,13 @@ TEST_F(MenuKeysTest, MenuNumberHasTheModelsLengthAndItsValueIsSetAndRead) {
 // with no ";" nothing is, and the poll is let go in every case.
 TEST_F(MenuKeysTest, MenuReadSpeaksOnlyWhatHasAClip) {
     p.radioModel = 670;
-    for (const auto& [reply, said] : {std::pair{"EX0011.5;", "1 point 5"}, {"xxEX00107;EX0019;", "0 7"},
-                                      {"EX001/x\\..;", "point point"}, {"EX0015", ""}, {"?;", ""}}) {
-        fake.serial.setResponder(1, [reply](std::string_view bytes) { return bytes == "EX001;" ? reply : ""; });
+    for (const auto& [reply, said] : {std::pair{"EX0011.5;", "1 point 5"},
+                                      {"xxEX00107;EX0019;", "0 7"},
+                                      {"EX001/x\\..;", "point point"},
+                                      {"EX0015", ""},
+                                      {"?;", ""}}) {
+        fake.serial.setResponder(1,
+                                 [reply](std::string_view bytes) { return bytes == "EX001;" ? reply : ""; });
         type("N001\n\n");
         EXPECT_EQ(heard(), words(std::string("mn 0 0 1 mp ") + said)) << reply;
         EXPECT_EQ(p.menuBusy, 0);
