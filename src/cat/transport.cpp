@@ -70,6 +70,11 @@ void receive(Panel& p) {
 
 void delay(Panel& p) { say(p, "delay"); }
 
+void dropPendingReply(Panel& p) {
+    receive(p);
+    p.replyPending = 0;
+}
+
 void query(Panel& p, const std::string& command) {
     send(p, command);
     delay(p);

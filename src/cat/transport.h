@@ -31,6 +31,9 @@ void query(Panel& p, const std::string& command);
 // carries something else there.
 std::optional<std::string> queryDigits(Panel& p, const std::string& command, std::string_view marker,
                                        int offset, int count);
+// Drops the answer to a query the poll sent before the panel moved the radio:
+// it carries the old frequency and would move the panel back to the old band.
+void dropPendingReply(Panel& p);
 // True when text begins with "FA" or "FB", exactly `digits` digits and ";".
 bool beginsWithFrequency(std::string_view text, int digits);
 // True when reply begins with a frequency reply of the radio's field width; it

@@ -1,5 +1,10 @@
 #include "memory/digit_handler.h"
 
+#include "core/text.h"
+#include "cat/transport.h"
+#include "controls/tone_repeater.h"
+#include "controls/vfo.h"
+#include "memory/channels.h"
 #include "speech/say.h"
 
 namespace vantor {
@@ -10,12 +15,36 @@ namespace {
 // overflowing; the entry's Enter then answers "invalid".
 constexpr int kTooManyDigits = 1000000000;
 
+void sayDigit(Panel& p, int digit) { say(p, std::to_string(digit)); }
+
 void frequencyDigit(Panel& p, int digit) {
     // Zeros in front of the megahertz change nothing: 07.1 is 7.1 MHz.
     const bool leadingZero = p.enteredNumber == 0 && digit == 0;
     if (p.pointTyped == 0 && !leadingZero) ++p.megahertzDigits;
     p.enteredNumber = p.enteredNumber >= kTooManyDigits / 10 ? kTooManyDigits : p.enteredNumber * 10 + digit;
-    say(p, std::to_string(digit));
+    sayDigit(p, digit);
+}
+
+void appendDigit(Panel& p, std::string& text, int digit) {
+    if (text.size() < kMaxText) text.push_back(static_cast<char>('0' + digit));
+    sayDigit(p, digit);
+}
+
+// B then a digit: the band row of that number, 0 standing for row 10.
+void bandNumber(Panel& p, int digit) {
+    learnBandRow(p);  // the band being left keeps where the operator was
+    p.bandIndex = digit == 0 ? 10 : digit;
+    setSplit(p, false);
+    applyBandRow(p);
+    p.keyPrefix = 0;
+    dropPendingReply(p);
+}
+
+// A CTCSS number is typed as one or two digits and gets a "0" in front; a DCS
+// number is typed as three digits beginning with 5 or 6.
+void toneDigit(Panel& p, int digit) {
+    if (p.toneCodeText.empty() && digit < 5) p.toneCodeText.push_back('0');
+    appendDigit(p, p.toneCodeText, digit);
 }
 
 }  // namespace
@@ -26,7 +55,25 @@ void handleDigit(Panel& p) {
     if (!entryOpen) return;
     p.commandText.clear();
     const int digit = p.keyCode - '0';
-    if (p.keyPrefix == 0 && p.freqEntryActive == 1) frequencyDigit(p, digit);
+    if (p.bankDigit == -1) {
+        p.bankDigit = digit;
+        sayDigit(p, digit);
+        say(p, "channel");
+    } else if (p.keyPrefix == 8) {
+        appendDigit(p, p.menuNumberText, digit);
+    } else if (p.keyPrefix == 9) {
+        appendDigit(p, p.menuValueText, digit);
+    } else if (p.channelEntry == 1) {
+        storeChannel(p, digit);
+    } else if (p.channelEntry == 2 || p.memoryChannelMode == 1) {
+        recallChannel(p, digit);
+    } else if (p.keyPrefix == 0 && p.freqEntryActive == 1) {
+        frequencyDigit(p, digit);
+    } else if (p.keyPrefix == 1) {
+        bandNumber(p, digit);
+    } else if (p.toneOn == 1) {
+        toneDigit(p, digit);
+    }
 }
 
 }  // namespace vantor

@@ -109,9 +109,7 @@ bool mayReplaceFile(Panel& p) {
 
 }  // namespace
 
-void saveMemoryFile(Panel& p) {
-    if (mayReplaceFile(p)) saveTablesAndListing(p);
-}
+bool saveMemoryFile(Panel& p) { return mayReplaceFile(p) && saveTablesAndListing(p); }
 
 void loadMemoryFile(Panel& p) {
     p.memoryFileUnread = 0;

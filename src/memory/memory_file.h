@@ -9,8 +9,9 @@
 namespace vantor {
 
 // Writes "savmem.dat" from the tables, then the listing "memory.txt". A write
-// that fails leaves the previous file whole and is reported on standard error.
-void saveMemoryFile(Panel& p);
+// that fails leaves the previous file whole, is reported on standard error and
+// returns false, so that a store is not confirmed to the operator.
+bool saveMemoryFile(Panel& p);
 
 // Reads "savmem.dat" into the tables. A missing file is created from the
 // tables in force; a file of the older format is converted, and an unknown one

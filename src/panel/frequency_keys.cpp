@@ -45,13 +45,6 @@ void takeSplitFromRow(Panel& p, const std::string& row) {
     setSplit(p, true);
 }
 
-// A frequency query the poll sent before Enter is answered with the old
-// frequency; taken after Enter it would move the panel back to the old band.
-void dropPendingReply(Panel& p) {
-    receive(p);
-    p.replyPending = 0;
-}
-
 bool isFm(const Panel& p) { return p.currentMode == 5 || p.currentMode == 7; }
 
 const std::string& currentBandRow(Panel& p) { return p.bandTable[static_cast<std::size_t>(p.bandIndex)]; }

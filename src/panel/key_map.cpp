@@ -6,6 +6,8 @@
 #include "panel/level_keys.h"
 #include "panel/mode_band_keys.h"
 #include "panel/transmit_keys.h"
+#include "panel/memory_keys.h"
+#include "panel/menu_keys.h"
 #include "panel/vfo_keys.h"
 #include "speech/say.h"
 
@@ -39,11 +41,27 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
             return KeyOutcome::stop;
         case 'K':
             return keyerKey(p);
+        case 'D':
+            fmC4fmKey(p);
+            return KeyOutcome::stop;
+        case 'I':
+            toneKey(p);
+            return KeyOutcome::stop;
         case 'H':
             sayInBackground(p, "help.wav");  // the next key's first clip cuts it short
             return KeyOutcome::stop;
+        case 'N':
+            if (p.toneOn == 1) return std::nullopt;  // the tone code entry has the keyboard
+            menuKey(p);
+            return KeyOutcome::stop;
         case 'O':
             optionsKey(p);
+            return KeyOutcome::stop;
+        case 'C':
+            storeKey(p);
+            return KeyOutcome::stop;
+        case 'G':
+            recallKey(p);
             return KeyOutcome::stop;
         case 'A':
             afGainKey(p);
@@ -55,6 +73,18 @@ std::optional<KeyOutcome> runKeyRow(Panel& p) {
             frequencyPoint(p);
             return KeyOutcome::stop;
         case key::enter:
+            if (p.keyPrefix == 8) {
+                menuNumberEnter(p);
+                return KeyOutcome::stop;
+            }
+            if (p.keyPrefix == 9) {
+                menuValueEnter(p);
+                return KeyOutcome::stop;
+            }
+            if (p.toneOn == 1 && p.freqEntryActive == 0) {
+                toneEnter(p);
+                return KeyOutcome::stop;
+            }
             if (p.freqEntryActive == 0) return std::nullopt;  // no entry: Enter resends the frequency
             frequencyEnter(p);
             return KeyOutcome::stop;

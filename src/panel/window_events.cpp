@@ -10,6 +10,7 @@
 #include "panel/frequency_keys.h"
 #include "panel/keys.h"
 #include "panel/mode_band_keys.h"
+#include "panel/memory_keys.h"
 #include "panel/poll_cycle.h"
 #include "panel/transmit_keys.h"
 #include "speech/meter_readouts.h"
@@ -138,10 +139,14 @@ void keyDown(Panel& p, int code) {
     if (p.keyPrefix == 11 && p.keyCode != key::letter('K') && p.keyCode != key::up && p.keyCode != key::down)
         endKeyerMode(p);
     if (p.keyPrefix == 1 && bandChoiceKey(p)) return;
+    if (p.keyCode == key::letter('U')) {
+        nextChannelKey(p);
+        return;
+    }
     p.memoryChannelMode = 0;
     if (p.keyCode != key::letter('S') && p.keyCode != key::letter('F')) p.memoryBank = 99;
     if (p.keyCode == key::letter('B')) {
-        bandPrefixKey(p);
+        bankOrBandKey(p);
         return;
     }
     if (p.channelEntry > 0 && !isDigitKey(p.keyCode)) {

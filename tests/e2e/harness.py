@@ -129,11 +129,27 @@ class Session:
         """Commands the simulated radio received, in order, without their times."""
         return [line.split(" ", 1)[1] for line in self.read_text("radiosim.log").splitlines() if " " in line]
 
-    def wait_spoken(self, words, timeout=15):
+    def heard(self):
+        """Clips spoken so far, without the pauses between query and reply."""
+        return [w for w in self.spoken() if w != "delay"]
+
+    def wait_spoken(self, words, timeout=15, since=0):
         """Waits until the clips in `words` have been spoken in this order, one after the other
-        (pauses between query and reply do not count)."""
-        return wait_for(lambda: _holds_run([w for w in self.spoken() if w != "delay"], words), timeout,
-                        "the words %r" % (words,))
+        (pauses between query and reply do not count), counting from the `since`-th clip heard."""
+        return wait_for(lambda: _holds_run(self.heard()[since:], words), timeout, "the words %r" % (words,))
+
+    def wait_radio_got(self, commands, since=0, timeout=10):
+        """Waits until the simulated radio has received each of `commands`, in this order,
+        counting from its `since`-th command."""
+        def got():
+            received = self.radiosim_commands()[since:]
+            at = 0
+            for command in commands:
+                if command not in received[at:]:
+                    return False
+                at += received[at:].index(command) + 1
+            return True
+        return wait_for(got, timeout, "%r at the radio" % (commands,))
 
     def read_frequency(self, words):
         """Presses F and waits for the readout `words`."""

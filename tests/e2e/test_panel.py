@@ -210,48 +210,31 @@ def level_feature_and_keyer_keys_reach_the_radio(s):
     s.start_vantor()
     s.connected()
 
-    def commands_since(count, *expected):
-        """Waits until the commands after the first `count` hold `expected` in this order."""
-        def found():
-            later = s.radiosim_commands()[count:]
-            at = 0
-            for command in expected:
-                if command not in later[at:]:
-                    return False
-                at = later.index(command, at) + 1
-            return True
-        wait_for(found, 10, "%r at the radio" % (expected,))
-
     before = len(s.radiosim_commands())
     s.press("p", "Up", "Up")
-    commands_since(before, "PC060;", "PC070;")
+    s.wait_radio_got(["PC060;", "PC070;"], before)
     s.wait_spoken(["Power", "5", "0", "watts", "6", "0", "watts", "7", "0", "watts"])
 
     before = len(s.radiosim_commands())
     s.press("F1", "l", "Up")
-    commands_since(before, "PA01;", "PA02;")
+    s.wait_radio_got(["PA01;", "PA02;"], before)
     s.wait_spoken(["preamp", "on", "preamp", "lev", "max", "preamp", "on"])
 
     before = len(s.radiosim_commands())
     s.press("F6", "F6", "F6")
-    commands_since(before, "CO011200;", "CO031200;", "CO001200;")
+    s.wait_radio_got(["CO011200;", "CO031200;", "CO001200;"], before)
     s.wait_spoken(["cod", "cop", "co", "off"])
 
     s.press("e", "1", "4", "period", "2", "Return")  # 20 m in USB
     s.wait_spoken(["ok"])
     before = len(s.radiosim_commands())
     s.press("k")
-    commands_since(before, "MD03;", "KS;", "BI0;")
+    s.wait_radio_got(["MD03;", "KS;", "BI0;"], before)
     s.wait_spoken(["ks", "on", "2", "0", "wpm"])
     before = len(s.radiosim_commands())
     s.press("k")
-    commands_since(before, "MD02;")
+    s.wait_radio_got(["MD02;"], before)
     s.wait_spoken(["ks", "off", "2", "0", "wpm"])
-
-
-def heard_after(s, count):
-    """The clips spoken after the first `count`, without the pauses."""
-    return [w for w in s.spoken() if w != "delay"][count:]
 
 
 def mode_transmit_and_tune_keys(s):
@@ -262,18 +245,18 @@ def mode_transmit_and_tune_keys(s):
     wait_for(lambda: "RX=FA014200000;" in s.read_text("debug.dat"), 10, "the new frequency from the poll")
     # FM is skipped below 10 m.
     for clip, command in (("cw.wav", "MD03;"), ("am.wav", "MD05;"), ("lsb.wav", "MD01;"), ("usb.wav", "MD02;")):
-        sent, said = len(s.radiosim_commands()), len(heard_after(s, 0))
+        sent, said = len(s.radiosim_commands()), len(s.heard())
         s.press("m")
         wait_for(lambda: command in s.radiosim_commands()[sent:], 10, "%s after M" % command)
-        wait_for(lambda: clip in heard_after(s, said), 10, "%s after M" % clip)
+        wait_for(lambda: clip in s.heard()[said:], 10, "%s after M" % clip)
 
-    before = len(heard_after(s, 0))
+    before = len(s.heard())
     s.press("space")
     wait_for(lambda: "TX1;" in s.radiosim_commands(), 10, "TX1; after space")
     # The poll now asks the SWR meter; S speaks what the radio last reported.
     wait_for(lambda: "RX=RM6" in s.read_text("debug.dat"), 10, "an SWR reading while transmitting")
     s.press("s")
-    wait_for(lambda: "SWR" in heard_after(s, before), 10, "S to read the SWR")
+    wait_for(lambda: "SWR" in s.heard()[before:], 10, "S to read the SWR")
     readings = [int(line[6:9]) for line in s.read_text("debug.dat").splitlines() if line.startswith("RX=RM6")]
     # With the tuner on the simulator's antenna reads about 25: an SWR of 1.0.
     if not readings or max(readings) >= 50:
@@ -315,6 +298,64 @@ def closing_while_transmitting_unkeys_the_radio(s):
     unkeyed_at_the_end(s, lambda: s.vantor.send_signal(signal.SIGTERM))
 
 
+def memory_channels_store_recall_step_and_band_digits(s):
+    start(s)
+    s.connected()
+    s.press("e", "1", "4", "period", "2", "5", "Return")
+    s.wait_spoken(["ok"])
+    s.press("c", "3")
+    s.wait_spoken(["sch", "3", "ok"])
+    # On disk at once, while the panel says "ok": USB on 20 m, the band's preamp on.
+    row = "0206A014250000B0142500009991"
+    if s.read_text("savmem.dat").split("\r\n")[18] != row:
+        raise TestFailure("slot 3 in savmem.dat: %r" % s.read_text("savmem.dat").split("\r\n")[18])
+    if "Slot 3 A=14.25  B=14.25  USB" not in s.read_text("memory.txt"):
+        raise TestFailure("memory.txt: %r" % s.read_text("memory.txt"))
+    s.press("e", "7", "period", "1", "Return")
+    s.wait_spoken(["ok"])
+    heard, sent = len(s.heard()), len(s.radiosim_commands())
+    s.press("g", "3")
+    s.wait_radio_got(["FT2;", "MD02;", "FA014250000;", "PA01;"], sent)
+    s.wait_spoken(["gch", "3", "1", "4", "point", "2", "5", "mhz", "usb.wav", "preamp", "on"], since=heard)
+    sent = len(s.radiosim_commands())
+    s.press("u")
+    s.wait_spoken(["channel", "3"], since=heard)  # stepping says the channel and nothing more
+    s.wait_radio_got(["MD02;", "FA014250000;", "PA01;"], sent)
+    # The reply that would announce a recall comes before the next key.
+    wait_for(lambda: "RX=FA" in s.read_text("debug.dat").rpartition("TX=PA01;")[2], 10, "the poll after U")
+    sent = len(s.radiosim_commands())
+    s.press("b", "2")
+    s.wait_radio_got(["FA003600000;"], sent)
+    s.wait_spoken(["band", "20", "metres", "80", "metres"], since=heard)
+
+
+def menu_items_tone_codes_and_c4fm(s):
+    start(s)
+    s.connected()
+    # The connection set the 70 cm shift into menu 083; the radio's own value is read.
+    s.press("n", "0", "8", "3", "Return", "Return")
+    s.wait_spoken(["mn", "0", "8", "3", "mp", "0", "7", "6", "0", "0"])
+    heard, sent = len(s.heard()), len(s.radiosim_commands())
+    s.press("n", "0", "0", "1", "Return", "4", "2", "Return")
+    s.wait_spoken(["4", "2", "ok"], since=heard)
+    s.wait_radio_got(["EX00142;"], sent)
+    heard = len(s.heard())
+    s.press("n", "0", "0", "1", "Return", "Return")
+    s.wait_spoken(["mp", "4", "2"], since=heard)
+    s.press("e", "1", "4", "5", "period", "5", "Return")  # 2 m: FM
+    s.wait_spoken(["ok"], since=heard)
+    heard, sent = len(s.heard()), len(s.radiosim_commands())
+    s.press("i", "0", "8", "Return")
+    s.wait_spoken(["ec", "0", "8", "ctcss", "on"], since=heard)
+    s.wait_radio_got(["CN00008;", "CT01;"], sent)
+    s.press("d")
+    s.wait_spoken(["c4fm.wav"], since=heard)
+    s.wait_radio_got(["MD0E;"], sent)
+    s.press("d")
+    s.wait_spoken(["c4fm.wav", "ctcss", "0", "0", "8", "fm.wav", "nar.wav"], since=heard)
+    s.wait_radio_got(["MD0E;", "MD0B;", "CN00008;", "CT01;"], sent)
+
+
 if __name__ == "__main__":
     run_tests([
         ("connects_with_frequency_mode_and_connected", connects_with_frequency_mode_and_connected),
@@ -333,4 +374,6 @@ if __name__ == "__main__":
         ("level_feature_and_keyer_keys_reach_the_radio", level_feature_and_keyer_keys_reach_the_radio),
         ("mode_transmit_and_tune_keys", mode_transmit_and_tune_keys),
         ("closing_while_transmitting_unkeys_the_radio", closing_while_transmitting_unkeys_the_radio),
+        ("memory_channels_store_recall_step_and_band_digits", memory_channels_store_recall_step_and_band_digits),
+        ("menu_items_tone_codes_and_c4fm", menu_items_tone_codes_and_c4fm),
     ])

@@ -35,7 +35,8 @@ class MemoryFileTest : public testing::PanelTest {
         for (const auto& line : lines) out << line << ending;
     }
     // What the operation said on stderr: one line.
-    std::string complaint(void (*operation)(Panel&)) {
+    template <typename Operation>
+    std::string complaint(Operation operation) {
         ::testing::internal::CaptureStderr();
         operation(p);
         const std::string text = ::testing::internal::GetCapturedStderr();
@@ -207,7 +208,10 @@ TEST_F(MemoryFileTest, FailedSaveKeepsThePreviousFileAndListing) {
     const Lines file = linesOf("savmem.dat"), listing = linesOf("memory.txt");
     fs::create_directory("savmem.dat.tmp");
     p.memoryTable[0] = kUsbRow;
-    EXPECT_NE(complaint(saveMemoryFile).find("cannot write savmem.dat"), std::string::npos);
+    bool saved = true;
+    EXPECT_NE(complaint([&](Panel& q) { saved = saveMemoryFile(q); }).find("cannot write savmem.dat"),
+              std::string::npos);
+    EXPECT_FALSE(saved);
     EXPECT_EQ(linesOf("savmem.dat"), file);
     EXPECT_EQ(linesOf("memory.txt"), listing);
 }

@@ -11,10 +11,6 @@ using testing::Clips;
 class FrequencyKeysTest : public testing::RadioTest {
 protected:
     FrequencyKeysTest() { startConnectedPanel(); }
-    // Keys by the characters an operator would type: "E14.25\n".
-    void type(const std::string& typed) {
-        for (char c : typed) press(c == '.' ? key::point : c == '\n' ? key::enter : c);
-    }
 };
 
 // The band and mode follow the typed megahertz; a row remembered in FM is taken in

@@ -4,8 +4,11 @@
 // window's timer does.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/radio_startup.h"
+#include "panel/keys.h"
 #include "panel/window_events.h"
 #include "radiosim/radio_engine.h"
 #include "support/panel_fixture.h"
@@ -52,6 +55,20 @@ protected:
     void press(int code) {
         handleWindowEvent(p, kKeyDown, code);
         handleWindowEvent(p, kKeyUp, code);
+    }
+    // Keys by the characters an operator would type: "E14.25\n".
+    void type(const std::string& typed) {
+        for (char c : typed) press(c == '.' ? key::point : c == '\n' ? key::enter : c);
+    }
+    // The commands sent since the last call hold `expected` in this order, and never `never`.
+    void expectSent(const std::vector<std::string>& expected, const std::string& never) {
+        const std::string commands = sent();
+        EXPECT_EQ(commands.find(never), std::string::npos) << commands;
+        std::size_t at = 0;
+        for (const std::string& command : expected) {
+            at = commands.find(command, at);
+            ASSERT_NE(at, std::string::npos) << command << " in order in " << commands;
+        }
     }
     // Ticks until the first frequency reply has connected the radio and the
     // next one has been shown.
