@@ -1,6 +1,7 @@
 #include "controls/toggles.h"
 
 #include "cat/transport.h"
+#include "core/text.h"
 #include "controls/levels.h"
 #include "display/status_window.h"
 #include "speech/say.h"
@@ -40,6 +41,12 @@ void togglePreamp(Panel& p) {
     }
     send(p);
     showFeatures(p);
+}
+
+void setPreampFromRow(Panel& p, const std::string& row) {
+    p.preampOn = charAt(row, 26) == '1' ? 0 : 1;  // the toggle turns it into what the row asks
+    p.preampLevel = 1;
+    togglePreamp(p);
 }
 
 void toggleAttenuator(Panel& p) {

@@ -5,11 +5,16 @@
 // keys (levelTarget) to themselves when switched on and take them back when
 // switched off.
 
+#include <string>
+
 #include "core/panel.h"
 
 namespace vantor {
 
 void togglePreamp(Panel& p);
+// Leaves the preamp as a band row's preamp column asks ("1" on with the first
+// amplifier, anything else off), announced as the toggle announces it.
+void setPreampFromRow(Panel& p, const std::string& row);
 void toggleAttenuator(Panel& p);      // refused above 6 m
 void toggleNoiseBlanker(Panel& p);    // reads back the blanker level
 void toggleNoiseReduction(Panel& p);  // reads back the reduction level

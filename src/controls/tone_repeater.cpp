@@ -143,11 +143,9 @@ void applyBandRow(Panel& p) {
         sayDigits(p, code);
     }
 
-    // The preamp ends on only for a row whose preamp column holds "1".
-    p.preampOn = charAt(row, 26) == '1' ? 0 : 1;
-    p.preampLevel = 1;
-    togglePreamp(p);
+    setPreampFromRow(p, row);
     p.widthQuiet = 1;
+    dropPendingReply(p);  // a poll answer from before carries the band just left
 }
 
 void bandForEnteredMhz(Panel& p) {

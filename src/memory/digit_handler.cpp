@@ -37,7 +37,6 @@ void bandNumber(Panel& p, int digit) {
     setSplit(p, false);
     applyBandRow(p);
     p.keyPrefix = 0;
-    dropPendingReply(p);
 }
 
 // A CTCSS number is typed as one or two digits and gets a "0" in front; a DCS

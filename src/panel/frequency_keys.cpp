@@ -177,9 +177,7 @@ void frequencyEnter(Panel& p) {
     // The panel now stands where it sent the radio, before the poll confirms it.
     p.vfoAFrequency = valueOf(digits);
     p.frequencyText = megahertzTextOf(digits);
-    p.preampOn = charAt(row, 26) == '1' ? 0 : 1;
-    p.preampLevel = 1;
-    togglePreamp(p);
+    setPreampFromRow(p, row);
     say(p, "ok");
     dropPendingReply(p);
 }

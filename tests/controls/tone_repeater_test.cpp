@@ -68,7 +68,7 @@ TEST_F(ToneRepeaterTest, RepeaterShiftFollowsTheBandAndSwitchesOffAgain) {
 }
 
 // Split and tone end first; no tone outside FM; a damaged row (short, no mode digit, 0 Hz)
-// gives way to the built-in one.
+// gives way to the built-in one. A poll answer still waiting from the band left is dropped.
 // Without a tone DCS stays as it was.
 TEST_F(ToneRepeaterTest, BandRowsPutTheRadioOnFrequencyShiftToneAndPreamp) {
     // clang-format off
@@ -88,7 +88,9 @@ TEST_F(ToneRepeaterTest, BandRowsPutTheRadioOnFrequencyShiftToneAndPreamp) {
     for (const auto& [band, row, commands, clips, tone, dcs] : cases) {
         p.bandTable[band] = row, p.bandIndex = band, p.tickCount = 7;
         p.splitOn = p.toneOn = 1, p.repeaterOn = 0, p.dcsSelected = 1 - dcs;
+        fake.serial.pushIncoming(1, "FA007100000;"), p.replyPending = 1;  // a poll answer from the band left
         applyBandRow(p);
+        EXPECT_EQ(p.replyPending + fake.serial.bytesWaiting(1), 0) << row;
         EXPECT_EQ(sent(), "FT2;CT00;" + std::string(commands)) << row;
         std::string said;
         for (const auto& clip : spoken()) said += (said.empty() ? "" : " ") + clip;
