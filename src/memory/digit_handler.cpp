@@ -1,7 +1,6 @@
 #include "memory/digit_handler.h"
 
 #include "core/text.h"
-#include "cat/transport.h"
 #include "controls/tone_repeater.h"
 #include "controls/vfo.h"
 #include "memory/channels.h"
@@ -34,8 +33,7 @@ void appendDigit(Panel& p, std::string& text, int digit) {
 void bandNumber(Panel& p, int digit) {
     learnBandRow(p);  // the band being left keeps where the operator was
     p.bandIndex = digit == 0 ? 10 : digit;
-    setSplit(p, false);
-    applyBandRow(p);
+    applyBandRow(p);  // split ends there too
     p.keyPrefix = 0;
 }
 

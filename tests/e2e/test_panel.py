@@ -196,13 +196,6 @@ def split_and_repeater_shift_with_v(s):
         raise TestFailure("no repeater shift command: %r" % s.radiosim_commands()[-10:])
 
 
-def s_key_reads_the_s_meter_the_simulator_holds(s):
-    start(s, "0670", 0, "--smeter", "130")
-    s.connected()
-    s.press("s")
-    s.wait_spoken(["s.wav", "9.wav"])
-
-
 def level_feature_and_keyer_keys_reach_the_radio(s):
     s.start_display()
     s.start_radiosim("0670", 5)
@@ -370,7 +363,6 @@ if __name__ == "__main__":
         ("bridge_lets_rigctl_read_and_set_the_frequency", bridge_lets_rigctl_read_and_set_the_frequency),
         ("typed_frequency_tunes_the_radio", typed_frequency_tunes_the_radio),
         ("split_and_repeater_shift_with_v", split_and_repeater_shift_with_v),
-        ("s_key_reads_the_s_meter_the_simulator_holds", s_key_reads_the_s_meter_the_simulator_holds),
         ("level_feature_and_keyer_keys_reach_the_radio", level_feature_and_keyer_keys_reach_the_radio),
         ("mode_transmit_and_tune_keys", mode_transmit_and_tune_keys),
         ("closing_while_transmitting_unkeys_the_radio", closing_while_transmitting_unkeys_the_radio),
