@@ -47,6 +47,8 @@ def summary(samples, unit, goal=None, reference=None, **extra):
     if reference is not None and ordered:
         row["reference"] = reference
         row["ratio"] = row["median"] / reference["median"] if reference["median"] else None
+    if 0 < len(ordered) <= 10:
+        row["samples"] = [round(v, 3) for v in samples]
     row.update(extra)
     return row
 
@@ -236,15 +238,15 @@ class TimedSession(harness.Session):
     def heard_clips(self, since=0):
         return [c for c in self.clips[since:] if is_heard(c[1])]
 
-    def wait_quiet(self, quiet=0.6, timeout=20):
-        """Waits until no clip has been logged for `quiet` seconds and the last clip has
-        had time to play: the panel's answer is over."""
+    def wait_quiet(self, quiet=0.3, timeout=20):
+        """Waits until the last clip logged has played and `quiet` seconds more have
+        passed with no other: the panel's answer is over."""
         def done():
             heard = self.heard_clips()
             if not heard:
                 return False
             stamp, line = heard[-1]
-            return time.monotonic() > stamp + max(clip_ms(line) / 1000, quiet)
+            return time.monotonic() > stamp + clip_ms(line) / 1000 + quiet
         wait_for(done, timeout, "the panel to fall quiet")
 
     def tune(self, megahertz):

@@ -35,7 +35,7 @@ def measure(quick):
                     if measured:
                         delays.append((first[0] - at) * 1000)
                         lines.append(len(first[1]) * 10 * 1000.0 / SPEED)
-                    s.wait_quiet(0.3)
+                    s.wait_quiet(0.2)
                     time.sleep(0.05)
             goal = "p99 <= %.1f ms (1 ms + line time of %d bytes)" % (1 + max(lines), max(lines) * SPEED / 10000)
             figures.append(dict(summary(delays, "ms", goal, reference, line_ms=max(lines)),

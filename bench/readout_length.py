@@ -14,7 +14,7 @@ import subprocess
 import tempfile
 import wave
 
-from common import DISK, ROOT, PlayedAudio, answer, arguments, clip_name, emit, phrase_table, run_session, summary
+from common import DISK, TestFailure, ROOT, PlayedAudio, answer, arguments, clip_name, emit, phrase_table, run_session, summary
 
 
 def clip_settings():
@@ -44,14 +44,16 @@ def measure(quick):
             s.tune("14.074")
         played = PlayedAudio(s.audio_file)
         lengths = []
-        words = None
+        words = set()
         for _ in range(readouts):
             _, clips = answer(s, "f")
             places = [p for p in played.place(clips) if p]
             lengths.append(places[-1][1] - places[0][0])
             table = phrase_table()
-            words = " ".join(table[clip_name(line)] for _, line in clips if table[clip_name(line)] != "[silence]")
-        return lengths, words
+            words.add(" ".join(table[clip_name(line)] for _, line in clips if table[clip_name(line)] != "[silence]"))
+        if len(words) != 1:
+            raise TestFailure("the readouts differ: %r" % words)
+        return lengths, words.pop()
 
     lengths, words = run_session("readout_length", body, DISK)
     reference = summary([utterance_ms(words)], "ms")
