@@ -123,6 +123,22 @@ class TimedSession(harness.Session):
         self._x = None
         self.started_at = None
 
+    def start_display(self):
+        """Xvfb picks a free display itself and says which: two scripts of a quick run
+        start their servers side by side, and must not take the same number."""
+        reader, writer = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-screen", "0", "1280x800x24", "-nolisten",
+                                 "tcp"], pass_fds=(writer,), stdout=subprocess.DEVNULL,
+                                stderr=open(self.path("xvfb.log"), "wb"))
+        os.close(writer)
+        self.processes.append(xvfb)
+        with os.fdopen(reader) as announced:
+            number = announced.readline().strip()
+        if not number:
+            raise TestFailure("Xvfb did not start")
+        self.display = ":" + number
+        self.env["DISPLAY"] = self.display
+
     def _read_speech(self, fifo):
         with open(fifo, "rb", buffering=0) as pipe, open(self.path("speech.log"), "ab") as log:
             os.unlink(fifo)  # both ends are open; a kept test directory cannot hold a pipe
