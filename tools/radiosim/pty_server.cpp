@@ -10,6 +10,7 @@
 #include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -33,6 +34,15 @@ constexpr std::int64_t kLastReplyGraceMs = 2000;  // time the client gets to rea
 constexpr std::int64_t kDrainCheckMs = 20;
 
 using Clock = std::chrono::steady_clock;
+
+// Log stamps are microseconds on the system's monotonic clock, the one other
+// programs read too, so a tool can set a key press it made against the moment
+// the radio saw the command.
+std::int64_t monotonicMicros() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
 
 struct Pending {
     std::int64_t due;
@@ -99,6 +109,7 @@ class PtyServer {
     std::int64_t lastWriteAt_ = 0;
     bool vanished_ = false;
     std::int64_t restUntil_ = 0;
+    std::int64_t partialSinceUs_ = -1;  // arrival of a command's first byte, while the rest is due
 };
 
 bool PtyServer::openPort() {
@@ -200,6 +211,7 @@ void PtyServer::queueReply(const std::string& reply, std::int64_t now) {
 void PtyServer::serveInput(std::int64_t now) {
     char buffer[4096];
     const ssize_t n = read(master_, buffer, sizeof buffer);
+    const std::int64_t arrivedUs = monotonicMicros();
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
     if (n <= 0) {
         restUntil_ = now + kErrorBackoffMs;
@@ -211,9 +223,13 @@ void PtyServer::serveInput(std::int64_t now) {
     while (!bytes.empty()) {
         const std::size_t end = bytes.find(';');
         const std::size_t take = end == std::string_view::npos ? bytes.size() : end + 1;
+        // A command is stamped with the arrival of its first byte, which may
+        // have come in an earlier read.
+        const std::int64_t stampUs = partialSinceUs_ >= 0 ? partialSinceUs_ : arrivedUs;
+        partialSinceUs_ = end == std::string_view::npos ? stampUs : -1;
         for (const auto& exchange : engine_.receive(bytes.substr(0, take))) {
             if (log_ != nullptr) {
-                std::fprintf(log_, "%lld %s\n", static_cast<long long>(now),
+                std::fprintf(log_, "%lld %s\n", static_cast<long long>(stampUs),
                              printable(exchange.command).c_str());
                 std::fflush(log_);
             }
