@@ -14,8 +14,6 @@ namespace vantor {
 
 namespace {
 
-constexpr int kHighestHertz = 999999999;  // nine digits in a frequency command
-
 bool isSideband(const Panel& p) { return p.currentMode == 1 || p.currentMode == 2; }
 
 // When the operator hears that an end is reached: as soon as the value gets
@@ -34,9 +32,8 @@ void stepWithin(Panel& p, int& value, int step, int low, int high, EndWord when)
 
 // The tuning steps of the arrows; the key's frequency resend sends the result.
 void stepFrequency(Panel& p, bool up) {
-    const long long step = p.currentMode == 3 ? 500 : 1000;
-    const long long stepped = p.vfoAFrequency + (up ? step : -step);
-    if (stepped > 0 && stepped <= kHighestHertz) p.vfoAFrequency = static_cast<int>(stepped);
+    const int step = p.currentMode == 3 ? 500 : 1000;
+    stepVfoA(p, up ? step : -step);
 }
 
 // Both directions skip the rows above the radio's highest band; up comes to

@@ -39,6 +39,12 @@ int topBandRow(const Panel& p) {
     return 11;  // 6 m, also for a code the panel does not know
 }
 
+void switchToneOff(Panel& p) {
+    p.toneOn = 0;
+    p.toneCodeText = "999";
+    send(p, "CT00");
+}
+
 void applyToneCode(Panel& p) {
     const std::string& code = p.toneCodeText;
     // Only three digits make a code; anything else from a stored row is no tone.
@@ -108,11 +114,7 @@ void applyBandRow(Panel& p) {
     p.tickCount = 0;
     const std::string& row = usableBandRow(p, p.bandIndex);
     setSplit(p, false);
-    if (p.toneOn == 1) {
-        p.toneOn = 0;
-        p.toneCodeText = "999";
-        send(p, "CT00");
-    }
+    if (p.toneOn == 1) switchToneOff(p);
     p.currentMode = charAt(row, 2) - '0';
     showMode(p);
 
@@ -149,11 +151,7 @@ void applyBandRow(Panel& p) {
 }
 
 void bandForEnteredMhz(Panel& p) {
-    if (p.toneOn == 1) {
-        send(p, "CT00");
-        p.toneOn = 0;
-        p.toneCodeText = "999";
-    }
+    if (p.toneOn == 1) switchToneOff(p);
     p.bandIndex = bandForMegahertz(p.enteredNumber);
     if (p.bandIndex == 14) setSplit(p, false);  // no split outside the bands
 }

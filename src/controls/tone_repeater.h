@@ -8,6 +8,8 @@
 
 namespace vantor {
 
+// Switches the tone off at the radio ("CT00") and in the panel (no code).
+void switchToneOff(Panel& p);
 // Sends the tone code in toneCodeText (the caller has set dcsSelected).
 void applyToneCode(Panel& p);
 // Switches the repeater shift of the current band on or off (silently when repeaterOn is 2).

@@ -14,6 +14,11 @@ constexpr int kHighestHertz = 999999999;
 
 }  // namespace
 
+void stepVfoA(Panel& p, long long hertz) {
+    const long long stepped = p.vfoAFrequency + hertz;
+    if (stepped > 0 && stepped <= kHighestHertz) p.vfoAFrequency = static_cast<int>(stepped);
+}
+
 std::string frequencyCommand(int hertz) { return "FA" + zeroPadded(hertz, 9); }
 
 std::string megahertzTextOf(const std::string& nineDigits) {

@@ -8,6 +8,9 @@ namespace vantor {
 // "FA" + vfoAFrequency in nine digits. While no frequency is known (the radio
 // has not answered yet) nothing is sent: it would tune the radio to 0 Hz.
 void sendVfoAFrequency(Panel& p);
+// Moves the working frequency by `hertz`; a step below 1 Hz or past the nine
+// digits of a frequency command is not taken.
+void stepVfoA(Panel& p, long long hertz);
 // The frequency command for a number of hertz: FA014250000.
 std::string frequencyCommand(int hertz);
 // Nine digits of hertz as the operator reads them: "007100000" gives

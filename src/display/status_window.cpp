@@ -123,11 +123,7 @@ void showMode(Panel& p) {
     p.widthQuiet = 1;
     if (p.repeaterOn == 1) toggleRepeater(p);  // a new mode ends the repeater shift
     if (p.currentMode < 1 || p.currentMode > 7) return;  // an unknown mode sends nothing
-    if (p.toneOn == 1) {
-        send(p, "CT00");
-        p.toneCodeText = "999";
-        p.toneOn = 0;
-    }
+    if (p.toneOn == 1) switchToneOff(p);
     const int rememberedFrequency = p.vfoAFrequency;
     if (p.currentMode == 1 || p.currentMode == 2) p.widthCode = p.ssbWidthCode;
     if (p.currentMode == 3) p.widthCode = p.cwWidthCode;

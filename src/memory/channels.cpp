@@ -81,9 +81,7 @@ void recallTone(Panel& p, const std::string& code) {
         applyToneCode(p);
         return;
     }
-    p.toneOn = 0;
-    p.toneCodeText = "999";
-    send(p, "CT00");
+    switchToneOff(p);
 }
 
 }  // namespace

@@ -17,7 +17,6 @@ namespace vantor {
 
 namespace {
 
-constexpr int kHighestFrequency = 999999999;  // nine digits in a frequency command
 constexpr int kHighestTypedMegahertz = 449;      // the top of 70 cm
 
 // The nine digits of hertz of the typed entry: the megahertz fill three places
@@ -192,9 +191,7 @@ bool stepFrequency(Panel& p, bool& squelchSet) {
         squelchSet = true;
         return true;
     }
-    const long long stepped = static_cast<long long>(p.vfoAFrequency) + stepSize(p, code);
-    // A step past the ends of what a frequency command can carry is not taken.
-    if (stepped > 0 && stepped <= kHighestFrequency) p.vfoAFrequency = static_cast<int>(stepped);
+    stepVfoA(p, stepSize(p, code));
     if ((code == key::plus || code == key::minus) && p.repeaterOn == 1) toggleRepeater(p);
     return true;
 }

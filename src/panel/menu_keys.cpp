@@ -51,9 +51,7 @@ void readMenuValue(Panel& p) {
 
 void refuseTone(Panel& p) {
     say(p, "invalid");
-    p.toneOn = 0;
-    p.toneCodeText = "999";
-    send(p, "CT00");  // a code in force before the digits is off as well, as the panel now says
+    switchToneOff(p);  // a code in force before the digits is off as well, as the panel now says
     showFeatures(p);
 }
 
