@@ -332,12 +332,38 @@ def logged_gaps(clips):
 
 class PlayedAudio:
     """What SDL's disk driver wrote: the device's samples, silence included, at the
-    device's pace. Clips go through unconverted, so each is found byte for byte."""
+    device's pace. Clips go through unconverted, so each is found byte for byte.
+
+    The panel closes its audio device when it has been quiet for a while and opens
+    it again for the next clip; the driver then starts the file afresh. A watcher
+    sees the file shrink and starts the search over from its beginning."""
 
     def __init__(self, path):
         """Places clips played from now on."""
         self.path = path
-        self.cursor = os.path.getsize(path) & ~1 if os.path.exists(path) else 0
+        self.cursor = self._size() & ~1
+        self._lock = threading.Lock()
+        self._seen = self.cursor
+        self._restarts = 0
+        threading.Thread(target=self._watch, daemon=True).start()
+
+    def _size(self):
+        try:
+            return os.path.getsize(self.path)
+        except OSError:
+            return 0
+
+    def _watch(self):
+        # The file grows at the device's pace (44 kB a second), so in 5 ms it
+        # cannot grow back past where it was.
+        while True:
+            size = self._size()
+            with self._lock:
+                if size < self._seen:
+                    self.cursor = 0
+                    self._restarts += 1
+                self._seen = size
+            time.sleep(0.005)
 
     def place(self, clips):
         """(start, end) in ms within the written audio of each clip of an answer, in
@@ -352,18 +378,22 @@ class PlayedAudio:
             # The driver writes through a buffer, a moment behind the device.
             deadline = time.monotonic() + 3
             while True:
+                with self._lock:
+                    restarts = self._restarts
                 with open(self.path, "rb") as f:
                     audio = f.read()
-                at = audio.find(samples, self.cursor)
-                while at >= 0 and at % 2:
-                    at = audio.find(samples, at + 1)
-                if at >= 0:
-                    break
+                with self._lock:
+                    # What was read may be the file from before it started afresh.
+                    at = audio.find(samples, self.cursor) if restarts == self._restarts else -1
+                    while at >= 0 and at % 2:
+                        at = audio.find(samples, at + 1)
+                    if at >= 0:
+                        self.cursor = at + len(samples)
+                        break
                 if time.monotonic() > deadline:
                     raise TestFailure("clip %s not found in the played audio after byte %d" % (line, self.cursor))
                 time.sleep(0.1)
-            self.cursor = at + len(samples)
-            places.append((at / 2 / RATE * 1000, self.cursor / 2 / RATE * 1000))
+            places.append((at / 2 / RATE * 1000, (at + len(samples)) / 2 / RATE * 1000))
         return places
 
     @staticmethod

@@ -30,7 +30,7 @@ def utterance_ms(words):
         raw, trimmed = os.path.join(work, "raw.wav"), os.path.join(work, "trimmed.wav")
         subprocess.run(["espeak-ng", "-v", voice, "-s", rate, "-w", raw, words], check=True)
         subprocess.run(["sox", raw, trimmed, "silence", "1", "0.02", "0.5%", "reverse", "silence", "1", "0.02",
-                        "0.5%", "reverse", "pad", "0.01", "0.01"], check=True)
+                        "0.5%", "reverse"], check=True)
         with wave.open(trimmed, "rb") as w:
             return w.getnframes() * 1000.0 / w.getframerate()
 

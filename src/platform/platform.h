@@ -54,6 +54,7 @@ public:
 };
 
 // The one main window: text at pixel positions, fonts, events and the timer.
+// Printed text reaches the window when it is presented.
 class Screen {
 public:
     virtual ~Screen() = default;
@@ -63,6 +64,10 @@ public:
     // Draws on an opaque background from the current position and leaves the
     // position after the last character.
     virtual void print(std::string_view text) = 0;
+    // Shows in the window what was printed since the last present. waitEvents
+    // presents before it sleeps; the panel presents before it speaks, so the
+    // window already shows what the operator is about to hear.
+    virtual void present() = 0;
     virtual void setFont(const std::string& face, int points, int weight) = 0;
     virtual void startTimer(int id, int periodMs) = 0;
     virtual void stopTimer(int id) = 0;

@@ -12,6 +12,7 @@ static std::string formClipPath(Panel& p, const std::string& clip) {
 
 void say(Panel& p, const std::string& clip) {
     std::string path = formClipPath(p, clip);
+    p.platform.screen.present();
     // Parts of clip names come from radio replies; such a name must never
     // reach outside the clip directory.
     if (isSafeClipName(clip)) p.platform.speaker.play(path);

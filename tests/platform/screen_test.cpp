@@ -1,9 +1,11 @@
 // The window's events. Most of the window needs a display (the end-to-end
 // tests run it under a virtual one); without DISPLAY only the first test runs.
 
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <csignal>
 #include <cstdlib>
 #include <thread>
@@ -66,6 +68,50 @@ TEST_F(ScreenTest, TextIsDrawnInTheAskedOrFallbackFace) {
     screen.setFont("Ariel", 0, 400);
     screen.print("default size");
     EXPECT_EQ(errors.text(), "");
+}
+
+// Share of the window's pixels in the area that are not white paper.
+double inkIn(const SDL_Rect& area) {
+    SDL_Window* window = SDL_GetWindowFromID(1);
+    SDL_Surface* shown = window ? SDL_GetWindowSurface(window) : nullptr;
+    if (!shown || SDL_LockSurface(shown) != 0) return -1;
+    int ink = 0;
+    for (int y = area.y; y < area.y + area.h; ++y)
+        for (int x = area.x; x < area.x + area.w; ++x) {
+            Uint32 pixel = 0;
+            std::memcpy(&pixel, static_cast<Uint8*>(shown->pixels) + y * shown->pitch + x * 4, 4);
+            Uint8 r = 0, g = 0, b = 0;
+            SDL_GetRGB(pixel, shown->format, &r, &g, &b);
+            ink += r < 128 && g < 128 && b < 128;
+        }
+    SDL_UnlockSurface(shown);
+    return static_cast<double>(ink) / (area.w * area.h);
+}
+
+TEST_F(ScreenTest, TheWindowShowsEachFieldAsLastPrintedOnceWaitingStarts) {
+    screen.setFont("Ariel", 30, 700);
+    screen.startTimer(1, 10);
+    const SDL_Rect field{100, 50, 60, 30};  // inside "MMMM" printed at (100, 50)
+    struct Step {
+        int x;
+        const char* text;
+        bool inked;  // the field afterwards
+    };
+    const Step steps[] = {
+        {100, "MMMM", true},
+        {100, "MMMM", true},           // the same text again draws nothing new
+        {100, "            ", false},  // blanks over it, at the same place
+        {100, "MMMM", true},
+        {60, "            ", false},   // blanks from elsewhere cover it
+        {100, "MMMM", true},           // so the same text is drawn again
+    };
+    for (const Step& step : steps) {
+        screen.moveTo(step.x, 50);
+        screen.print(step.text);
+        screen.waitEvents();  // a tick ends it; presenting comes first
+        const double ink = inkIn(field);
+        EXPECT_EQ(ink > 0.05, step.inked) << step.x << " \"" << step.text << "\": " << ink;
+    }
 }
 
 }  // namespace

@@ -9,7 +9,9 @@ class SayTest : public testing::PanelTest {};
 
 TEST_F(SayTest, ClipPathsAreFormedFromThePrefixAndLogged) {
     ASSERT_TRUE(openSpeechLog(p, "speech.log"));
+    fake.screen.print("14.250000");
     say(p, "point");
+    EXPECT_EQ(fake.screen.presentedPrints, 1u) << "the window shows what is printed before it is spoken";
     say(p, "3.wav");
     sayInBackground(p, "help.wav");
     p.wavePrefix = "xx";  // the muted S-meter refresh

@@ -106,6 +106,7 @@ public:
     void closeWindow() override { windowOpen = false; }
     void moveTo(int x, int y) override;
     void print(std::string_view text) override;
+    void present() override { presentedPrints = prints.size(); }
     void setFont(const std::string& face, int points, int weight) override;
     void startTimer(int id, int periodMs) override;
     void stopTimer(int id) override;
@@ -116,6 +117,7 @@ public:
     int windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
     std::map<int, int> timers;  // id -> period of running timers
     std::vector<PrintedText> prints;
+    std::size_t presentedPrints = 0;  // how many of the prints the window shows
     std::deque<WindowEvent> events;
     // Text printed most recently at exactly (x, y), "" when none.
     std::string textAt(int x, int y) const;

@@ -5,7 +5,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -66,25 +65,21 @@ std::string utf8FromLatin1(std::string_view text) {
     return out;
 }
 
+// A timer is a deadline that waitEvents keeps: no timer thread wakes the
+// process, and a busy panel finds at most one tick of each timer waiting.
 struct TimerSlot {
-    int id = 0;
-    Uint32 eventType = 0;
-    SDL_TimerID sdlTimer = 0;
-    // True while a tick of this timer waits in the queue: ticks coalesce, so a
-    // busy panel finds at most one.
-    std::atomic<bool> tickWaiting{false};
+    int periodMs = 0;
+    Uint64 dueMs = 0;
 };
 
-Uint32 onTimer(Uint32 interval, void* param) {
-    auto* slot = static_cast<TimerSlot*>(param);
-    if (!slot->tickWaiting.exchange(true)) {
-        SDL_Event event{};
-        event.type = slot->eventType;
-        event.user.code = slot->id;
-        if (SDL_PushEvent(&event) <= 0) slot->tickWaiting = false;
-    }
-    return interval;
-}
+// Text printed at one place in one font, kept so that printing the same text
+// there again draws nothing.
+struct PrintedField {
+    std::string text;
+    SDL_Rect area{};
+};
+
+bool overlaps(const SDL_Rect& a, const SDL_Rect& b) { return SDL_HasIntersection(&a, &b) == SDL_TRUE; }
 
 struct FontFile {
     std::string path;
@@ -98,12 +93,15 @@ struct SdlScreen::Impl {
     Uint32 startedSubsystems = 0;
     bool ttfStarted = false;
     bool fontconfigReady = false;
-    Uint32 tickEventType = 0;
 
+    // The window is drawn in software straight onto its own surface: for a
+    // few lines of text that costs far less than a GPU renderer, which under
+    // a plain X server runs as a pool of busy threads.
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
     SDL_Surface* page = nullptr;  // everything printed; copied to the window
+    SDL_Rect unshown{};           // the part of the page printed since the last present
+    bool wholeWindowStale = false;
+    std::map<std::tuple<int, int, TTF_Font*>, PrintedField> fields;  // by x, y and font
 
     int x = 0, y = 0;
     std::string face;
@@ -116,16 +114,12 @@ struct SdlScreen::Impl {
     std::map<std::pair<std::string, bool>, FontFile> fontFiles;                  // face, bold
     std::map<std::tuple<std::string, int, int, bool>, TTF_Font*> openFonts;  // file, index, size, bold
 
-    std::map<int, std::unique_ptr<TimerSlot>> timers;
+    std::map<int, TimerSlot> timers;  // running timers by id
 
     ~Impl() {
-        for (auto& [id, slot] : timers)
-            if (slot->sdlTimer != 0) SDL_RemoveTimer(slot->sdlTimer);
         destroyWindow();
         for (auto& [key, opened] : openFonts) TTF_CloseFont(opened);
         if (ttfStarted) TTF_Quit();
-        // Quitting the timer subsystem waits for its thread, so no callback
-        // can still hold a timer slot when the slots go.
         if (startedSubsystems != 0) SDL_QuitSubSystem(startedSubsystems);
         if (fontconfigReady) FcFini();
     }
@@ -137,64 +131,64 @@ struct SdlScreen::Impl {
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         if (SDL_InitSubSystem(missing) != 0) return false;
         startedSubsystems |= missing;
-        if (tickEventType == 0) {
-            tickEventType = SDL_RegisterEvents(1);
-            if (tickEventType == static_cast<Uint32>(-1)) tickEventType = 0;
-        }
         return true;
     }
 
     void destroyWindow() {
-        if (texture) SDL_DestroyTexture(texture);
-        if (renderer) SDL_DestroyRenderer(renderer);
         if (window) SDL_DestroyWindow(window);
         if (page) SDL_FreeSurface(page);
-        texture = nullptr;
-        renderer = nullptr;
         window = nullptr;
         page = nullptr;
+        fields.clear();
+        unshown = {};
     }
 
-    // Makes the page (and the texture that carries it to the window) at least
-    // the window's size, keeping what is on it.
+    // Makes the page at least the window's size, keeping what is on it.
     bool fitPage() {
         int width = 0, height = 0;
         SDL_GetWindowSize(window, &width, &height);
         width = std::clamp(width, 1, kLargestWindow);
         height = std::clamp(height, 1, kLargestWindow);
-        if (page && page->w >= width && page->h >= height && texture) return true;
+        if (page && page->w >= width && page->h >= height) return true;
         if (page) {
             width = std::max(width, page->w);
             height = std::max(height, page->h);
         }
         SDL_Surface* bigger =
             SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
-        SDL_Texture* carrier = bigger ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
-                                                          SDL_TEXTUREACCESS_STREAMING, width, height)
-                                      : nullptr;
-        if (!carrier) {
-            if (bigger) SDL_FreeSurface(bigger);
-            return page && texture;
-        }
+        if (!bigger) return page != nullptr;
         SDL_FillRect(bigger, nullptr, SDL_MapRGB(bigger->format, kPaper.r, kPaper.g, kPaper.b));
         if (page) {
             SDL_BlitSurface(page, nullptr, bigger, nullptr);
             SDL_FreeSurface(page);
         }
-        if (texture) SDL_DestroyTexture(texture);
         page = bigger;
-        texture = carrier;
+        wholeWindowStale = true;
         return true;
     }
 
+    void markUnshown(const SDL_Rect& area) {
+        if (SDL_RectEmpty(&unshown))
+            unshown = area;
+        else
+            SDL_UnionRect(&unshown, &area, &unshown);
+    }
+
+    // Copies what changed on the page to the window. The window's surface
+    // belongs to SDL and is remade when the window changes size, so after
+    // that the whole page goes over.
     void present() {
-        if (!window || !fitPage()) return;
-        SDL_UpdateTexture(texture, nullptr, page->pixels, page->pitch);
-        SDL_SetRenderDrawColor(renderer, kPaper.r, kPaper.g, kPaper.b, kPaper.a);
-        SDL_RenderClear(renderer);
-        SDL_Rect all{0, 0, page->w, page->h};
-        SDL_RenderCopy(renderer, texture, nullptr, &all);
-        SDL_RenderPresent(renderer);
+        if (!window || (!wholeWindowStale && SDL_RectEmpty(&unshown))) return;
+        if (!fitPage()) return;
+        SDL_Surface* shown = SDL_GetWindowSurface(window);
+        if (!shown) return;
+        SDL_Rect area = wholeWindowStale ? SDL_Rect{0, 0, shown->w, shown->h} : unshown;
+        SDL_Rect target = area;
+        SDL_BlitSurface(page, &area, shown, &target);
+        SDL_Rect visible{0, 0, shown->w, shown->h};
+        if (SDL_IntersectRect(&area, &visible, &area) == SDL_TRUE) SDL_UpdateWindowSurfaceRects(window, &area, 1);
+        wholeWindowStale = false;
+        unshown = {};
     }
 
     FontFile findFontFile(const std::string& wantedFace, bool bold) {
@@ -257,11 +251,6 @@ struct SdlScreen::Impl {
         return nullptr;
     }
 
-    TimerSlot* timer(int id) {
-        auto it = timers.find(id);
-        return it == timers.end() ? nullptr : it->second.get();
-    }
-
     void translate(const SDL_Event& event, std::vector<WindowEvent>& out, bool& closeSeen) {
         auto requestClose = [&] {
             if (!closeSeen) out.push_back({kCloseRequest, 0});
@@ -285,20 +274,35 @@ struct SdlScreen::Impl {
             case SDL_WINDOWEVENT_SHOWN:
             case SDL_WINDOWEVENT_RESTORED:
             case SDL_WINDOWEVENT_SIZE_CHANGED:
-                present();
+                wholeWindowStale = true;
                 return;
             default:
                 return;
             }
         default:
-            if (tickEventType != 0 && event.type == tickEventType) {
-                TimerSlot* slot = timer(event.user.code);
-                if (!slot) return;
-                slot->tickWaiting = false;
-                if (slot->sdlTimer != 0) out.push_back({kTimerTick, slot->id});
-            }
             return;
         }
+    }
+
+    // One tick for each timer that has come due. A timer late by several
+    // periods (the panel was speaking) ticks once and keeps its rhythm from now.
+    void addDueTicks(std::vector<WindowEvent>& out) {
+        const Uint64 now = SDL_GetTicks64();
+        for (auto& [id, slot] : timers) {
+            if (now < slot.dueMs) continue;
+            out.push_back({kTimerTick, id});
+            slot.dueMs += static_cast<Uint64>(slot.periodMs);
+            if (slot.dueMs <= now) slot.dueMs = now + static_cast<Uint64>(slot.periodMs);
+        }
+    }
+
+    // How long the wait for events may sleep: until the next tick, and never
+    // so long that a close signal waits.
+    int sleepMs() const {
+        const Uint64 now = SDL_GetTicks64();
+        Uint64 sleep = kSignalCheckMs;
+        for (const auto& [id, slot] : timers) sleep = std::min(sleep, slot.dueMs > now ? slot.dueMs - now : 0);
+        return static_cast<int>(sleep);
     }
 };
 
@@ -334,13 +338,11 @@ bool SdlScreen::openWindow(int x, int y, int width, int height, const std::strin
     }
     width = std::clamp(width, 1, kLargestWindow);
     height = std::clamp(height, 1, kLargestWindow);
+    // SDL would otherwise carry the window's surface through its GPU renderer.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     s.window = SDL_CreateWindow(utf8FromLatin1(title).c_str(), x, y, width, height,
                                 SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
-    if (s.window) {
-        s.renderer = SDL_CreateRenderer(s.window, -1, 0);
-        if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
-    }
-    if (!s.window || !s.renderer || !s.fitPage()) {
+    if (!s.window || !s.fitPage() || !SDL_GetWindowSurface(s.window)) {
         std::fprintf(stderr, "vantor: cannot open the display window: %s\n", SDL_GetError());
         s.destroyWindow();
         return false;
@@ -379,52 +381,52 @@ void SdlScreen::print(std::string_view text) {
     if (text.empty() || !s.window || !s.page) return;
     TTF_Font* font = s.currentFont();
     if (!font) return;
+    // The panel reprints its fields on every reply from the radio; text that
+    // is already there is not drawn again.
+    const auto place = std::make_tuple(s.x, s.y, font);
+    if (auto it = s.fields.find(place); it != s.fields.end() && it->second.text == text) {
+        s.x += it->second.area.w;
+        return;
+    }
     const std::string utf8 = utf8FromLatin1(text);
     SDL_Surface* rendered = TTF_RenderUTF8_Shaded(font, utf8.c_str(), kInk, kPaper);
     if (!rendered) return;
     SDL_Rect where{s.x, s.y, rendered->w, rendered->h};
+    const SDL_Rect drawn = where;
     SDL_BlitSurface(rendered, nullptr, s.page, &where);
-    s.x += rendered->w;
     SDL_FreeSurface(rendered);
-    s.present();
+    // Whatever this covered is no longer on the page as it was printed.
+    std::erase_if(s.fields, [&](const auto& entry) { return overlaps(entry.second.area, drawn); });
+    s.fields[place] = {std::string(text), drawn};
+    s.markUnshown(drawn);
+    s.x += drawn.w;
 }
+
+void SdlScreen::present() { impl_->present(); }
 
 void SdlScreen::startTimer(int id, int periodMs) {
     Impl& s = *impl_;
-    if (!s.startSdl(SDL_INIT_TIMER | SDL_INIT_EVENTS) || s.tickEventType == 0) {
+    if (!s.startSdl(SDL_INIT_EVENTS)) {
         std::fprintf(stderr, "vantor: timer %d cannot start: %s\n", id, SDL_GetError());
         return;
     }
-    auto& slot = s.timers[id];
-    if (!slot) {
-        slot = std::make_unique<TimerSlot>();
-        slot->id = id;
-        slot->eventType = s.tickEventType;
-    }
-    if (slot->sdlTimer != 0) SDL_RemoveTimer(slot->sdlTimer);
     const int period = std::max(periodMs, kShortestTimerMs);
-    slot->sdlTimer = SDL_AddTimer(static_cast<Uint32>(period), onTimer, slot.get());
-    if (slot->sdlTimer == 0) std::fprintf(stderr, "vantor: timer %d cannot start: %s\n", id, SDL_GetError());
+    s.timers[id] = {period, SDL_GetTicks64() + static_cast<Uint64>(period)};
 }
 
-void SdlScreen::stopTimer(int id) {
-    TimerSlot* slot = impl_->timer(id);
-    if (!slot || slot->sdlTimer == 0) return;
-    SDL_RemoveTimer(slot->sdlTimer);
-    slot->sdlTimer = 0;
-}
+void SdlScreen::stopTimer(int id) { impl_->timers.erase(id); }
 
 std::vector<WindowEvent> SdlScreen::waitEvents() {
     Impl& s = *impl_;
     std::vector<WindowEvent> events;
     bool closeSeen = false;
     // With no window and no timer nothing could ever arrive: the panel is done.
-    const bool timerRunning = std::any_of(s.timers.begin(), s.timers.end(),
-                                          [](const auto& entry) { return entry.second->sdlTimer != 0; });
-    if (!s.window && !timerRunning) return {{kCloseRequest, 0}};
+    if (!s.window && s.timers.empty()) return {{kCloseRequest, 0}};
+    // What the last batch printed is shown once, before the panel sleeps.
+    s.present();
     while (events.empty()) {
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, kSignalCheckMs)) {
+        if (SDL_WaitEventTimeout(&event, s.sleepMs())) {
             s.translate(event, events, closeSeen);
             while (SDL_PollEvent(&event)) s.translate(event, events, closeSeen);
         }
@@ -432,6 +434,8 @@ std::vector<WindowEvent> SdlScreen::waitEvents() {
             events.push_back({kCloseRequest, 0});
             closeSeen = true;
         }
+        s.addDueTicks(events);
+        if (s.wholeWindowStale) s.present();
     }
     return events;
 }

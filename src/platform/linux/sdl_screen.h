@@ -22,6 +22,7 @@ public:
     void closeWindow() override;
     void moveTo(int x, int y) override;
     void print(std::string_view text) override;
+    void present() override;
     void setFont(const std::string& face, int points, int weight) override;
     void startTimer(int id, int periodMs) override;
     void stopTimer(int id) override;

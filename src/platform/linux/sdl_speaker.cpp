@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 #include "platform/clip_files.h"
@@ -17,7 +19,9 @@ namespace {
 // How long past its own length a clip may take before the wait gives up: a
 // stalled sound server must not stop the panel.
 constexpr Uint64 kStallAllowanceMs = 2000;
-constexpr Uint32 kDrainPollMs = 5;
+// How long the device stays open after the last clip.
+constexpr Uint32 kIdleCloseMs = 2000;
+constexpr int kClipRate = 22050;
 
 // The sound libraries under SDL print their own complaints while looking for
 // a device; the operator gets our one line instead.
@@ -48,26 +52,43 @@ struct Clip {
 }  // namespace
 
 struct SdlSpeaker::Impl {
-    bool openTried = false;
+    // SDL's timer thread closes an idle device while the panel runs on.
+    std::mutex lock;
     bool subsystemStarted = false;
+    bool noDevice = false;  // known since the first clip; never asked again
     SDL_AudioDeviceID device = 0;
     SDL_AudioSpec obtained{};
+    bool backgroundQueued = false;  // what is queued is a clip the next one cuts short
+    Uint64 lastQueuedMs = 0;
+    SDL_TimerID idleTimer = 0;
 
     ~Impl() {
-        if (device != 0) SDL_CloseAudioDevice(device);
-        if (subsystemStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        {
+            std::lock_guard<std::mutex> held(lock);
+            if (idleTimer != 0) SDL_RemoveTimer(idleTimer);
+            idleTimer = 0;
+            if (device != 0) SDL_CloseAudioDevice(device);
+            device = 0;
+        }
+        // The last user of the timer subsystem waits here for its thread, so
+        // no idle check can still be running when the speaker goes.
+        if (subsystemStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
     }
 
+    // Opens the device if it is closed; false when there is none. The first
+    // failure is reported once and the speaker stays silent from then on.
+    // Called with the lock held.
     bool haveDevice() {
-        if (openTried) return device != 0;
-        openTried = true;
+        if (device != 0) return true;
+        if (noDevice) return false;
         std::fflush(stderr);
         {
             QuietStderr quiet;
-            subsystemStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+            if (!subsystemStarted) subsystemStarted = SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER) == 0;
             if (subsystemStarted) device = openDevice();
         }
         if (device == 0) {
+            noDevice = true;
             std::fprintf(stderr, "vantor: no audio device: speech is silent (%s)\n", SDL_GetError());
             return false;
         }
@@ -77,20 +98,18 @@ struct SdlSpeaker::Impl {
 
     SDL_AudioDeviceID openDevice() {
         SDL_AudioSpec wanted{};
-        wanted.freq = 22050;
+        wanted.freq = kClipRate;
         wanted.format = AUDIO_S16SYS;
         wanted.channels = 1;
-        // A short buffer keeps the gap between the words of a sentence short.
+        // The device buffer is what may still sound when a clip's play returns.
         wanted.samples = 512;
         wanted.callback = nullptr;  // clips are queued
         return SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained,
                                    SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     }
 
-    // Time the device holds samples after they leave the queue.
-    Uint32 deviceBufferMs() const {
-        if (obtained.freq <= 0) return 0;
-        return static_cast<Uint32>(obtained.samples) * 1000u / static_cast<Uint32>(obtained.freq) + 1;
+    Uint32 bufferMs() const {
+        return obtained.freq > 0 ? static_cast<Uint32>(obtained.samples) * 1000u / static_cast<Uint32>(obtained.freq) : 0;
     }
 
     bool load(const std::string& file, Clip& clip) {
@@ -126,11 +145,35 @@ struct SdlSpeaker::Impl {
         return ok;
     }
 
-    // Starts the clip, cutting short whatever is still queued.
-    void start(const Clip& clip) {
-        SDL_ClearQueuedAudio(device);
+    // Queues the clip. A clip in the background is cut short by the next one;
+    // a spoken one is followed without a gap. Called with the lock held.
+    void queue(const Clip& clip, bool inBackground) {
+        if (backgroundQueued || inBackground) SDL_ClearQueuedAudio(device);
+        backgroundQueued = inBackground;
         if (!clip.samples.empty())
             SDL_QueueAudio(device, clip.samples.data(), static_cast<Uint32>(clip.samples.size()));
+        lastQueuedMs = SDL_GetTicks64();
+        if (idleTimer == 0) idleTimer = SDL_AddTimer(kIdleCloseMs, closeWhenIdle, this);
+    }
+
+    // A device left open keeps its thread waking to play silence, so one that
+    // has played nothing for a while is closed; the next clip opens it again.
+    static Uint32 closeWhenIdle(Uint32 interval, void* param) {
+        auto* self = static_cast<Impl*>(param);
+        std::lock_guard<std::mutex> held(self->lock);
+        if (self->device == 0 || self->idleTimer == 0) return 0;
+        const bool quiet = SDL_GetQueuedAudioSize(self->device) == 0 &&
+                           SDL_GetTicks64() >= self->lastQueuedMs + kIdleCloseMs;
+        if (!quiet) return interval;
+        SDL_CloseAudioDevice(self->device);
+        self->device = 0;
+        self->idleTimer = 0;
+        return 0;
+    }
+
+    Uint32 queuedBytes() {
+        std::lock_guard<std::mutex> held(lock);
+        return device != 0 ? SDL_GetQueuedAudioSize(device) : 0;
     }
 };
 
@@ -141,25 +184,45 @@ SdlSpeaker::~SdlSpeaker() = default;
 void SdlSpeaker::play(const std::string& clipPath) {
     const std::string file = clipFileFor(clipPath);
     if (file.empty()) return;
-    const bool sound = impl_->haveDevice();
+    Impl& s = *impl_;
     Clip clip;
-    if (!impl_->load(file, clip)) return;
-    if (!sound) {
-        SDL_Delay(clip.lengthMs);
+    Uint32 bufferBytes = 0, bytesPerMs = 0, bufferMs = 0;
+    {
+        std::lock_guard<std::mutex> held(s.lock);
+        const bool sound = s.haveDevice();
+        if (!s.load(file, clip)) return;
+        if (sound) {
+            s.queue(clip, false);
+            bufferBytes = s.obtained.size;
+            bytesPerMs = std::max<Uint32>(1, static_cast<Uint32>(s.obtained.freq) * s.obtained.channels *
+                                                 SDL_AUDIO_BITSIZE(s.obtained.format) / 8u / 1000u);
+            bufferMs = s.bufferMs();
+        }
+    }
+    if (bufferBytes == 0) {
+        SDL_Delay(clip.lengthMs);  // no sound card: the clip's time passes silently
         return;
     }
-    impl_->start(clip);
+    // Returns while the clip's last samples are still queued, so the next
+    // clip joins it before the device runs dry: what remains is at most one
+    // device buffer. The device takes the queue a buffer at a time, so the
+    // wait sleeps to a buffer short of the estimate and then looks each
+    // millisecond.
     const Uint64 giveUp = SDL_GetTicks64() + clip.lengthMs + kStallAllowanceMs;
-    while (SDL_GetQueuedAudioSize(impl_->device) > 0 && SDL_GetTicks64() < giveUp)
-        SDL_Delay(kDrainPollMs);
-    SDL_Delay(impl_->deviceBufferMs());
+    for (Uint32 queued = s.queuedBytes(); queued > bufferBytes && SDL_GetTicks64() < giveUp;
+         queued = s.queuedBytes()) {
+        const Uint32 estimateMs = (queued - bufferBytes) / bytesPerMs;
+        SDL_Delay(estimateMs > bufferMs + 1 ? estimateMs - bufferMs : 1);
+    }
 }
 
 void SdlSpeaker::playInBackground(const std::string& clipPath) {
     const std::string file = clipFileFor(clipPath);
-    if (file.empty() || !impl_->haveDevice()) return;
+    if (file.empty()) return;
+    Impl& s = *impl_;
+    std::lock_guard<std::mutex> held(s.lock);
     Clip clip;
-    if (impl_->load(file, clip)) impl_->start(clip);
+    if (s.haveDevice() && s.load(file, clip)) s.queue(clip, true);
 }
 
 }  // namespace vantor

@@ -1,7 +1,7 @@
 #pragma once
-// Speech clips through the sound card. One audio device is opened on the
-// first clip and kept; clips are queued on it so a sentence runs on without
-// gaps. Without a sound card every clip still takes its own length, silently,
+// Speech clips through the sound card. The audio device is opened by the
+// first clip and closed again when it has been quiet for a while; clips are
+// queued on it so a sentence runs on without gaps. Without a sound card every clip still takes its own length, silently,
 // so the pauses the panel makes with clips keep their timing.
 
 #include <memory>
