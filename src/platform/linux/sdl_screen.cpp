@@ -422,11 +422,16 @@ std::vector<WindowEvent> SdlScreen::waitEvents() {
     bool closeSeen = false;
     // With no window and no timer nothing could ever arrive: the panel is done.
     if (!s.window && s.timers.empty()) return {{kCloseRequest, 0}};
-    // What the last batch printed is shown once, before the panel sleeps.
-    s.present();
     while (events.empty()) {
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, s.sleepMs())) {
+        // A key already waiting goes first; what the last batch printed is
+        // shown once, before the panel sleeps.
+        bool got = SDL_PollEvent(&event) == 1;
+        if (!got) {
+            s.present();
+            got = SDL_WaitEventTimeout(&event, s.sleepMs()) == 1;
+        }
+        if (got) {
             s.translate(event, events, closeSeen);
             while (SDL_PollEvent(&event)) s.translate(event, events, closeSeen);
         }
