@@ -7,6 +7,7 @@
 #include "cat/debug_log.h"
 #include "cat/transport.h"
 #include "memory/memory_file.h"
+#include "panel/shared_radio.h"
 #include "panel/transmit_keys.h"
 #include "panel/window_events.h"
 #include "speech/say.h"
@@ -44,6 +45,7 @@ void shutDown(Panel& p) {
         delay(p);
     }
     p.platform.serial.close(p.comHandle);
+    p.platform.speaker.setWorkWhileWaiting({});
     closeDebugLog(p);
 }
 
@@ -59,6 +61,8 @@ RunResult runProgram(Panel& p) {
         std::cerr << "vantor: vantor.cfg was not found in the working directory\n";
         return RunResult::finished;
     }
+    // While the panel speaks, the programs sharing the radio are still served.
+    p.platform.speaker.setWorkWhileWaiting([&p] { serveSharingPrograms(p); });
     radioStartup(p);
     p.platform.screen.startTimer(kPollTimerId, kPollPeriodMs);
     p.running = 1;

@@ -3,9 +3,10 @@
 
 namespace vantor {
 
-// Relays at most one command from the bridge port (another program's CAT
-// traffic) to the radio and the radio's answer back. Commands that arrive
-// together are relayed one per service, in order.
+// Serves the bridge port, where another program speaks the radio's own CAT:
+// every complete command it has written goes to the radio at once, in turn
+// with everybody else, and the radio's answers to it go back. What the panel
+// must learn from the traffic is left in sharedNews.
 void serveBridge(Panel& p);
 
 }  // namespace vantor

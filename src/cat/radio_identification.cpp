@@ -150,4 +150,19 @@ void identifyRadio(Panel& p) {
     if (p.bridgePort > 0) openCatPort(p, p.bridgePort);
 }
 
+std::size_t menuNumberLength(int model) {
+    switch (model) {
+        case 681:
+        case 682:
+        case 761:
+        case 800:
+        case 840:
+            return 6;
+        case 650:
+            return 4;
+        default:
+            return 3;
+    }
+}
+
 }  // namespace vantor

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <cstddef>
 #include <string_view>
 
 #include "core/panel.h"
@@ -15,5 +17,8 @@ void takeModelNumber(Panel& p, std::string_view reply, int at);
 // and the panel into a known condition, reads back the settings the panel
 // mirrors, and opens the bridge port.
 void identifyRadio(Panel& p);
+
+// Digits of a menu number in the model's "EX" commands.
+std::size_t menuNumberLength(int model);
 
 }  // namespace vantor

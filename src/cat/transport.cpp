@@ -1,6 +1,7 @@
 #include "cat/transport.h"
 
 #include "core/text.h"
+#include "cat/conversation.h"
 #include "cat/debug_log.h"
 #include "speech/say.h"
 
@@ -33,8 +34,7 @@ bool takeFrequencyReply(Panel& p, std::string& reply) {
     return true;
 }
 
-void send(Panel& p) {
-    std::string& command = p.commandText;
+std::string preparedCommand(Panel& p, std::string command) {
     if (p.splitOn == 1 && startsWith(command, "FA")) command[1] = 'B';
     command = cut(command + ";");
     // Only "FA"/"FB", the digits of a frequency and ";" set one and are
@@ -49,8 +49,12 @@ void send(Panel& p) {
     } else if (p.frequencyDigits == 8 && isSetWith(8)) {
         p.lastFrequencyCommand = std::string(command).insert(2, "0");
     }
-    p.platform.serial.write(p.comHandle, command);
-    writeDebugLine(p, "TX=" + command);
+    return command;
+}
+
+void send(Panel& p) {
+    p.commandText = preparedCommand(p, p.commandText);
+    talkToRadio(p, kPanelSide, p.commandText, false);
 }
 
 void send(Panel& p, const std::string& command) {
@@ -58,14 +62,19 @@ void send(Panel& p, const std::string& command) {
     send(p);
 }
 
+void ask(Panel& p, const std::string& command) {
+    p.commandText = preparedCommand(p, cut(command));
+    talkToRadio(p, kPanelSide, p.commandText, true);
+}
+
 void receive(Panel& p) {
-    p.replyText.clear();
-    p.bytesWaiting = p.platform.serial.bytesWaiting(p.comHandle);
-    if (p.bytesWaiting > 0) {
-        p.replyText = p.platform.serial.read(p.comHandle, kReadLimit);
-        p.bytesWaiting = static_cast<int>(p.replyText.size());
-    }
-    if (!p.replyText.empty()) writeDebugLine(p, "RX=" + p.replyText);
+    serveRadio(p);
+    // What has not come by now is read, if ever, as a late answer.
+    giveUpQuestion(p, kPanelSide);
+    p.replyText = takeAnswers(p, kPanelSide);
+    // The newest answers are the ones a caller looks for.
+    if (p.replyText.size() > static_cast<std::size_t>(kReadLimit)) p.replyText.erase(0, p.replyText.size() - kReadLimit);
+    p.bytesWaiting = static_cast<int>(p.replyText.size());
 }
 
 void delay(Panel& p) { say(p, "delay"); }
@@ -76,7 +85,7 @@ void dropPendingReply(Panel& p) {
 }
 
 void query(Panel& p, const std::string& command) {
-    send(p, command);
+    ask(p, command);
     delay(p);
     receive(p);
 }

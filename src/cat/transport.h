@@ -1,7 +1,8 @@
 #pragma once
-// The serial conversation with the transceiver: one command at a time from
-// commandText, whatever the radio has answered into replyText, and the pause
-// between a query and its answer, which is the playing of the clip "delay".
+// The panel's side of the conversation with the transceiver: one command at a
+// time from commandText, whatever the radio has answered into replyText, and
+// the pause between a query and its answer, which is the playing of the clip
+// "delay". Programs that share the radio take turns with it (cat/conversation.h).
 
 #include <optional>
 #include <string>
@@ -20,7 +21,13 @@ void openCatPort(Panel& p, int port);
 void send(Panel& p);
 // Convenience: commandText = command, then send.
 void send(Panel& p, const std::string& command);
-// replyText = what the radio has sent so far (at most 255 bytes); never waits.
+// The rewrites of send: ";" appended, FA to FB in split, eight-digit fields.
+std::string preparedCommand(Panel& p, std::string command);
+// Sends a question: it goes to the radio as soon as no other question is on
+// the line, and its answer comes back to the panel.
+void ask(Panel& p, const std::string& command);
+// replyText = what the radio has answered the panel so far (at most 255
+// bytes, late answers included); never waits.
 void receive(Panel& p);
 // The pause between a query and reading its answer.
 void delay(Panel& p);

@@ -5,8 +5,11 @@
 // scratch values that carry nothing between operations are local variables.
 
 #include <array>
+#include <deque>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -15,6 +18,32 @@ namespace vantor {
 
 inline constexpr int kBandRows = 15;      // rows 1..14 are used, row 0 holds nothing
 inline constexpr int kMemorySlots = 100;  // bank * 10 + channel
+
+// A question to the radio and who asked it (see cat/conversation.h).
+struct CatQuestion {
+    int side = 0;
+    std::string command;  // with its ";"
+    long long sentMs = 0;
+};
+
+// The one conversation with the radio that the panel and the programs sharing
+// the radio take turns in.
+struct CatConversation {
+    std::deque<CatQuestion> waiting;    // questions waiting for the line
+    std::optional<CatQuestion> onLine;  // the question whose answer is awaited
+    std::deque<CatQuestion> recentSets; // commands sent as sets, in case one was a question
+    std::string heard;                  // radio bytes not yet a whole answer
+    std::map<int, std::string> answers; // answers not yet taken, by side
+};
+
+// What a program sharing the radio did that the panel must act on outside
+// the speaker's wait: a command it sent, an answer it got, or its going away.
+struct SharedRadioNews {
+    int side = 0;
+    std::string command;
+    std::string answer;
+    bool gone = false;
+};
 
 struct Panel {
     explicit Panel(Platform& platform) : platform(platform) {}
@@ -74,6 +103,9 @@ struct Panel {
     std::string bridgeBuffer;
     std::string bridgeChunk;
     int externalCommand = 0;
+    CatConversation conversation;
+    std::deque<SharedRadioNews> sharedNews;
+    int keyedBySide = -1;  // the program whose "TX1" keyed the radio, -1 none
     std::string debugText;
 
     // Radio mirror: frequency, band, VFO and mode.

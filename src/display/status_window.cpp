@@ -80,6 +80,12 @@ void announceRecall(Panel& p) {
 
 }  // namespace
 
+int modeNumberFor(const Panel& p, std::string_view modeCommand) {
+    for (int mode = 1; mode <= 7; ++mode)
+        if (p.*kModes[mode].command == modeCommand) return mode;
+    return 0;
+}
+
 void showFrequencyReply(Panel& p) {
     // A short, long, foreign or garbled reply changes nothing.
     if (!beginsWithFrequency(p.replyText, 9)) return;

@@ -3,6 +3,8 @@
 // helper: mode and S-meter on top, VFO marker and frequency in the middle,
 // feature words below.
 
+#include <string_view>
+
 #include "core/panel.h"
 
 namespace vantor {
@@ -22,6 +24,9 @@ void endQuit(Panel& p);
 // Applies currentMode: shows its name, sends the mode, narrow and width
 // commands, and brings the frequency back where the radio may have moved it.
 void showMode(Panel& p);
+// The panel's mode number (1..7) that the radio's mode command ("MD02")
+// selects, 0 for a mode the panel has no name for (data, RTTY, CW reverse).
+int modeNumberFor(const Panel& p, std::string_view modeCommand);
 // Rewrites the feature row.
 void showFeatures(Panel& p);
 // The current band row remembers currentMode (not for modes set by a bridge client).

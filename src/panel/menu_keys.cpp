@@ -1,5 +1,6 @@
 #include "panel/menu_keys.h"
 
+#include "cat/radio_identification.h"
 #include "cat/transport.h"
 #include "controls/tone_repeater.h"
 #include "core/text.h"
@@ -13,20 +14,6 @@ namespace {
 
 constexpr int kHighestCtcss = 49, kLowestDcs = 500, kHighestDcs = 603;
 
-std::size_t menuNumberLength(int model) {
-    switch (model) {
-        case 681:
-        case 682:
-        case 761:
-        case 800:
-        case 840:
-            return 6;
-        case 650:
-            return 4;
-        default:
-            return 3;
-    }
-}
 
 bool isFm(const Panel& p) { return p.currentMode == 5 || p.currentMode == 7; }
 

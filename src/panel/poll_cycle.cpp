@@ -1,8 +1,7 @@
 #include "panel/poll_cycle.h"
 
 #include "core/text.h"
-#include "cat/bridge.h"
-#include "cat/debug_log.h"
+#include "cat/conversation.h"
 #include "cat/radio_identification.h"
 #include "cat/transport.h"
 #include "display/status_window.h"
@@ -14,7 +13,6 @@ namespace vantor {
 namespace {
 
 constexpr int kTickWrap = 20;
-constexpr int kReadLimit = 255;
 
 void identifyModelFromReply(Panel& p) {
     if (p.radioModel != 0) return;
@@ -47,11 +45,9 @@ void takeAlcReading(Panel& p, int at) {
 
 void readAnswer(Panel& p) {
     p.replyPending = 0;
-    SerialPorts& serial = p.platform.serial;
-    if (serial.bytesWaiting(p.comHandle) <= 0) return;  // no answer in time: the next tick asks again
-    p.replyText = serial.read(p.comHandle, kReadLimit);
+    receive(p);
+    if (p.replyText.empty()) return;  // no answer in time: the next tick asks again
     const bool frequencyReply = takeFrequencyReply(p, p.replyText);
-    writeDebugLine(p, "RX=" + p.replyText);
     identifyModelFromReply(p);
     if (p.radioModel == 840) {  // not served: its CAT differs too much
         say(p, "ftx");
@@ -79,11 +75,11 @@ void pollTick(Panel& p) {
         readAnswer(p);
         return;
     }
-    if (p.bridgePort > 0) serveBridge(p);
-    if (p.replyPending == 1) return;
+    // The programs sharing the radio go first; the poll never crowds the line.
+    if (sharingProgramsBusy(p)) return;
     const std::string query = nextQuery(p);
     p.pollPhase = 1 - p.pollPhase;
-    send(p, query);
+    ask(p, query);
     p.replyPending = 1;
 }
 

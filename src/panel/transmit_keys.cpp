@@ -77,11 +77,7 @@ void transmitKey(Panel& p) {
     if (p.txState == 0) {
         say(p, "tx");
         say(p, "on");
-        // The poll keeps quiet about the SWR while transmitting; S reads it.
-        p.txState = p.swrReportMode + 10;
-        p.swrReportMode = 0;
-        p.swrSettleCount = 2;
-        p.tunerArmed = 0;
+        transmissionKeyed(p);
         send(p, "TX1");
         return;
     }
@@ -89,6 +85,15 @@ void transmitKey(Panel& p) {
     transmissionUnkeyed(p);
     say(p, "tx");
     say(p, "off");
+}
+
+void transmissionKeyed(Panel& p) {
+    if (p.txState > 0) return;
+    // The poll keeps quiet about the SWR while transmitting; S reads it.
+    p.txState = p.swrReportMode + 10;
+    p.swrReportMode = 0;
+    p.swrSettleCount = 2;
+    p.tunerArmed = 0;
 }
 
 void transmissionUnkeyed(Panel& p) {

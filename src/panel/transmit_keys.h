@@ -15,6 +15,8 @@ void meterKey(Panel& p);     // S: the SWR while the transmitter is on, else the
 // T, a transmission as at the second space, so the transmitter is never left
 // keyed however the run ends.
 void endTransmission(Panel& p);
+// The radio has been sent "TX1" (by space or by a program sharing the radio).
+void transmissionKeyed(Panel& p);
 // The radio has been sent "TX0": a transmission begun by space is over.
 void transmissionUnkeyed(Panel& p);
 

@@ -12,6 +12,7 @@
 #include "panel/mode_band_keys.h"
 #include "panel/memory_keys.h"
 #include "panel/poll_cycle.h"
+#include "panel/shared_radio.h"
 #include "panel/transmit_keys.h"
 #include "speech/meter_readouts.h"
 #include "speech/say.h"
@@ -57,6 +58,8 @@ void timerTick(Panel& p) {
         endQuit(p);
         return;
     }
+    serveSharingPrograms(p);
+    applySharedNews(p);
     pollTick(p);
 }
 
@@ -166,6 +169,10 @@ int handleWindowEvent(Panel& p, int message, int parameter) {
             break;
         case kTimerTick:
             timerTick(p);
+            break;
+        case kInputReady:
+            serveSharingPrograms(p);
+            applySharedNews(p);
             break;
         case kKeyDown:
             keyDown(p, parameter);

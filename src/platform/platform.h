@@ -4,6 +4,7 @@
 // The interfaces carry no SDL, POSIX or Win32 types, so another platform can
 // stand beside linux/ without touching the panel's code.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@ enum WindowMessage : int {
     kKeyUp = 257,
     kTimerTick = 275,
     kCloseRequest = 32770,
+    kInputReady = 32771,  // input waits at a serial port or a network socket
 };
 
 struct WindowEvent {
@@ -51,6 +53,10 @@ public:
     virtual void play(const std::string& clipPath) = 0;
     // Starts the clip and returns at once; the next playback cuts it short.
     virtual void playInBackground(const std::string& clipPath) = 0;
+    // Work that play() does again and again while it waits for a clip, at
+    // least every few milliseconds: the panel keeps serving the programs that
+    // share the radio while it speaks. The work must not play anything.
+    virtual void setWorkWhileWaiting(std::function<void()> work) = 0;
 };
 
 // The one main window: text at pixel positions, fonts, events and the timer.

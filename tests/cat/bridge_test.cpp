@@ -1,10 +1,22 @@
+// A program sharing the radio through the bridge port: its commands go to the
+// radio at once, in turn with the panel's own, and each answer goes back to
+// the side that asked.
+
 #include "cat/bridge.h"
 
+#include "cat/conversation.h"
+#include "cat/transport.h"
+#include "panel/keys.h"
+#include "panel/shared_radio.h"
+#include "panel/window_events.h"
 #include "app/radio_startup.h"
 #include "support/panel_fixture.h"
 
 namespace vantor {
 namespace {
+
+using testing::Clips;
+using testing::words;
 
 constexpr int kBridge = 3;
 
@@ -14,6 +26,8 @@ std::string radioAnswer(std::string_view bytes) {
     if (bytes == "IF;") return "IF001014250000+000000200000;";
     if (bytes == "MD0;") return "MD02;";
     if (bytes == "EX032;") return "EX0321;";
+    if (bytes == "SM0;") return "SM0070;";
+    if (bytes == "XX;") return "?;";
     return "";
 }
 
@@ -22,40 +36,58 @@ protected:
     BridgeTest() {
         p.bridgePort = kBridge;
         p.radioConnected = 1;
+        p.radioModel = 670;
         fillBandTable(p);
         p.debugLogging = 1;  // asked for, but no log could be opened
         fake.serial.open(kBridge, 38400);
         fake.serial.setResponder(1, radioAnswer);
     }
-    void fromClient(const std::string& bytes) {
+    // The client writes; the panel serves it as the event loop does, for a
+    // while of virtual time, and acts on what it learnt.
+    void fromClient(const std::string& bytes, int forMs = 100) {
         if (!bytes.empty()) fake.serial.pushIncoming(kBridge, bytes);
-        serveBridge(p);
+        for (int ms = 0; ms <= forMs; ms += 10) {
+            serveSharingPrograms(p);
+            fake.virtualClock.advance(10);
+        }
+        applySharedNews(p);
     }
 };
 
-// No frequency is known yet, so a mode set from the client sends no frequency.
-// One service relays one command: what follows the first ";" waits, and a set
-// command and the query that checks it come in one write. A command split across
-// reads waits for its ";". A mode set is applied without reading a reply, and the
-// mode operation does not send the client's command twice. A flood without ";" is
-// discarded and the bridge recovers. An unanswered query forwards nothing.
-TEST_F(BridgeTest, EachServiceRelaysOneCommandAndItsAnswer) {
+// Every command of a write goes at once (a question when the line is free),
+// and each answer goes back. A command split across reads waits for its ";";
+// a flood without ";" is discarded and the bridge recovers; "?;" answers the
+// question it belongs to; a set and an unanswered question forward nothing.
+TEST_F(BridgeTest, EveryCommandIsRelayedAndEachAnswerGoesBack) {
     // clang-format off
     const std::tuple<std::string, const char*, const char*> steps[] = {  // from the client, to the radio, to the client
-        {"MD03;", "MD03;NA0;SH011;", ""},  {"MD0;", "MD0;", "MD02;"},
-        {"FA;IF;", "FA;", "FA014250000;"}, {"", "IF;", "IF001014250000+000000200000;"}, {"", "", ""},
-        {"EX0321;EX032;", "EX0321;", ""},  {"", "EX032;", "EX0321;"},
-        {"F", "", ""},                     {"A;", "FA;", "FA014250000;"},
-        {std::string(254, 'x'), "", ""},   {"FA;", "FA;", "FA014250000;"},
-        {"ZZ;", "ZZ;", ""},                {"", "", ""}};
+        {"MD03;", "MD03;NA0;SH011;", ""},   {"MD0;", "MD0;", "MD02;"},
+        {"FA;IF;", "FA;IF;", "FA014250000;IF001014250000+000000200000;"},
+        {"EX0321;EX032;", "EX0321;EX032;", "EX0321;"},
+        {"F", "", ""},                      {"A;", "FA;", "FA014250000;"},
+        {std::string(254, 'x'), "", ""},    {"FA;", "FA;", "FA014250000;"},
+        {"XX;", "XX;", "?;"},               {"ZZ;", "ZZ;", ""},
+        {"BI;", "BI;", ""},                 {"", "", ""}};
     // clang-format on
     for (const auto& [bytes, toRadio, toClient] : steps) {
-        fromClient(bytes);
+        fromClient(bytes, 400);
         EXPECT_EQ(sent(), toRadio) << bytes.substr(0, 14);
         EXPECT_EQ(sent(kBridge), toClient) << bytes.substr(0, 14);
         if (bytes == "MD03;") {
             EXPECT_EQ(std::pair(p.currentMode, p.externalCommand), std::pair(3, 1));
         }
+    }
+}
+
+// The client's mode digit is the radio's: "MD04" is FM, "MD05" AM. Modes the
+// panel has no name for leave its mode as it was.
+TEST_F(BridgeTest, ClientModesAreReadThroughTheRadiosModeCommands) {
+    const std::pair<const char*, int> modes[] = {{"MD01;", 1}, {"MD02;", 2}, {"MD03;", 3}, {"MD05;", 4},
+                                                 {"MD0B;", 5}, {"MD0E;", 6}, {"MD04;", 7}, {"MD0C;", 7},
+                                                 {"MD06;", 7}, {"MD07;", 7}, {"MD08;", 7}, {"MD0A;", 7}};
+    for (const auto& [command, mode] : modes) {
+        fromClient(command);
+        EXPECT_EQ(p.currentMode, mode) << command;
     }
 }
 
@@ -84,16 +116,47 @@ TEST_F(BridgeTest, ClientFrequenciesReachThePanelOnlyWellFormed) {
     }
 }
 
-// The late answer must not reach the client in front of the answer it waits for.
-TEST_F(BridgeTest, ALateAnswerToThePollIsNotPassedToTheClient) {
-    fake.serial.pushIncoming(1, "SM0070;");
-    fromClient("FA;");
+// The panel's question on the line keeps its answer: the client's question
+// waits for it and gets only its own, whatever arrives late or unasked.
+TEST_F(BridgeTest, AnswersGoToTheSideThatAsked) {
+    ask(p, "SM0");
+    fake.serial.pushIncoming(kBridge, "MD0;");
+    serveSharingPrograms(p);
+    EXPECT_EQ(sent(), "SM0;") << "the client's question waits for the line";
+    fake.serial.pushIncoming(1, "FB007000000;");  // nobody asked: the panel reads it as a late answer
+    fromClient("");
+    EXPECT_EQ(sent(), "MD0;");
+    EXPECT_EQ(sent(kBridge), "MD02;");
+    receive(p);
+    EXPECT_EQ(p.replyText, "SM0070;FB007000000;");
+    // A question nobody answers is given up, and the one behind it goes.
+    fake.serial.setResponder(1, [](std::string_view bytes) { return bytes == "FA;" ? "FA014250000;" : ""; });
+    fromClient("MD0;FA;", 400);
+    EXPECT_EQ(sent(), "MD0;FA;");
     EXPECT_EQ(sent(kBridge), "FA014250000;");
 }
 
 TEST_F(BridgeTest, TransfersAreLogged) {
     EXPECT_EQ(logged([&] { fromClient("FA;"); }),
               "***VRX1=FA;\r\nTX=FA;\r\nRX=FA014250000;\r\n***VTX1=FA014250000;\r\n");
+}
+
+// The transmitter keyed by a client is followed and announced; S then reads
+// the SWR. While the panel speaks, the client is still answered.
+TEST_F(BridgeTest, KeyingByAClientIsAnnouncedAndSpeechDoesNotHoldTheClient) {
+    fromClient("TX1;");
+    EXPECT_EQ(heard(), words("tx on"));
+    EXPECT_GT(p.txState, 0);
+    fromClient("TX1;TX;");
+    EXPECT_EQ(heard(), Clips{}) << "no news, nothing said";
+    fromClient("TX0;");
+    EXPECT_EQ(std::pair(p.txState, heard()), std::pair(0, words("tx off")));
+
+    fake.speaker.setWorkWhileWaiting([this] { serveSharingPrograms(p); });
+    p.vfoAFrequency = 14250000, p.frequencyText = " 14.250000";
+    fake.serial.pushIncoming(kBridge, "FA;");
+    handleWindowEvent(p, kKeyDown, key::letter('F'));
+    EXPECT_EQ(sent(kBridge), "FA014250000;") << "answered while the readout played";
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/fake/fake_platform.h"
 
+#include <algorithm>
+
 namespace vantor::fake {
 
 static bool validPort(int port) { return port >= 1 && port <= 256; }
@@ -89,7 +91,17 @@ void FakeSpeaker::play(const std::string& clipPath) {
     played.push_back(clipPath);
     if (!exists(clipPath)) return;
     bool isDelay = clipPath == "wave\\delay" || clipPath == "wave\\delay.wav";
-    clock_.advance(isDelay ? delayMs : wordMs);
+    // The clip's time passes in small steps, with the waiting work between
+    // them, as the real speaker does it.
+    constexpr long long kStepMs = 10;
+    for (long long left = isDelay ? delayMs : wordMs; left > 0; left -= kStepMs) {
+        clock_.advance(std::min(left, kStepMs));
+        if (work_ && !working_) {
+            working_ = true;
+            work_();
+            working_ = false;
+        }
+    }
 }
 
 void FakeSpeaker::playInBackground(const std::string& clipPath) { played.push_back("&" + clipPath); }

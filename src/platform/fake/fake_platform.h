@@ -80,6 +80,7 @@ public:
 
     void play(const std::string& clipPath) override;
     void playInBackground(const std::string& clipPath) override;
+    void setWorkWhileWaiting(std::function<void()> work) override { work_ = std::move(work); }
 
     // Clip paths in the order they were played; background clips are marked "&".
     std::vector<std::string> played;
@@ -91,6 +92,8 @@ public:
 private:
     bool exists(const std::string& clipPath) const;
     VirtualClock& clock_;
+    std::function<void()> work_;
+    bool working_ = false;
 };
 
 struct PrintedText {

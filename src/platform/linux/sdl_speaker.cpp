@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -22,6 +23,8 @@ constexpr Uint64 kStallAllowanceMs = 2000;
 // How long the device stays open after the last clip.
 constexpr Uint32 kIdleCloseMs = 2000;
 constexpr int kClipRate = 22050;
+// How often the waiting work runs while a clip plays.
+constexpr Uint32 kWorkPeriodMs = 5;
 
 // The sound libraries under SDL print their own complaints while looking for
 // a device; the operator gets our one line instead.
@@ -61,6 +64,27 @@ struct SdlSpeaker::Impl {
     bool backgroundQueued = false;  // what is queued is a clip the next one cuts short
     Uint64 lastQueuedMs = 0;
     SDL_TimerID idleTimer = 0;
+    std::function<void()> work;
+    bool working = false;
+
+    // Sleeps up to ms, doing the waiting work at least every kWorkPeriodMs.
+    void wait(Uint32 ms) {
+        if (!work) {
+            SDL_Delay(ms);
+            return;
+        }
+        const Uint64 end = SDL_GetTicks64() + ms;
+        for (;;) {
+            if (!working) {
+                working = true;
+                work();
+                working = false;
+            }
+            const Uint64 now = SDL_GetTicks64();
+            if (now >= end) return;
+            SDL_Delay(static_cast<Uint32>(std::min<Uint64>(end - now, kWorkPeriodMs)));
+        }
+    }
 
     ~Impl() {
         {
@@ -200,7 +224,7 @@ void SdlSpeaker::play(const std::string& clipPath) {
         }
     }
     if (bufferBytes == 0) {
-        SDL_Delay(clip.lengthMs);  // no sound card: the clip's time passes silently
+        s.wait(clip.lengthMs);  // no sound card: the clip's time passes silently
         return;
     }
     // Returns while the clip's last samples are still queued, so the next
@@ -212,9 +236,11 @@ void SdlSpeaker::play(const std::string& clipPath) {
     for (Uint32 queued = s.queuedBytes(); queued > bufferBytes && SDL_GetTicks64() < giveUp;
          queued = s.queuedBytes()) {
         const Uint32 estimateMs = (queued - bufferBytes) / bytesPerMs;
-        SDL_Delay(estimateMs > bufferMs + 1 ? estimateMs - bufferMs : 1);
+        s.wait(estimateMs > bufferMs + 1 ? estimateMs - bufferMs : 1);
     }
 }
+
+void SdlSpeaker::setWorkWhileWaiting(std::function<void()> work) { impl_->work = std::move(work); }
 
 void SdlSpeaker::playInBackground(const std::string& clipPath) {
     const std::string file = clipFileFor(clipPath);

@@ -20,6 +20,7 @@ public:
 
     void play(const std::string& clipPath) override;
     void playInBackground(const std::string& clipPath) override;
+    void setWorkWhileWaiting(std::function<void()> work) override;
 
 private:
     struct Impl;

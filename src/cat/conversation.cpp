@@ -1,0 +1,161 @@
+#include "cat/conversation.h"
+
+#include <algorithm>
+
+#include "cat/debug_log.h"
+#include "cat/radio_identification.h"
+#include "core/text.h"
+
+namespace vantor {
+
+namespace {
+
+// The radio answers within a few milliseconds; past this a question is
+// given up so that one lost answer never stalls everybody else.
+constexpr long long kAnswerWaitMs = 250;
+// What the panel keeps of answers it has not read (late ones, unasked ones).
+constexpr std::size_t kPanelAnswerLimit = 1024;
+constexpr int kReadLimit = 255;
+
+// Characters after the mnemonic that select what a read reports (the
+// receiver, the meter, the menu item); a command carrying more sets something.
+std::size_t readSelectorLength(const Panel& p, std::string_view mnemonic) {
+    static const std::pair<const char*, std::size_t> kSelectors[] = {
+        {"AG", 1}, {"AN", 1}, {"BC", 1}, {"BP", 2}, {"CN", 2}, {"CO", 2}, {"GT", 1}, {"IS", 1},
+        {"MD", 1}, {"ML", 1}, {"NA", 1}, {"NB", 1}, {"NL", 1}, {"NR", 1}, {"PA", 1}, {"RA", 1},
+        {"RG", 1}, {"RL", 1}, {"RM", 1}, {"SH", 1}, {"SM", 1}, {"SQ", 1}};
+    if (mnemonic == "EX") return menuNumberLength(p.radioModel);
+    for (const auto& [name, length] : kSelectors)
+        if (mnemonic == name) return length;
+    return 0;
+}
+
+std::string mnemonicOf(std::string_view text) { return std::string(text.substr(0, std::min<std::size_t>(2, text.size()))); }
+
+void deliver(Panel& p, int side, const std::string& answer) {
+    std::string& box = p.conversation.answers[side];
+    box += answer;
+    if (side == kPanelSide && box.size() > kPanelAnswerLimit) box.erase(0, box.size() - kPanelAnswerLimit);
+}
+
+void write(Panel& p, const std::string& command) {
+    p.platform.serial.write(p.comHandle, command);
+    writeDebugLine(p, "TX=" + command);
+}
+
+void startWaitingQuestion(Panel& p) {
+    CatConversation& c = p.conversation;
+    if (c.onLine || c.waiting.empty()) return;
+    c.onLine = c.waiting.front();
+    c.waiting.pop_front();
+    c.onLine->sentMs = p.platform.clock.monotonicMs();
+    write(p, c.onLine->command);
+}
+
+// An answer nobody asked for may answer a command taken for a set; otherwise
+// it is the panel's, as every late answer used to be.
+int sideForUnaskedAnswer(Panel& p, const std::string& answer) {
+    auto& sets = p.conversation.recentSets;
+    auto it = std::find_if(sets.begin(), sets.end(), [&](const CatQuestion& q) {
+        return q.side != kPanelSide && mnemonicOf(q.command) == mnemonicOf(answer);
+    });
+    if (it == sets.end()) return kPanelSide;
+    const int side = it->side;
+    sets.erase(it);
+    return side;
+}
+
+void takeAnswer(Panel& p, const std::string& answer) {
+    CatConversation& c = p.conversation;
+    if (c.onLine && (answer == "?;" || mnemonicOf(answer) == mnemonicOf(c.onLine->command))) {
+        deliver(p, c.onLine->side, answer);
+        c.onLine.reset();
+        return;
+    }
+    deliver(p, sideForUnaskedAnswer(p, answer), answer);
+}
+
+}  // namespace
+
+bool isCatQuestion(const Panel& p, std::string_view command) {
+    if (command.size() < 3 || command.back() != ';') return false;
+    const std::string_view body = command.substr(2, command.size() - 3);
+    return body.size() <= readSelectorLength(p, command.substr(0, 2));
+}
+
+void talkToRadio(Panel& p, int side, const std::string& command, bool question) {
+    serveRadio(p);
+    CatConversation& c = p.conversation;
+    if (!question) {
+        write(p, command);
+        c.recentSets.push_back({side, command, p.platform.clock.monotonicMs()});
+        return;
+    }
+    c.waiting.push_back({side, command, 0});
+    startWaitingQuestion(p);
+}
+
+void serveRadio(Panel& p) {
+    CatConversation& c = p.conversation;
+    SerialPorts& serial = p.platform.serial;
+    while (serial.bytesWaiting(p.comHandle) > 0) {
+        const std::string bytes = serial.read(p.comHandle, kReadLimit);
+        if (bytes.empty()) break;
+        writeDebugLine(p, "RX=" + bytes);
+        c.heard += bytes;
+    }
+    for (std::size_t end; (end = c.heard.find(';')) != std::string::npos;) {
+        const std::string answer = c.heard.substr(0, end + 1);
+        c.heard.erase(0, end + 1);
+        takeAnswer(p, answer);
+    }
+    // Bytes that never end in ";" are noise on the line, not the start of an answer.
+    if (c.heard.size() > static_cast<std::size_t>(kMaxText)) c.heard.clear();
+    const long long now = p.platform.clock.monotonicMs();
+    if (c.onLine && now - c.onLine->sentMs > kAnswerWaitMs) {
+        writeDebugLine(p, "no answer to " + c.onLine->command);
+        giveUpQuestion(p, c.onLine->side);
+    }
+    while (!c.recentSets.empty() && now - c.recentSets.front().sentMs > kAnswerWaitMs) c.recentSets.pop_front();
+    startWaitingQuestion(p);
+}
+
+void giveUpQuestion(Panel& p, int side) {
+    CatConversation& c = p.conversation;
+    if (!c.onLine || c.onLine->side != side) return;
+    c.onLine.reset();
+    // Half an answer now belongs to nobody; its rest will be seen as noise.
+    c.heard.clear();
+    startWaitingQuestion(p);
+}
+
+std::string takeAnswers(Panel& p, int side) {
+    auto it = p.conversation.answers.find(side);
+    if (it == p.conversation.answers.end()) return {};
+    std::string answers = std::move(it->second);
+    p.conversation.answers.erase(it);
+    return answers;
+}
+
+bool sharingProgramsBusy(const Panel& p) {
+    const CatConversation& c = p.conversation;
+    if (c.onLine && c.onLine->side != kPanelSide) return true;
+    return std::any_of(c.waiting.begin(), c.waiting.end(), [](const CatQuestion& q) { return q.side != kPanelSide; });
+}
+
+bool isWaitingFor(const Panel& p, int side) {
+    const CatConversation& c = p.conversation;
+    if (c.onLine && c.onLine->side == side) return true;
+    return std::any_of(c.waiting.begin(), c.waiting.end(), [&](const CatQuestion& q) { return q.side == side; });
+}
+
+void forgetSide(Panel& p, int side) {
+    CatConversation& c = p.conversation;
+    std::erase_if(c.waiting, [&](const CatQuestion& q) { return q.side == side; });
+    std::erase_if(c.recentSets, [&](const CatQuestion& q) { return q.side == side; });
+    // The answer still due is read by the panel as any late answer.
+    if (c.onLine && c.onLine->side == side) c.onLine->side = kPanelSide;
+    c.answers.erase(side);
+}
+
+}  // namespace vantor

@@ -1,0 +1,44 @@
+#pragma once
+// The one conversation with the radio. The poll, the keys and the programs
+// that share the radio (the bridge port and the network port) all talk to it
+// through here, one question at a time: a Yaesu answer begins with the two
+// letters of its question (or is "?;"), so each answer goes back to the side
+// that asked. A command that sets something has no answer and goes at once.
+
+#include <string>
+#include <string_view>
+
+#include "core/panel.h"
+
+namespace vantor {
+
+// Who talks to the radio: the panel itself (poll and keys), the bridge port,
+// and each network connection as kFirstNetworkSide + its number.
+inline constexpr int kPanelSide = 0;
+inline constexpr int kBridgeSide = 1;
+inline constexpr int kFirstNetworkSide = 100;
+
+// True when a command (with its ";") from a program sharing the radio asks
+// for an answer: its mnemonic carries no more than the selector a read takes.
+bool isCatQuestion(const Panel& p, std::string_view command);
+// Writes a command (with its ";") for a side: a set at once, a question as
+// soon as no other question is on the line.
+void talkToRadio(Panel& p, int side, const std::string& command, bool question);
+// Reads what the radio has said and hands each answer to the side that asked;
+// an answer nobody waits for goes to the panel, which reads late answers as
+// it always has. A question unanswered for too long is given up, and the next
+// waiting one goes. Never waits.
+void serveRadio(Panel& p);
+// The side no longer waits for the answer to its question on the line (the
+// panel has read without it): the next question may go.
+void giveUpQuestion(Panel& p, int side);
+// The answers that have come for a side since it last asked, taken.
+std::string takeAnswers(Panel& p, int side);
+// True while a question of a side other than the panel waits or is on the line.
+bool sharingProgramsBusy(const Panel& p);
+// True while a question of the side waits or is on the line.
+bool isWaitingFor(const Panel& p, int side);
+// The side has gone: its waiting questions are dropped and its answers too.
+void forgetSide(Panel& p, int side);
+
+}  // namespace vantor

@@ -1,0 +1,78 @@
+#include "panel/shared_radio.h"
+
+#include "cat/bridge.h"
+#include "cat/conversation.h"
+#include "cat/transport.h"
+#include "core/text.h"
+#include "display/status_window.h"
+#include "panel/transmit_keys.h"
+#include "speech/say.h"
+
+namespace vantor {
+
+namespace {
+
+void announceTransmitter(Panel& p, bool keyed) {
+    say(p, "tx");
+    say(p, keyed ? "on" : "off");
+}
+
+void followCommand(Panel& p, int side, const std::string& command) {
+    p.externalCommand = 1;
+    if (startsWith(command, "MD0") && command.size() == 5) {
+        // The radio's mode digit, read through the radio's own mode commands.
+        if (const int mode = modeNumberFor(p, command.substr(0, 4))) {
+            p.currentMode = mode;
+            showMode(p);
+        }
+        return;
+    }
+    if (command == "TX1;" && p.txState == 0) {
+        transmissionKeyed(p);
+        p.keyedBySide = side;
+        announceTransmitter(p, true);
+    } else if (command == "TX0;" && p.txState > 0) {
+        transmissionUnkeyed(p);
+        p.keyedBySide = -1;
+        announceTransmitter(p, false);
+    }
+}
+
+// A frequency a program asked for is news to the panel too.
+void learnFromAnswers(Panel& p, const std::string& answers) {
+    const int at = findPos(answers, "FA");
+    if (at == 0) return;
+    const std::string fromFa = mid(answers, at);
+    const int end = findPos(fromFa, ";");
+    if (end == 0) return;
+    p.replyText = fromFa.substr(0, static_cast<std::size_t>(end));
+    if (takeFrequencyReply(p, p.replyText)) showFrequencyReply(p);
+}
+
+}  // namespace
+
+void serveSharingPrograms(Panel& p) {
+    if (p.bridgePort > 0) serveBridge(p);
+    serveRadio(p);
+}
+
+void applySharedNews(Panel& p) {
+    while (!p.sharedNews.empty()) {
+        const SharedRadioNews news = p.sharedNews.front();
+        p.sharedNews.pop_front();
+        if (news.gone) {
+            forgetSide(p, news.side);
+            if (p.keyedBySide == news.side && p.txState > 0) {
+                send(p, "TX0");
+                transmissionUnkeyed(p);
+                announceTransmitter(p, false);
+            }
+            if (p.keyedBySide == news.side) p.keyedBySide = -1;
+            continue;
+        }
+        if (!news.command.empty()) followCommand(p, news.side, news.command);
+        if (!news.answer.empty()) learnFromAnswers(p, news.answer);
+    }
+}
+
+}  // namespace vantor
