@@ -83,33 +83,33 @@ int normalPassband(const RigDescription& rig, std::uint64_t bit) {
     return 16000;  // FM, data FM, C4FM
 }
 
-// Raw S-meter readings against dB over S9, the calibration Hamlib uses for
-// these radios; readings between two points are interpolated.
-constexpr std::array<std::pair<int, int>, 16> kSMeter{{{0, -54},
-                                                       {12, -48},
-                                                       {27, -42},
-                                                       {40, -36},
-                                                       {55, -30},
-                                                       {65, -24},
-                                                       {80, -18},
-                                                       {95, -12},
-                                                       {112, -6},
-                                                       {130, 0},
-                                                       {150, 10},
-                                                       {172, 20},
-                                                       {190, 30},
-                                                       {220, 40},
-                                                       {240, 50},
-                                                       {255, 60}}};
+// Raw S-meter readings against dB over S9, the calibrations Hamlib uses for
+// these radios; readings between two points are interpolated, readings
+// outside the table take its end.
+using Calibration = std::vector<std::pair<int, int>>;
 
-int sMeterDecibels(int raw) {
-    for (std::size_t i = 1; i < kSMeter.size(); ++i) {
-        const auto [x1, y1] = kSMeter[i];
+const Calibration& sMeterCalibration(int radioModel) {
+    static const Calibration common{{0, -54},  {12, -48}, {27, -42}, {40, -36}, {55, -30}, {65, -24},
+                                    {80, -18}, {95, -12}, {112, -6}, {130, 0},  {150, 10}, {172, 20},
+                                    {190, 30}, {220, 40}, {240, 50}, {255, 60}};
+    static const Calibration twoReceivers{{0, -60},  {17, -54},  {25, -48},  {34, -42}, {51, -36}, {68, -30},
+                                          {85, -24}, {102, -18}, {119, -12}, {136, -6}, {160, 0},  {255, 60}};
+    static const Calibration compact{{10, -60}, {125, 0}, {240, 60}};
+    if (radioModel == 681 || radioModel == 682) return twoReceivers;
+    if (radioModel == 241) return compact;
+    return common;
+}
+
+int sMeterDecibels(int radioModel, int raw) {
+    const Calibration& table = sMeterCalibration(radioModel);
+    if (raw <= table.front().first) return table.front().second;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const auto [x1, y1] = table[i];
         if (raw > x1) continue;
-        const auto [x0, y0] = kSMeter[i - 1];
+        const auto [x0, y0] = table[i - 1];
         return static_cast<int>(std::lround(y0 + static_cast<double>(raw - x0) * (y1 - y0) / (x1 - x0)));
     }
-    return kSMeter.back().second;
+    return table.back().second;
 }
 
 // VFO names: those meaning VFO A (the one the panel listens on), VFO B, and
@@ -155,6 +155,7 @@ constexpr std::array<CommandEntry, 20> kCommands{{{'F', "set_freq", 1, RigctldKi
                                                   {0, "get_lock_mode", 0, RigctldKind::getLockMode},
                                                   {0, "chk_vfo", 0, RigctldKind::chkVfo},
                                                   {0, "dump_state", 0, RigctldKind::dumpState},
+                                                  // q answers before closing; \quit closes without a word.
                                                   {'q', "", 0, RigctldKind::quit},
                                                   {'Q', "", 0, RigctldKind::quit},
                                                   {0, "quit", 0, RigctldKind::quitSilently}}};
@@ -268,10 +269,11 @@ bool allDigits(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Six decimals with a point, as Hamlib prints, whatever locale the program runs in.
 std::string fixed(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%f", value);
-    return text;
+    char text[48];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    return std::string(text, result.ptr);
 }
 
 std::string hex(std::uint64_t value) {
@@ -314,7 +316,8 @@ std::optional<Values> valuesOf(const RigctldRequest& request, std::string_view a
         case RigctldKind::getLevel: {
             if (f.size() != 3 || !allDigits(f)) return std::nullopt;
             const int raw = std::stoi(std::string(f));
-            if (request.arguments[0] == "STRENGTH") return Values{{"", std::to_string(sMeterDecibels(raw))}};
+            if (request.arguments[0] == "STRENGTH")
+                return Values{{"", std::to_string(sMeterDecibels(rig.model, raw))}};
             const double share = static_cast<double>(raw) / std::max(1, rig.maxPowerWatts);
             return Values{{"", fixed(std::clamp(share, 0.0, 1.0))}};
         }
@@ -432,6 +435,8 @@ void refuse(RigctldClient& client, int code) {
 // One line from the client. As in rigctld, several commands may share a line
 // ("f m", even "fm"), and a command's arguments are the words after it; here
 // they must be on the same line, so a missing one is an error, not a wait.
+// rigctld says nothing at all to a name it does not know, which leaves the
+// client waiting for its time-out; this port answers RPRT -11 at once.
 void takeLine(RigctldClient& client, std::string_view line, const RigDescription& rig) {
     std::size_t pos = 0;
     const auto skipBlanks = [&] {

@@ -129,6 +129,8 @@ TEST(RigctldSessionTest, AnswersFollowTheConnectedModel) {
     const ModelCase cases[] = {
         {241, 8, {"F 14250000\nf\n", {"FA14250000;", "FA;>FA07074000;"}, "~RPRT 0\n~7074000\n"}},
         {682, 9, {"l RFPOWER\nl RFPOWER\n", {"PC;>PC100;", "PC;>PC200;"}, "~0.500000\n~1.000000\n"}},
+        {681, 9, {"l STRENGTH\nl STRENGTH\n", {"SM0;>SM0020;", "SM0;>SM0160;"}, "~-52\n~0\n"}},
+        {241, 8, {"l STRENGTH\nl STRENGTH\n", {"SM0;>SM0005;", "SM0;>SM0130;"}, "~-60\n~3\n"}},
         {650, 9, {"M C4FM 0\nF 145000000\nm\n", {"MD0;>MD03;"}, "RPRT -1\nRPRT -1\n~CW\n1700\n"}},
         {0, 9, {"+l RFPOWER\n", {"PC;>PC020;"}, "~get_level: RFPOWER\n0.200000\nRPRT 0\n"}},
         {0, 8, {"F 145000000\nF 50100000\n", {"FA50100000;"}, "RPRT -1\n~RPRT 0\n"}},
