@@ -155,10 +155,9 @@ constexpr std::array<CommandEntry, 20> kCommands{{{'F', "set_freq", 1, RigctldKi
                                                   {0, "get_lock_mode", 0, RigctldKind::getLockMode},
                                                   {0, "chk_vfo", 0, RigctldKind::chkVfo},
                                                   {0, "dump_state", 0, RigctldKind::dumpState},
-                                                  // q answers before closing; \quit closes without a word.
                                                   {'q', "", 0, RigctldKind::quit},
                                                   {'Q', "", 0, RigctldKind::quit},
-                                                  {0, "quit", 0, RigctldKind::quitSilently}}};
+                                                  {0, "quit", 0, RigctldKind::quit}}};
 
 const CommandEntry* findCommand(std::string_view token) {
     const bool isLong = token.size() > 1 && token[0] == '\\';
@@ -367,8 +366,6 @@ std::string answerText(const RigctldRequest& request, int code, const Values& va
     switch (request.kind) {
         case RigctldKind::quit:
             return rprt(0);
-        case RigctldKind::quitSilently:
-            return "";
         case RigctldKind::chkVfo:
             if (!request.extended) return "0\n";
             return request.separator == '\n' ? "ChkVFO: 0\n" : "ChkVFO: 0\n\n";
@@ -408,7 +405,7 @@ void finishReady(RigctldClient& client, const RigDescription& rig) {
         if (request.kind == RigctldKind::getLockMode)
             values = {{"Locked", "0"}};  // clients may always set the mode
         client.output += answerText(request, request.error, values, rig);
-        const bool quits = request.kind == RigctldKind::quit || request.kind == RigctldKind::quitSilently;
+        const bool quits = request.kind == RigctldKind::quit;
         client.requests.pop_front();
         if (quits) {
             client.closing = true;

@@ -77,7 +77,6 @@ enum class RigctldKind {
     chkVfo,
     dumpState,
     quit,
-    quitSilently,
     refused
 };
 

@@ -43,8 +43,10 @@ std::string converse(const Exchange& exchange, const RigDescription& rig, bool b
 }
 
 // The forms (lines, separators, RPRT codes, the echo of the extended form)
-// are those Hamlib's rigctld gives with its dummy radio; the content is what
-// the radio answered.
+// are those Hamlib's rigctld gives with its dummy radio, and the error codes
+// those it gives for a real radio that refuses (-9) or stays silent (-5); the
+// content is what the radio answered. Where rigctld would wait for a missing
+// argument or say nothing to an unknown name, the client gets RPRT -1 or -11.
 TEST(RigctldSessionTest, EachRequestIsAnsweredInRigctldsForm) {
     const RigDescription hf2m = describeRadio(670, 9);
     // clang-format off
@@ -88,7 +90,7 @@ TEST(RigctldSessionTest, EachRequestIsAnsweredInRigctldsForm) {
         {"\\chk_vfo\n+\\chk_vfo\n;\\chk_vfo\n", {}, "0\nChkVFO: 0\nChkVFO: 0\n\n"},
         {"q\nf\n", {}, "RPRT 0\n", true},
         {"+Q\n", {}, "RPRT 0\n", true},
-        {"\\quit\n", {}, "", true},
+        {"\\quit\n", {}, "RPRT 0\n", true},
         // Several requests in one write are answered in order, those needing no
         // radio in their turn; several commands may share a line.
         {"f\n\\chk_vfo\nv\nm\n", {"FA;>FA014250000;", "MD0;>MD01;"}, "~14250000\n0\nVFOA\n~LSB\n2400\n"},
