@@ -1,0 +1,595 @@
+#include "cat/rigctld_session.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace vantor {
+
+namespace {
+
+// Hamlib's mode bits, and its RPRT codes.
+constexpr std::uint64_t kAm = 0x1, kCw = 0x2, kUsb = 0x4, kLsb = 0x8, kRtty = 0x10, kFm = 0x20, kCwr = 0x80,
+                        kRttyr = 0x100, kPktLsb = 0x400, kPktUsb = 0x800, kPktFm = 0x1000, kFmn = 0x200000,
+                        kAmn = 0x20000000, kC4fm = 0x200000000;
+constexpr int kInvalid = -1, kTimeout = -5, kProtocol = -8, kRejected = -9, kNotAvailable = -11;
+constexpr std::uint64_t kLevelRfPower = 0x1000, kLevelStrength = 0x40000000;
+
+constexpr std::string_view kHamlibLevels =
+    "PREAMP ATT VOXDELAY AF RF SQL IF APF NR PBT_IN PBT_OUT CWPITCH RFPOWER MICGAIN KEYSPD NOTCHF COMP AGC "
+    "BKINDL BAL METER VOXGAIN ANTIVOX SLOPE_LOW SLOPE_HIGH BKIN_DLYMS RAWSTR SWR ALC STRENGTH RFPOWER_METER "
+    "COMP_METER VD_METER ID_METER NOTCHF_RAW MONITOR_GAIN NB RFPOWER_METER_WATTS SPECTRUM_MODE SPECTRUM_SPAN "
+    "SPECTRUM_EDGE_LOW SPECTRUM_EDGE_HIGH SPECTRUM_SPEED SPECTRUM_REF SPECTRUM_AVG SPECTRUM_ATT TEMP_METER "
+    "BAND_SELECT USB_AF AGC_TIME";
+
+constexpr std::size_t kMaxLine = 1024;     // longer than any request a client has reason to send
+constexpr std::size_t kBusyRequests = 64;  // acceptsInput says no from here
+constexpr std::size_t kMaxRequests = 256;  // a client that ignores that is cut off
+constexpr std::size_t kBusyOutput = 65536;
+
+struct ModeName {
+    char digit;  // after "MD0"
+    const char* name;
+    std::uint64_t bit;
+};
+// The radio's digits with the names Hamlib gives them for these radios; data FM
+// prints as "FM-D" and is also accepted as "PKTFM".
+constexpr std::array<ModeName, 14> kModes{{{'1', "LSB", kLsb},
+                                           {'2', "USB", kUsb},
+                                           {'3', "CW", kCw},
+                                           {'4', "FM", kFm},
+                                           {'5', "AM", kAm},
+                                           {'6', "RTTY", kRtty},
+                                           {'7', "CWR", kCwr},
+                                           {'8', "PKTLSB", kPktLsb},
+                                           {'9', "RTTYR", kRttyr},
+                                           {'A', "FM-D", kPktFm},
+                                           {'B', "FMN", kFmn},
+                                           {'C', "PKTUSB", kPktUsb},
+                                           {'D', "AMN", kAmn},
+                                           {'E', "C4FM", kC4fm}}};
+
+const ModeName* modeByDigit(char digit) {
+    for (const ModeName& mode : kModes)
+        if (mode.digit == digit) return &mode;
+    return nullptr;
+}
+
+const ModeName* modeByName(std::string_view name) {
+    if (name == "PKTFM") name = "FM-D";
+    for (const ModeName& mode : kModes)
+        if (name == mode.name) return &mode;
+    return nullptr;
+}
+
+std::uint64_t modeBits(const RigDescription& rig) {
+    std::uint64_t bits = 0;
+    for (char digit : rig.modeDigits)
+        if (const ModeName* mode = modeByDigit(digit)) bits |= mode->bit;
+    return bits;
+}
+
+int normalPassband(const RigDescription& rig, std::uint64_t bit) {
+    if (bit & (kCw | kCwr)) return rig.cwPassband;
+    if (bit & (kRtty | kRttyr | kPktLsb | kPktUsb)) return rig.dataPassband;
+    if (bit & (kUsb | kLsb)) return 2400;
+    if (bit == kAm) return 9000;
+    if (bit == kAmn) return 6000;
+    if (bit == kFmn) return 9000;
+    return 16000;  // FM, data FM, C4FM
+}
+
+// Raw S-meter readings against dB over S9, the calibrations Hamlib uses for
+// these radios; readings between two points are interpolated, readings
+// outside the table take its end.
+using Calibration = std::vector<std::pair<int, int>>;
+
+const Calibration& sMeterCalibration(int radioModel) {
+    static const Calibration common{{0, -54},  {12, -48}, {27, -42}, {40, -36}, {55, -30}, {65, -24},
+                                    {80, -18}, {95, -12}, {112, -6}, {130, 0},  {150, 10}, {172, 20},
+                                    {190, 30}, {220, 40}, {240, 50}, {255, 60}};
+    static const Calibration twoReceivers{{0, -60},  {17, -54},  {25, -48},  {34, -42}, {51, -36}, {68, -30},
+                                          {85, -24}, {102, -18}, {119, -12}, {136, -6}, {160, 0},  {255, 60}};
+    static const Calibration compact{{10, -60}, {125, 0}, {240, 60}};
+    if (radioModel == 681 || radioModel == 682) return twoReceivers;
+    if (radioModel == 241) return compact;
+    return common;
+}
+
+int sMeterDecibels(int radioModel, int raw) {
+    const Calibration& table = sMeterCalibration(radioModel);
+    if (raw <= table.front().first) return table.front().second;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const auto [x1, y1] = table[i];
+        if (raw > x1) continue;
+        const auto [x0, y0] = table[i - 1];
+        return static_cast<int>(std::lround(y0 + static_cast<double>(raw - x0) * (y1 - y0) / (x1 - x0)));
+    }
+    return table.back().second;
+}
+
+// VFO names: those meaning VFO A (the one the panel listens on), VFO B, and
+// the others Hamlib knows, which these radios cannot be asked for here.
+bool isVfoA(std::string_view name) {
+    return name == "VFOA" || name == "currVFO" || name == "VFO" || name == "Main" || name == "MainA" ||
+           name == "RX";
+}
+bool isVfoB(std::string_view name) { return name == "VFOB" || name == "Sub" || name == "MainB"; }
+bool isOtherVfo(std::string_view name) {
+    return name == "VFOC" || name == "MEM" || name == "TX" || name == "MainC" || name == "SubA" ||
+           name == "SubB" || name == "SubC";
+}
+
+std::optional<double> numberArgument(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+struct CommandEntry {
+    char shortName;  // 0: long name only
+    const char* longName;
+    int argumentCount;
+    RigctldKind kind;
+};
+constexpr std::array<CommandEntry, 20> kCommands{{{'F', "set_freq", 1, RigctldKind::setFreq},
+                                                  {'f', "get_freq", 0, RigctldKind::getFreq},
+                                                  {'M', "set_mode", 2, RigctldKind::setMode},
+                                                  {'m', "get_mode", 0, RigctldKind::getMode},
+                                                  {'V', "set_vfo", 1, RigctldKind::setVfo},
+                                                  {'v', "get_vfo", 0, RigctldKind::getVfo},
+                                                  {'S', "set_split_vfo", 2, RigctldKind::setSplitVfo},
+                                                  {'s', "get_split_vfo", 0, RigctldKind::getSplitVfo},
+                                                  {'T', "set_ptt", 1, RigctldKind::setPtt},
+                                                  {'t', "get_ptt", 0, RigctldKind::getPtt},
+                                                  {'l', "get_level", 1, RigctldKind::getLevel},
+                                                  {'I', "set_split_freq", 1, RigctldKind::setSplitFreq},
+                                                  {'i', "get_split_freq", 0, RigctldKind::getSplitFreq},
+                                                  {0, "get_powerstat", 0, RigctldKind::getPowerstat},
+                                                  {0, "get_lock_mode", 0, RigctldKind::getLockMode},
+                                                  {0, "chk_vfo", 0, RigctldKind::chkVfo},
+                                                  {0, "dump_state", 0, RigctldKind::dumpState},
+                                                  {'q', "", 0, RigctldKind::quit},
+                                                  {'Q', "", 0, RigctldKind::quit},
+                                                  {0, "quit", 0, RigctldKind::quit}}};
+
+const CommandEntry* findCommand(std::string_view token) {
+    const bool isLong = token.size() > 1 && token[0] == '\\';
+    for (const CommandEntry& entry : kCommands) {
+        if (isLong ? token.substr(1) == entry.longName
+                   : token.size() == 1 && entry.shortName != 0 && token[0] == entry.shortName)
+            return &entry;
+    }
+    return nullptr;
+}
+
+// Works out what the request needs from the radio, or the error it already has.
+// The VFO a client selects is its own: it only decides which VFO f and F use.
+void prepare(RigctldRequest& request, bool& onVfoB, const RigDescription& rig) {
+    const auto query = [&](const char* text) { request.command = CatCommand{text, true}; };
+    const auto set = [&](std::string text) { request.command = CatCommand{std::move(text) + ";", false}; };
+    const std::vector<std::string>& a = request.arguments;
+    switch (request.kind) {
+        case RigctldKind::getFreq:
+            return query(onVfoB ? "FB;" : "FA;");
+        case RigctldKind::getSplitFreq:
+            return query("FB;");
+        case RigctldKind::getVfo:
+            request.onVfoB = onVfoB;
+            return;
+        case RigctldKind::getMode:
+            return query("MD0;");
+        case RigctldKind::getSplitVfo:
+            return query("FT;");
+        case RigctldKind::getPtt:
+            return query("TX;");
+        case RigctldKind::getPowerstat:
+            return query("PS;");
+        case RigctldKind::getLevel:
+            if (a[0] == "STRENGTH") return query("SM0;");
+            if (a[0] == "RFPOWER") return query("PC;");
+            // A level name Hamlib knows is one this port does not serve; anything else is no level.
+            request.error =
+                (" " + std::string(kHamlibLevels) + " ").find(" " + a[0] + " ") != std::string::npos
+                    ? kNotAvailable
+                    : kInvalid;
+            return;
+        case RigctldKind::setFreq:
+        case RigctldKind::setSplitFreq: {
+            // A frequency the radio does not receive, or one its field cannot carry, is refused here.
+            const auto hertz = numberArgument(a[0]);
+            const bool received =
+                hertz && std::any_of(rig.receiveRanges.begin(), rig.receiveRanges.end(),
+                                     [&](const FrequencyRange& range) {
+                                         return *hertz >= range.lowHertz && *hertz <= range.highHertz;
+                                     });
+            std::string digits = received ? std::to_string(static_cast<long long>(*hertz)) : "";
+            const int width = rig.frequencyDigits;
+            if (!received || static_cast<int>(digits.size()) > width) {
+                request.error = kInvalid;
+                return;
+            }
+            digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
+            const bool vfoB = request.kind == RigctldKind::setSplitFreq || onVfoB;
+            return set((vfoB ? "FB" : "FA") + digits);
+        }
+        case RigctldKind::setMode: {
+            const ModeName* mode = modeByName(a[0]);
+            if (!mode || rig.modeDigits.find(mode->digit) == std::string::npos || !numberArgument(a[1])) {
+                request.error = kInvalid;
+                return;
+            }
+            return set(std::string("MD0") + mode->digit);
+        }
+        case RigctldKind::setVfo:
+            if (isVfoA(a[0]) || isVfoB(a[0]))
+                onVfoB = isVfoB(a[0]);
+            else
+                request.error = isOtherVfo(a[0]) ? kNotAvailable : kInvalid;
+            return;
+        case RigctldKind::setSplitVfo:
+            // The radio receives on VFO A, so split means transmitting on VFO B.
+            if ((a[0] != "0" && a[0] != "1") || (!isVfoA(a[1]) && !isVfoB(a[1]))) {
+                request.error = isOtherVfo(a[1]) ? kNotAvailable : kInvalid;
+                return;
+            }
+            return set(a[0] == "1" && isVfoB(a[1]) ? "FT3" : "FT2");
+        case RigctldKind::setPtt:
+            if (a[0].size() != 1 || a[0][0] < '0' || a[0][0] > '3') {
+                request.error = kInvalid;
+                return;
+            }
+            return set(a[0] == "0" ? "TX0" : "TX1");
+        default:
+            return;
+    }
+}
+
+// The field the radio answers a query with: the characters between the
+// command's letters and ";". Nothing when the answer does not carry it.
+std::optional<std::string_view> answerField(std::string_view answer, std::string_view query) {
+    const std::string_view letters = query.substr(0, query.size() - 1);
+    const std::size_t at = answer.find(letters);
+    if (at == std::string_view::npos) return std::nullopt;
+    const std::size_t start = at + letters.size();
+    const std::size_t end = answer.find(';', start);
+    if (end == std::string_view::npos) return std::nullopt;
+    return answer.substr(start, end - start);
+}
+
+bool allDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Six decimals with a point, as Hamlib prints, whatever locale the program runs in.
+std::string fixed(double value) {
+    char text[48];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    return std::string(text, result.ptr);
+}
+
+std::string hex(std::uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// Labelled values of a query's answer, or nothing when it carries none.
+using Values = std::vector<std::pair<std::string, std::string>>;
+
+std::optional<Values> valuesOf(const RigctldRequest& request, std::string_view answer,
+                               const RigDescription& rig) {
+    const auto field = answerField(answer, request.command->text);
+    if (!field) return std::nullopt;
+    const std::string_view f = *field;
+    const bool oneDigit = f.size() == 1 && f[0] >= '0' && f[0] <= '9';
+    switch (request.kind) {
+        case RigctldKind::getFreq:
+        case RigctldKind::getSplitFreq:
+            if ((f.size() != 8 && f.size() != 9) || !allDigits(f)) return std::nullopt;
+            return Values{{request.kind == RigctldKind::getFreq ? "Frequency" : "TX Frequency",
+                           std::to_string(std::stoll(std::string(f)))}};
+        case RigctldKind::getMode: {
+            const ModeName* mode = f.size() == 1 ? modeByDigit(f[0]) : nullptr;
+            if (!mode) return std::nullopt;
+            return Values{{"Mode", mode->name}, {"Passband", std::to_string(normalPassband(rig, mode->bit))}};
+        }
+        case RigctldKind::getSplitVfo: {
+            if (!oneDigit || f[0] > '3') return std::nullopt;
+            const bool split = f[0] == '1' || f[0] == '3';
+            return Values{{"Split", split ? "1" : "0"}, {"TX VFO", split ? "VFOB" : "VFOA"}};
+        }
+        case RigctldKind::getPtt:
+            if (!oneDigit || f[0] > '2') return std::nullopt;
+            return Values{{"PTT", f[0] == '0' ? "0" : "1"}};
+        case RigctldKind::getPowerstat:
+            if (!oneDigit || f[0] > '1') return std::nullopt;
+            return Values{{"Power Status", std::string(1, f[0])}};
+        case RigctldKind::getLevel: {
+            if (f.size() != 3 || !allDigits(f)) return std::nullopt;
+            const int raw = std::stoi(std::string(f));
+            if (request.arguments[0] == "STRENGTH")
+                return Values{{"", std::to_string(sMeterDecibels(rig.model, raw))}};
+            const double share = static_cast<double>(raw) / std::max(1, rig.maxPowerWatts);
+            return Values{{"", fixed(std::clamp(share, 0.0, 1.0))}};
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+std::string rangeLines(const std::vector<FrequencyRange>& ranges) {
+    std::string text;
+    for (const FrequencyRange& range : ranges) {
+        text += fixed(static_cast<double>(range.lowHertz)) + " " +
+                fixed(static_cast<double>(range.highHertz)) + " " + hex(range.modes) + " " +
+                std::to_string(range.lowMilliwatts) + " " + std::to_string(range.highMilliwatts) +
+                " 0x10000003 0x80000000\n";
+    }
+    return text + "0 0 0 0 0 0 0\n";
+}
+
+// The radio's capabilities in the layout of protocol version 1: ranges, steps,
+// filters, the get and set masks, then settings as key=value up to "done".
+std::string dumpState(const RigDescription& rig) {
+    const std::uint64_t modes = modeBits(rig);
+    std::string text = "1\n" + std::to_string(rig.hamlibModel) + "\n0\n";
+    text += rangeLines(rig.receiveRanges) + rangeLines(rig.transmitRanges);
+    text += hex(modes) + " 10\n0 0\n";
+    for (const ModeName& mode : kModes)
+        if (modes & mode.bit)
+            text += hex(mode.bit) + " " + std::to_string(normalPassband(rig, mode.bit)) + "\n";
+    text += "0 0\n0\n0\n0\n0\n\n\n";  // no RIT, XIT, IF shift, announcements, preamps, attenuators served
+    text += "0x0\n0x0\n" + hex(kLevelStrength | kLevelRfPower) + "\n0x0\n0x0\n0x0\n";
+    text +=
+        "vfo_ops=0x0\nptt_type=0x1\ntargetable_vfo=0x0\nhas_set_vfo=1\nhas_get_vfo=1\nhas_set_freq=1\n"
+        "has_get_freq=1\nhas_set_conf=0\nhas_get_conf=0\nhas_power2mW=0\nhas_mW2power=0\n"
+        "timeout=1500\nrig_model=" +
+        std::to_string(rig.hamlibModel) + "\nrigctld_version=Vantor\ndone\n";
+    return text;
+}
+
+std::string rprt(int code) { return "RPRT " + std::to_string(code) + "\n"; }
+
+// The text of a finished request: plain values one per line, or the extended
+// form (echo, labelled values, RPRT) joined by the client's separator.
+std::string answerText(const RigctldRequest& request, int code, const Values& values,
+                       const RigDescription& rig) {
+    const std::string sep(1, request.separator);
+    switch (request.kind) {
+        case RigctldKind::quit:
+            return rprt(0);
+        case RigctldKind::chkVfo:
+            if (!request.extended) return "0\n";
+            return request.separator == '\n' ? "ChkVFO: 0\n" : "ChkVFO: 0\n\n";
+        case RigctldKind::dumpState:
+            return request.extended ? request.header + sep + dumpState(rig) + rprt(0) : dumpState(rig);
+        case RigctldKind::refused:
+            return rprt(code);
+        default:
+            break;
+    }
+    // rigctld ends even the plain answer of get_lock_mode with its RPRT line.
+    const bool lockMode = request.kind == RigctldKind::getLockMode;
+    if (!request.extended) {
+        if (values.empty() || code != 0) return rprt(code);
+        std::string text;
+        for (const auto& value : values) text += value.second + "\n";
+        return lockMode ? text + rprt(0) : text;
+    }
+    std::string text = request.header + sep;
+    if (code == 0) {
+        for (const auto& [label, value] : values) {
+            // These two always end their value with a new line, whatever the separator.
+            const std::string end = request.kind == RigctldKind::getPowerstat || lockMode ? "\n" : sep;
+            text += (label.empty() ? value : label + ": " + value) + end;
+        }
+    }
+    return text + rprt(code);
+}
+
+// Answers every request at the front that needs nothing more from the radio.
+void finishReady(RigctldClient& client, const RigDescription& rig) {
+    while (!client.requests.empty() && !client.commandOutstanding) {
+        RigctldRequest& request = client.requests.front();
+        if (request.command && request.error == 0) return;  // waits for its turn with the radio
+        Values values;
+        if (request.kind == RigctldKind::getVfo) values = {{"VFO", request.onVfoB ? "VFOB" : "VFOA"}};
+        if (request.kind == RigctldKind::getLockMode)
+            values = {{"Locked", "0"}};  // clients may always set the mode
+        client.output += answerText(request, request.error, values, rig);
+        const bool quits = request.kind == RigctldKind::quit;
+        client.requests.pop_front();
+        if (quits) {
+            client.closing = true;
+            client.requests.clear();
+        }
+    }
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// rigctld takes any punctuation before a command as the separator of an
+// extended answer, except the characters that are commands themselves.
+bool isSeparatorPrefix(char c) {
+    return std::ispunct(static_cast<unsigned char>(c)) && c != '\\' && c != '_' && c != '#' && c != '(' &&
+           c != ')';
+}
+
+void refuse(RigctldClient& client, int code) {
+    RigctldRequest request;
+    request.error = code;
+    client.requests.push_back(std::move(request));
+}
+
+// One line from the client. As in rigctld, several commands may share a line
+// ("f m", even "fm"), and a command's arguments are the words after it; here
+// they must be on the same line, so a missing one is an error, not a wait.
+// rigctld says nothing at all to a name it does not know, which leaves the
+// client waiting for its time-out; this port answers RPRT -11 at once.
+void takeLine(RigctldClient& client, std::string_view line, const RigDescription& rig) {
+    std::size_t pos = 0;
+    const auto skipBlanks = [&] {
+        while (pos < line.size() && isBlank(line[pos])) ++pos;
+    };
+    const auto word = [&] {
+        const std::size_t start = pos;
+        while (pos < line.size() && !isBlank(line[pos])) ++pos;
+        return line.substr(start, pos - start);
+    };
+    while (true) {
+        skipBlanks();
+        if (pos >= line.size()) return;
+        char separator = client.pendingSeparator;
+        if (isSeparatorPrefix(line[pos])) separator = line[pos++];
+        if (pos >= line.size() || isBlank(line[pos])) {  // a separator alone applies to the next command
+            client.pendingSeparator = separator;
+            continue;
+        }
+        client.pendingSeparator = 0;
+        const unsigned char first = static_cast<unsigned char>(line[pos]);
+        const std::string_view name = first == '\\' ? word() : line.substr(pos++, 1);
+        const CommandEntry* entry = findCommand(name);
+        if (!entry) {
+            // Bytes no client sends are bad input; a command this port does not serve is not available.
+            refuse(client, first < 0x20 || first >= 0x7f ? kInvalid : kNotAvailable);
+            return;  // its arguments, whatever they are, are not commands
+        }
+        RigctldRequest request;
+        request.kind = entry->kind;
+        request.extended = separator != 0;
+        request.separator = separator == '+' ? '\n' : separator;
+        request.header = std::string(entry->longName) + ":";
+        for (int i = 0; i < entry->argumentCount; ++i) {
+            skipBlanks();
+            if (pos >= line.size()) {
+                request.error = kInvalid;
+                break;
+            }
+            request.arguments.emplace_back(word());
+            request.header += " " + request.arguments.back();
+        }
+        if (request.error == 0) prepare(request, client.onVfoB, rig);
+        client.requests.push_back(std::move(request));
+    }
+}
+
+}  // namespace
+
+RigDescription describeRadio(int radioModel, int frequencyDigits) {
+    RigDescription rig;
+    rig.model = radioModel;
+    rig.frequencyDigits = frequencyDigits == 8 ? 8 : 9;
+    struct Known {
+        int model, hamlibModel, maxPowerWatts, cwPassband, dataPassband;
+    };
+    constexpr std::array<Known, 12> kKnown{{{241, 1027, 100, 1800, 1800},
+                                            {251, 1029, 100, 500, 500},
+                                            {362, 1032, 200, 1700, 1700},
+                                            {462, 1037, 100, 1800, 1800},
+                                            {570, 1035, 100, 2400, 500},
+                                            {650, 1036, 100, 1700, 1700},
+                                            {670, 1035, 100, 2400, 500},
+                                            {681, 1040, 100, 600, 600},
+                                            {682, 1044, 200, 600, 600},
+                                            {761, 1042, 100, 600, 600},
+                                            {800, 1049, 100, 600, 600},
+                                            {840, 2, 100, 600, 600}}};
+    for (const Known& known : kKnown) {
+        if (known.model != radioModel) continue;
+        rig.hamlibModel = known.hamlibModel;
+        rig.maxPowerWatts = known.maxPowerWatts;
+        rig.cwPassband = known.cwPassband;
+        rig.dataPassband = known.dataPassband;
+    }
+    // The radios with 2 m and 70 cm, and a radio not yet identified, which may be one.
+    const bool vhfUhf = radioModel == 570 || radioModel == 670 || radioModel == 840 || radioModel == 0;
+    rig.modeDigits = vhfUhf ? "123456789ABCDE" : "123456789ABCD";
+    const std::uint64_t all = modeBits(rig);
+    const std::uint64_t amModes = kAm | kAmn;
+    const auto transmit = [&](long long low, long long high, int watts) {
+        rig.transmitRanges.push_back({low, high, all & ~amModes, 5000, watts * 1000});
+        rig.transmitRanges.push_back({low, high, amModes, 2000, watts * 250});  // AM carrier at a quarter
+    };
+    if (vhfUhf) {
+        rig.receiveRanges = {
+            {30000, 56000000, all}, {118000000, 164000000, all}, {420000000, 470000000, all}};
+        transmit(1800000, 54000000, rig.maxPowerWatts);
+        transmit(144000000, 148000000, 50);
+        transmit(430000000, 450000000, 50);
+    } else {
+        rig.receiveRanges = {{30000, 60000000, all}};
+        transmit(1800000, 54000000, rig.maxPowerWatts);
+    }
+    return rig;
+}
+
+void takeClientBytes(RigctldClient& client, std::string_view bytes, const RigDescription& rig) {
+    for (char c : bytes) {
+        if (client.closing) return;
+        if (c != '\n') {
+            if (client.skippingLongLine) continue;
+            client.partialLine += c;
+            if (client.partialLine.size() > kMaxLine) {
+                client.partialLine.clear();
+                client.skippingLongLine = true;
+                refuse(client, kInvalid);
+            }
+            continue;
+        }
+        if (!client.skippingLongLine) takeLine(client, client.partialLine, rig);
+        client.partialLine.clear();
+        client.skippingLongLine = false;
+        if (client.requests.size() > kMaxRequests) {
+            client.closing = true;  // flooding: answers would pile up without bound
+            client.requests.clear();
+        }
+    }
+    finishReady(client, rig);
+}
+
+std::optional<CatCommand> nextCatCommand(RigctldClient& client) {
+    if (client.commandOutstanding || client.requests.empty()) return std::nullopt;
+    const RigctldRequest& request = client.requests.front();
+    if (!request.command || request.error != 0) return std::nullopt;
+    client.commandOutstanding = true;
+    return request.command;
+}
+
+void takeCatAnswer(RigctldClient& client, std::optional<std::string> answer, const RigDescription& rig) {
+    if (!client.commandOutstanding || client.requests.empty()) return;
+    client.commandOutstanding = false;
+    RigctldRequest request = std::move(client.requests.front());
+    client.requests.pop_front();
+    const bool refused = answer && answer->find("?;") != std::string::npos;
+    Values values;
+    int code = 0;
+    if (!request.command->expectsAnswer) {
+        code = refused ? kRejected : 0;
+    } else if (!answer) {
+        code = kTimeout;
+    } else if (auto taken = valuesOf(request, *answer, rig)) {
+        values = std::move(*taken);
+    } else {
+        code = refused ? kRejected : kProtocol;
+    }
+    client.output += answerText(request, code, values, rig);
+    finishReady(client, rig);
+}
+
+std::string takeOutput(RigctldClient& client) { return std::exchange(client.output, {}); }
+
+bool wantsClose(const RigctldClient& client) { return client.closing; }
+
+bool acceptsInput(const RigctldClient& client) {
+    return !client.closing && client.requests.size() < kBusyRequests && client.output.size() < kBusyOutput;
+}
+
+}  // namespace vantor

@@ -1,0 +1,192 @@
+#include "cat/rigctld_session.h"
+
+#include <gtest/gtest.h>
+
+namespace vantor {
+namespace {
+
+// One client's conversation. Radio steps are "FA;>FA014250000;" for a query
+// and its answer ("FA;>" when none comes in time), "FA007074000;" for a set
+// command (done once sent) and "TX1;!" for a set the radio refuses with "?;".
+// The expected text marks with "~" each point where the radio answered, so a
+// request that needs no radio is seen waiting behind one that does.
+struct Exchange {
+    std::string input;
+    std::vector<std::string> radio;
+    std::string output;
+    bool closes = false;
+};
+
+std::string converse(const Exchange& exchange, const RigDescription& rig, bool byteByByte,
+                     RigctldClient& client) {
+    if (byteByByte) {
+        for (char c : exchange.input) takeClientBytes(client, std::string_view(&c, 1), rig);
+    } else {
+        takeClientBytes(client, exchange.input, rig);
+    }
+    std::string text = takeOutput(client);
+    for (const std::string& step : exchange.radio) {
+        const std::size_t mark = step.find_first_of(">!");
+        const auto command = nextCatCommand(client);
+        if (!command) return text + "[no command for " + step + "]";
+        EXPECT_EQ(*command,
+                  (CatCommand{step.substr(0, mark), mark != std::string::npos && step[mark] == '>'}));
+        EXPECT_FALSE(nextCatCommand(client)) << "a second command while " << step << " is outstanding";
+        std::optional<std::string> answer;
+        if (mark != std::string::npos && mark + 1 < step.size()) answer = step.substr(mark + 1);
+        if (mark != std::string::npos && step[mark] == '!') answer = "?;";
+        takeCatAnswer(client, answer, rig);
+        text += "~" + takeOutput(client);
+    }
+    if (auto extra = nextCatCommand(client)) text += "[unexpected " + extra->text + "]";
+    return text;
+}
+
+// The forms (lines, separators, RPRT codes, the echo of the extended form)
+// are those Hamlib's rigctld gives with its dummy radio, and the error codes
+// those it gives for a real radio that refuses (-9) or stays silent (-5); the
+// content is what the radio answered. Where rigctld would wait for a missing
+// argument or say nothing to an unknown name, the client gets RPRT -1 or -11.
+TEST(RigctldSessionTest, EachRequestIsAnsweredInRigctldsForm) {
+    const RigDescription hf2m = describeRadio(670, 9);
+    // clang-format off
+    const Exchange exchanges[] = {
+        {"f\n", {"FA;>FA014250000;"}, "~14250000\n"},
+        {"\\get_freq\n", {"FA;>FA000475000;"}, "~475000\n"},
+        {"+f\n", {"FA;>FA014250000;"}, "~get_freq:\nFrequency: 14250000\nRPRT 0\n"},
+        {";\\get_freq\n", {"FA;>FA014250000;"}, "~get_freq:;Frequency: 14250000;RPRT 0\n"},
+        {"F 7074000\n", {"FA007074000;"}, "~RPRT 0\n"},
+        {"+\\set_freq 145500000.9\n", {"FA145500000;"}, "~set_freq: 145500000.9\nRPRT 0\n"},
+        {"m\n", {"MD0;>MD02;"}, "~USB\n2400\n"},
+        {"+\\get_mode\n", {"MD0;>MD0A;"}, "~get_mode:\nMode: FM-D\nPassband: 16000\nRPRT 0\n"},
+        {"|m\n", {"MD0;>MD03;"}, "~get_mode:|Mode: CW|Passband: 2400|RPRT 0\n"},
+        {"m\n", {"MD0;>MD0E;"}, "~C4FM\n16000\n"},
+        {"M PKTUSB 0\n", {"MD0C;"}, "~RPRT 0\n"},
+        {"+\\set_mode PKTFM -1\n", {"MD0A;"}, "~set_mode: PKTFM -1\nRPRT 0\n"},
+        {"v\n+\\get_vfo\n", {}, "VFOA\nget_vfo:\nVFO: VFOA\nRPRT 0\n"},
+        {"V VFOA\n+\\set_vfo currVFO\nV MEM\nV FOO\n", {}, "RPRT 0\nset_vfo: currVFO\nRPRT 0\nRPRT -11\nRPRT -1\n"},
+        {"V VFOB\nv\nf\nF 7000000\nV Main\nf\n", {"FB;>FB007100000;", "FB007000000;", "FA;>FA014250000;"},
+         "RPRT 0\nVFOB\n~7100000\n~RPRT 0\nRPRT 0\n~14250000\n"},
+        {"i\n+I 7000000\n", {"FB;>FB007100000;", "FB007000000;"}, "~7100000\n~set_split_freq: 7000000\nRPRT 0\n"},
+        {"+\\get_split_freq\n", {"FB;>FB007100000;"}, "~get_split_freq:\nTX Frequency: 7100000\nRPRT 0\n"},
+        {"\\get_lock_mode\n+\\get_lock_mode\n;\\get_lock_mode\n", {},
+         "0\nRPRT 0\nget_lock_mode:\nLocked: 0\nRPRT 0\nget_lock_mode:;Locked: 0\nRPRT 0\n"},
+        {"s\n", {"FT;>FT1;"}, "~1\nVFOB\n"},
+        {"+\\get_split_vfo\n", {"FT;>FT0;"}, "~get_split_vfo:\nSplit: 0\nTX VFO: VFOA\nRPRT 0\n"},
+        {"S 1 VFOB\n", {"FT3;"}, "~RPRT 0\n"},
+        {"+\\set_split_vfo 0 VFOA\n", {"FT2;"}, "~set_split_vfo: 0 VFOA\nRPRT 0\n"},
+        {"t\n", {"TX;>TX0;"}, "~0\n"},
+        {";\\get_ptt\n", {"TX;>TX2;"}, "~get_ptt:;PTT: 1;RPRT 0\n"},
+        {"T 1\n", {"TX1;"}, "~RPRT 0\n"},
+        {"+\\set_ptt 0\n", {"TX0;"}, "~set_ptt: 0\nRPRT 0\n"},
+        {"l STRENGTH\n", {"SM0;>SM0130;"}, "~0\n"},
+        {"+\\get_level STRENGTH\n", {"SM0;>SM0020;"}, "~get_level: STRENGTH\n-45\nRPRT 0\n"},
+        {"l STRENGTH\nl STRENGTH\nl STRENGTH\n", {"SM0;>SM0000;", "SM0;>SM0140;", "SM0;>SM0255;"}, "~-54\n~5\n~60\n"},
+        {"l RFPOWER\n", {"PC;>PC050;"}, "~0.500000\n"},
+        {";l RFPOWER\n", {"PC;>PC100;"}, "~get_level: RFPOWER;1.000000;RPRT 0\n"},
+        {"l AF\n+l FOO\n", {}, "RPRT -11\nget_level: FOO\nRPRT -1\n"},
+        {"\\get_powerstat\n", {"PS;>PS1;"}, "~1\n"},
+        {";\\get_powerstat\n", {"PS;>PS0;"}, "~get_powerstat:;Power Status: 0\nRPRT 0\n"},
+        {"\\chk_vfo\n+\\chk_vfo\n;\\chk_vfo\n", {}, "0\nChkVFO: 0\nChkVFO: 0\n\n"},
+        {"q\nf\n", {}, "RPRT 0\n", true},
+        {"+Q\n", {}, "RPRT 0\n", true},
+        {"\\quit\n", {}, "RPRT 0\n", true},
+        // Several requests in one write are answered in order, those needing no
+        // radio in their turn; several commands may share a line.
+        {"f\n\\chk_vfo\nv\nm\n", {"FA;>FA014250000;", "MD0;>MD01;"}, "~14250000\n0\nVFOA\n~LSB\n2400\n"},
+        {"\\chk_vfo\nf m\nfv\n", {"FA;>FA014250000;", "MD0;>MD02;", "FA;>FA014250000;"},
+         "0\n~14250000\n~USB\n2400\n~14250000\nVFOA\n"},
+        {"+\nf\n", {"FA;>FA014250000;"}, "~get_freq:\nFrequency: 14250000\nRPRT 0\n"},
+        // A radio that refuses, garbles or says nothing in time.
+        {"f\n+f\n", {"FA;>?;", "FA;>"}, "~RPRT -9\n~get_freq:\nRPRT -5\n"},
+        {"m\nf\nl STRENGTH\n", {"MD0;>MD0Z;", "FA;>FA01425x000;", "SM0;>SM0;"}, "~RPRT -8\n~RPRT -8\n~RPRT -8\n"},
+        {"T 1\n", {"TX1;!"}, "~RPRT -9\n"},
+        // Bad requests.
+        {"F abc\n+F abc\nF 1e12\nF nan\nF -5\n", {}, "RPRT -1\nset_freq: abc\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\n"},
+        {"M usb 0\nM USB abc\nS 2 VFOB\nS 1 FOO\nS 1 MEM\nT 4\nT x\n", {},
+         "RPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -11\nRPRT -1\nRPRT -1\n"},
+        {"F\n+l\n", {}, "RPRT -1\nget_level:\nRPRT -1\n"},
+        {std::string("\0\x01\xff", 3) + "\nxyz foo\n\\get_rit\nL RFPOWER 0.5\n9\n", {},
+         "RPRT -1\nRPRT -11\nRPRT -11\nRPRT -11\nRPRT -11\n"},
+        {std::string(5000, 'f') + "\nf\n", {"FA;>FA014250000;"}, "RPRT -1\n~14250000\n"},
+    };
+    // clang-format on
+    for (bool byteByByte : {false, true}) {
+        for (const Exchange& exchange : exchanges) {
+            RigctldClient client;
+            EXPECT_EQ(converse(exchange, hf2m, byteByByte, client), exchange.output)
+                << exchange.input.substr(0, 40) << (byteByByte ? " (byte by byte)" : "");
+            EXPECT_EQ(wantsClose(client), exchange.closes) << exchange.input.substr(0, 40);
+        }
+    }
+}
+
+// The content follows the radio: field width, power, modes and ranges.
+TEST(RigctldSessionTest, AnswersFollowTheConnectedModel) {
+    struct ModelCase {
+        int model, digits;
+        Exchange exchange;
+    };
+    // clang-format off
+    const ModelCase cases[] = {
+        {241, 8, {"F 14250000\nf\n", {"FA14250000;", "FA;>FA07074000;"}, "~RPRT 0\n~7074000\n"}},
+        {682, 9, {"l RFPOWER\nl RFPOWER\n", {"PC;>PC100;", "PC;>PC200;"}, "~0.500000\n~1.000000\n"}},
+        {681, 9, {"l STRENGTH\nl STRENGTH\n", {"SM0;>SM0020;", "SM0;>SM0160;"}, "~-52\n~0\n"}},
+        {241, 8, {"l STRENGTH\nl STRENGTH\n", {"SM0;>SM0005;", "SM0;>SM0130;"}, "~-60\n~3\n"}},
+        {650, 9, {"M C4FM 0\nF 145000000\nm\n", {"MD0;>MD03;"}, "RPRT -1\nRPRT -1\n~CW\n1700\n"}},
+        {0, 9, {"+l RFPOWER\n", {"PC;>PC020;"}, "~get_level: RFPOWER\n0.200000\nRPRT 0\n"}},
+        {0, 8, {"F 145000000\nF 50100000\n", {"FA50100000;"}, "RPRT -1\n~RPRT 0\n"}},
+    };
+    // clang-format on
+    for (const auto& [model, digits, exchange] : cases) {
+        RigctldClient client;
+        EXPECT_EQ(converse(exchange, describeRadio(model, digits), false, client), exchange.output) << model;
+    }
+}
+
+// dump_state is what a Hamlib client reads first: its layout, the radio's
+// ranges with Hamlib's mode bits, and the terminator it waits for.
+TEST(RigctldSessionTest, DumpStateDescribesTheRadio) {
+    const auto dump = [](int model, const char* request) {
+        RigctldClient client;
+        takeClientBytes(client, request, describeRadio(model, 9));
+        EXPECT_FALSE(nextCatCommand(client));
+        return takeOutput(client);
+    };
+    const std::string plain = dump(670, "\\dump_state\n");
+    EXPECT_TRUE(plain.starts_with("1\n1035\n0\n"));
+    EXPECT_NE(plain.find("\n30000.000000 56000000.000000 0x220201dbf -1 -1 0x10000003 0x80000000\n"
+                         "118000000.000000 164000000.000000 0x220201dbf -1 -1 0x10000003 0x80000000\n"),
+              std::string::npos);
+    EXPECT_NE(plain.find("\n144000000.000000 148000000.000000 0x200201dbe 5000 50000 "), std::string::npos);
+    EXPECT_NE(plain.find("\n0x20000000 6000\n"), std::string::npos);  // AM narrow and its normal passband
+    EXPECT_NE(plain.find("\n0x0\n0x0\n0x40001000\n0x0\n0x0\n0x0\nvfo_ops="), std::string::npos);
+    EXPECT_EQ(plain.substr(plain.size() - 6), "\ndone\n");
+
+    const std::string hf = dump(362, "+\\dump_state\n");
+    EXPECT_TRUE(hf.starts_with("dump_state:\n1\n1032\n"));
+    EXPECT_NE(hf.find("\n30000.000000 60000000.000000 0x20201dbf -1 -1 "), std::string::npos);
+    EXPECT_NE(hf.find(" 5000 200000 "), std::string::npos);
+    EXPECT_EQ(hf.find("144000000"), std::string::npos);
+    EXPECT_EQ(hf.substr(hf.size() - 12), "done\nRPRT 0\n");
+}
+
+// A client that sends without reading is first held back, then cut off;
+// what it is owed stays bounded either way.
+TEST(RigctldSessionTest, AFloodingClientIsHeldBackThenClosed) {
+    const RigDescription rig = describeRadio(670, 9);
+    RigctldClient client;
+    std::string lines;
+    for (int i = 0; i < 100; ++i) lines += "f\n";
+    takeClientBytes(client, lines, rig);
+    EXPECT_FALSE(acceptsInput(client));
+    EXPECT_FALSE(wantsClose(client));
+    takeClientBytes(client, lines + lines, rig);
+    EXPECT_TRUE(wantsClose(client));
+    EXPECT_FALSE(nextCatCommand(client));
+    takeClientBytes(client, std::string(100000, 'x'), rig);
+    EXPECT_LT(client.partialLine.size() + client.requests.size(), 2000u);
+}
+
+}  // namespace
+}  // namespace vantor
