@@ -59,7 +59,7 @@ public:
     virtual int localPort(int listener) = 0;
     // A connection that is waiting on the listener, or 0.
     virtual int accept(int listener) = 0;
-    // At most maxBytes of what the peer sent.
+    // At most maxBytes of what the peer sent; never waits.
     virtual std::string read(int connection, int maxBytes) = 0;
     // The peer went away (hung up, reset, or took nothing for too long) and
     // everything it sent has been read; also true for numbers not open.
