@@ -18,7 +18,9 @@ enum WindowMessage : int {
     kKeyUp = 257,
     kTimerTick = 275,
     kCloseRequest = 32770,
-    kInputReady = 32771,  // input waits at a serial port or a network socket
+    // Something came in on a serial port or a socket (parameter 0): a reply,
+    // a new connection, data, or a peer that went away. At most one a batch.
+    kInputReady = 32771,
 };
 
 struct WindowEvent {
@@ -41,6 +43,31 @@ public:
     virtual std::string read(int port, int maxBytes) = 0;
     virtual void write(int port, std::string_view bytes) = 0;
     virtual void close(int port) = 0;
+};
+
+// TCP for programs that share the radio with the panel. Listening sockets and
+// connections are numbered by the service from 1; 0 means none or failure.
+// Nothing here waits for the network: the panel learns of new input from the
+// screen's kInputReady.
+class Network {
+public:
+    virtual ~Network() = default;
+    // Listens on the port of the address ("127.0.0.1", "::1", "localhost";
+    // "" for every address). Port 0 takes a free port; localPort tells which.
+    // Returns 0 when that fails, and lastError() says why.
+    virtual int listen(const std::string& address, int port) = 0;
+    virtual std::string lastError() const = 0;
+    virtual int localPort(int listener) = 0;
+    // A connection that is waiting on the listener, or 0.
+    virtual int accept(int listener) = 0;
+    // At most maxBytes of what the peer sent; never waits.
+    virtual std::string read(int connection, int maxBytes) = 0;
+    // The peer went away (hung up, reset, or took nothing for too long) and
+    // everything it sent has been read; also true for numbers not open.
+    virtual bool isClosed(int connection) = 0;
+    // A peer that takes nothing for a while is closed rather than waited for.
+    virtual void write(int connection, std::string_view bytes) = 0;
+    virtual void close(int id) = 0;
 };
 
 // Plays speech clips. The path is the clip path as the panel forms it
@@ -100,6 +127,7 @@ struct Platform {
     Speaker& speaker;
     Screen& screen;
     Clock& clock;
+    Network& network;
 };
 
 }  // namespace vantor

@@ -2,16 +2,26 @@
 // tests run it under a virtual one); without DISPLAY only the first test runs.
 
 #include <SDL2/SDL.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
+#include "loopback_client.h"
+#include "platform/linux/linux_network.h"
+#include "platform/linux/linux_serial_ports.h"
 #include "platform/linux/sdl_screen.h"
+#include "support/panel_fixture.h"
 #include "work_dir.h"
 
 namespace vantor {
@@ -111,6 +121,109 @@ TEST_F(ScreenTest, TheWindowShowsEachFieldAsLastPrintedOnceWaitingStarts) {
         screen.waitEvents();  // a tick ends it; presenting comes first
         const double ink = inkIn(field);
         EXPECT_EQ(ink > 0.05, step.inked) << step.x << " \"" << step.text << "\": " << ink;
+    }
+}
+
+// The one wait also wakes for serial and network input: a client connecting
+// or writing, a radio replying on a pseudo-terminal linked as COM5.
+class ScreenInputTest : public ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        screen.watch(serial);
+        screen.watch(net);
+        listener = net.listen("127.0.0.1", 0);
+        ASSERT_GT(listener, 0) << net.lastError();
+        radio = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_TRUE(radio >= 0 && ::grantpt(radio) == 0 && ::unlockpt(radio) == 0);
+        std::filesystem::create_symlink(::ptsname(radio), "COM5");
+        ASSERT_TRUE(serial.open(5, 38400));
+    }
+    void TearDown() override {
+        if (radio >= 0) ::close(radio);
+    }
+    // Earlier clients stay connected.
+    void connectClient() {
+        clients.push_back(std::make_unique<testing::LoopbackClient>(net.localPort(listener)));
+        client = clients.back().get();
+        ASSERT_TRUE(client->connected());
+    }
+    int acceptClient() {
+        connection = 0;
+        testing::eventually([&] { return connection != 0 || (connection = net.accept(listener)) != 0; });
+        return connection;
+    }
+    void radioSends(const char* bytes) { ASSERT_GT(::write(radio, bytes, std::strlen(bytes)), 0); }
+    static bool holds(const std::vector<WindowEvent>& batch, int message) {
+        for (const WindowEvent& e : batch)
+            if (e.message == message) return true;
+        return false;
+    }
+
+    testing::TemporaryDirectory dir;
+    LinuxSerialPorts serial;
+    LinuxNetwork net;
+    int listener = 0, connection = 0, radio = -1;
+    std::vector<std::unique_ptr<testing::LoopbackClient>> clients;
+    testing::LoopbackClient* client = nullptr;
+};
+
+// Input wakes the wait at once, and again once the panel has taken it. The
+// timer only bounds a wait that input fails to end.
+TEST_F(ScreenInputTest, InputWakesTheWait) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrive, take;
+    };
+    connectClient();
+    ASSERT_GT(acceptClient(), 0);
+    const int talking = connection;
+    const Case cases[] = {
+        {"a client connects", [&] { connectClient(); }, [&] { acceptClient(); }},
+        {"a client writes", [&] { clients.front()->send("f\n"); },
+         [&] { testing::eventually([&] { return net.read(talking, 100) != ""; }); }},
+        {"the radio replies", [&] { radioSends("FA014250000;"); },
+         [&] { testing::eventually([&] { return serial.read(5, 100) != ""; }); }},
+    };
+    screen.startTimer(2, 5000);
+    for (const Case& c : cases) {
+        for (int round = 0; round < 2; ++round) {
+            c.arrive();
+            const std::vector<WindowEvent> batch = screen.waitEvents();
+            EXPECT_TRUE(holds(batch, kInputReady)) << c.what << ", round " << round;
+            EXPECT_FALSE(holds(batch, kTimerTick)) << c.what << ", round " << round;
+            c.take();
+        }
+    }
+}
+
+// Input the panel leaves unread, and lines that hung up, are reported once a
+// tick at most: the wait never spins on them.
+TEST_F(ScreenInputTest, InputLeftWaitingDoesNotSpinTheWait) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    };
+    // Each case adds to what the ones before left.
+    const Case cases[] = {
+        {"a client's words not read", [&] { connectClient(); acceptClient(); client->send("f\n"); }},
+        {"a client that hung up", [&] { connectClient(); acceptClient(); client->hangUp(true); }},
+        {"a client not accepted", [&] { connectClient(); }},
+        {"a radio reply not read", [&] { radioSends("FA014250000;"); }},
+        {"a radio line that hung up", [&] { ::close(radio); radio = -1; }},
+    };
+    screen.startTimer(1, 10);
+    for (const Case& c : cases) {
+        c.arrange();
+        int reports = 0, untimed = 0;
+        for (int batch = 0; batch < 30; ++batch) {
+            const std::vector<WindowEvent> events = screen.waitEvents();
+            reports += holds(events, kInputReady);
+            untimed += holds(events, kInputReady) && !holds(events, kTimerTick);
+        }
+        EXPECT_GT(reports, 0) << c.what;
+        EXPECT_LE(untimed, 1) << c.what;
     }
 }
 

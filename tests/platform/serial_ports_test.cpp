@@ -26,13 +26,7 @@ extern char** environ;
 namespace vantor {
 namespace {
 
-// Polls, within a bound, for what another process does.
-template <typename Condition>
-bool eventually(Condition condition) {
-    for (int tries = 0; tries < 500 && !condition(); ++tries)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return condition();
-}
+using testing::eventually;
 
 class SerialPortsTest : public ::testing::Test {
 protected:

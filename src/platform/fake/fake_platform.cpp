@@ -1,6 +1,7 @@
 #include "platform/fake/fake_platform.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vantor::fake {
 
@@ -151,5 +152,100 @@ std::string FakeScreen::textAt(int x, int y) const {
         if (it->x == x && it->y == y) return it->text;
     return "";
 }
+
+int FakeNetwork::listen(const std::string& address, int port) {
+    if (port < 0 || port > 65535) {
+        lastError_ = "no such port";
+        return 0;
+    }
+    if (port == 0) port = nextFreePort_++;
+    bool taken = occupied_.count({address, port}) > 0;
+    for (const auto& [id, listener] : listeners_) taken = taken || (listener.address == address && listener.port == port);
+    if (taken) {
+        lastError_ = "Address already in use";
+        return 0;
+    }
+    lastError_.clear();
+    listeners_[nextId_] = {address, port, {}};
+    return nextId_++;
+}
+
+int FakeNetwork::localPort(int listener) {
+    auto it = listeners_.find(listener);
+    return it == listeners_.end() ? 0 : it->second.port;
+}
+
+int FakeNetwork::accept(int listener) {
+    auto it = listeners_.find(listener);
+    if (it == listeners_.end() || it->second.waiting.empty()) return 0;
+    connections_[nextId_] = it->second.waiting.front();
+    it->second.waiting.pop_front();
+    return nextId_++;
+}
+
+FakeNetwork::Client* FakeNetwork::clientOf(int connection) {
+    auto it = connections_.find(connection);
+    return it == connections_.end() ? nullptr : &clients_[static_cast<std::size_t>(it->second - 1)];
+}
+
+std::string FakeNetwork::read(int connection, int maxBytes) {
+    Client* c = clientOf(connection);
+    if (!c || maxBytes <= 0) return "";
+    const std::size_t n = std::min(c->toPanel.size(), static_cast<std::size_t>(maxBytes));
+    std::string bytes = c->toPanel.substr(0, n);
+    c->toPanel.erase(0, n);
+    return bytes;
+}
+
+bool FakeNetwork::isClosed(int connection) {
+    Client* c = clientOf(connection);
+    return !c || c->closedByPanel || (c->hungUp && c->toPanel.empty());
+}
+
+void FakeNetwork::write(int connection, std::string_view bytes) {
+    Client* c = clientOf(connection);
+    if (!c || c->hungUp || c->closedByPanel) return;
+    if (!c->reading)
+        c->closedByPanel = true;
+    else
+        c->fromPanel += bytes;
+}
+
+void FakeNetwork::close(int id) {
+    if (Client* c = clientOf(id)) {
+        c->closedByPanel = true;
+        connections_.erase(id);
+        return;
+    }
+    auto it = listeners_.find(id);
+    if (it == listeners_.end()) return;
+    for (int client : it->second.waiting) clients_[static_cast<std::size_t>(client - 1)].closedByPanel = true;
+    listeners_.erase(it);
+}
+
+int FakeNetwork::connect(const std::string& address, int port) {
+    for (auto& [id, listener] : listeners_) {
+        if (listener.port != port || (!listener.address.empty() && listener.address != address)) continue;
+        clients_.emplace_back();
+        const int client = static_cast<int>(clients_.size());
+        listener.waiting.push_back(client);
+        return client;
+    }
+    return 0;
+}
+
+void FakeNetwork::send(int client, std::string_view bytes) {
+    Client& c = clients_.at(static_cast<std::size_t>(client - 1));
+    if (!c.hungUp) c.toPanel += bytes;
+}
+
+std::string FakeNetwork::received(int client) {
+    Client& c = clients_.at(static_cast<std::size_t>(client - 1));
+    std::string bytes = std::move(c.fromPanel);
+    c.fromPanel.clear();
+    return bytes;
+}
+
+void FakeNetwork::hangUp(int client) { clients_.at(static_cast<std::size_t>(client - 1)).hungUp = true; }
 
 }  // namespace vantor::fake

@@ -131,6 +131,56 @@ private:
     int points_ = 0, weight_ = 0;
 };
 
+// TCP in memory. The test plays the client programs: it connects to a port
+// the panel listens on, writes as the client, reads what the panel wrote to
+// it, and hangs up.
+class FakeNetwork : public Network {
+public:
+    int listen(const std::string& address, int port) override;
+    std::string lastError() const override { return lastError_; }
+    int localPort(int listener) override;
+    int accept(int listener) override;
+    std::string read(int connection, int maxBytes) override;
+    bool isClosed(int connection) override;
+    void write(int connection, std::string_view bytes) override;
+    void close(int id) override;
+
+    // Test side. Clients are numbered from 1 as they connect; connect returns
+    // 0 when nothing listens there (a listener on "" takes every address).
+    int connect(const std::string& address, int port);
+    void send(int client, std::string_view bytes);
+    // What the panel wrote to the client since the last call.
+    std::string received(int client);
+    void hangUp(int client);
+    // A client that takes nothing more: the panel's next write cuts it off.
+    void stopReading(int client) { clients_.at(static_cast<std::size_t>(client - 1)).reading = false; }
+    // The panel closed the connection, cut it off, or never took it before
+    // it stopped listening.
+    bool closedByPanel(int client) const { return clients_.at(static_cast<std::size_t>(client - 1)).closedByPanel; }
+    // Another program holds the port: listening there fails.
+    void occupy(const std::string& address, int port) { occupied_.insert({address, port}); }
+
+private:
+    struct Listener {
+        std::string address;
+        int port = 0;
+        std::deque<int> waiting;  // clients not yet accepted
+    };
+    struct Client {
+        std::string toPanel, fromPanel;
+        bool hungUp = false, reading = true, closedByPanel = false;
+    };
+    Client* clientOf(int connection);
+
+    std::map<int, Listener> listeners_;  // by id
+    std::map<int, int> connections_;     // id -> client number
+    std::vector<Client> clients_;
+    std::set<std::pair<std::string, int>> occupied_;
+    int nextId_ = 1;
+    int nextFreePort_ = 40000;
+    std::string lastError_;
+};
+
 // A fixed time of day; the monotonic time is the shared virtual clock.
 class FakeClock : public Clock {
 public:
@@ -150,7 +200,8 @@ struct FakePlatform {
     FakeSpeaker speaker{virtualClock};
     FakeScreen screen;
     FakeClock clock{virtualClock};
-    Platform platform{serial, speaker, screen, clock};
+    FakeNetwork network;
+    Platform platform{serial, speaker, screen, clock, network};
 };
 
 }  // namespace vantor::fake

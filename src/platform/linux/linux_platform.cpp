@@ -9,6 +9,8 @@ LinuxPlatform::LinuxPlatform() {
     // reaches the panel as a close request whichever service starts first.
     SdlScreen::catchCloseSignals();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    screen_.watch(serial_);
+    screen_.watch(network_);
 }
 
 // Each service shuts down the parts of SDL it started.

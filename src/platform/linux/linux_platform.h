@@ -2,6 +2,7 @@
 // The platform services of a Linux machine, wired together for the panel.
 
 #include "platform/linux/linux_clock.h"
+#include "platform/linux/linux_network.h"
 #include "platform/linux/linux_serial_ports.h"
 #include "platform/linux/sdl_screen.h"
 #include "platform/linux/sdl_speaker.h"
@@ -11,7 +12,8 @@ namespace vantor {
 
 class LinuxPlatform {
 public:
-    // Also makes SIGINT and SIGTERM a close request to the panel.
+    // Also makes SIGINT and SIGTERM a close request to the panel, and lets the
+    // screen's wait wake for serial and network input.
     LinuxPlatform();
     ~LinuxPlatform();
     LinuxPlatform(const LinuxPlatform&) = delete;
@@ -20,11 +22,13 @@ public:
     Platform& platform() { return platform_; }
 
 private:
+    // The screen watches the serial ports and the network, so it goes first.
     LinuxSerialPorts serial_;
+    LinuxNetwork network_;
     SdlSpeaker speaker_;
     SdlScreen screen_;
     LinuxClock clock_;
-    Platform platform_{serial_, speaker_, screen_, clock_};
+    Platform platform_{serial_, speaker_, screen_, clock_, network_};
 };
 
 }  // namespace vantor

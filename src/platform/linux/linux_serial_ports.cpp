@@ -196,6 +196,7 @@ std::string LinuxSerialPorts::read(int port, int maxBytes) {
         if (n < 0 && errno == EINTR) continue;
         break;  // nothing more waiting (EAGAIN, or 0 bytes), or the device failed
     }
+    if (!bytes.empty()) watchAgain(p->fd);
     return bytes;
 }
 
@@ -242,8 +243,14 @@ void LinuxSerialPorts::close(int port) {
     OpenPort* p = openPort(port);
     if (!p) return;
     ::ioctl(p->fd, TIOCNXCL);
+    watchAgain(p->fd);
     ::close(p->fd);  // also releases the lock
     *p = OpenPort{};
+}
+
+void LinuxSerialPorts::openDescriptors(std::vector<int>& out) const {
+    for (const OpenPort& p : ports_)
+        if (p.fd >= 0) out.push_back(p.fd);
 }
 
 }  // namespace vantor

@@ -6,12 +6,14 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/linux/descriptor_source.h"
 #include "platform/platform.h"
 
 namespace vantor {
 
-class LinuxSerialPorts : public SerialPorts {
+class LinuxSerialPorts : public SerialPorts, public DescriptorSource {
 public:
     LinuxSerialPorts();
     ~LinuxSerialPorts() override;
@@ -28,6 +30,9 @@ public:
 
     // The device file that port number names, "" outside 1..256.
     static std::string deviceFor(int port);
+
+protected:
+    void openDescriptors(std::vector<int>& out) const override;
 
 private:
     static constexpr int kPortCount = 256;

@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <tuple>
 
 #include "platform/linux/key_codes.h"
+#include "platform/linux/x11_connection.h"
 
 namespace vantor {
 
@@ -39,6 +41,11 @@ bool takeCloseSignal() {
 
 // How often waitEvents looks for a close signal while nothing else happens.
 constexpr Uint32 kSignalCheckMs = 100;
+// A window on a server whose connection cannot be watched is looked at this
+// often while the wait watches the serial ports and sockets.
+constexpr int kUnwatchedWindowSliceMs = 10;
+// SDL's queue is emptied in batches of this many events.
+constexpr int kEventBatch = 32;
 // The shortest timer period, as on the platform the design comes from.
 constexpr int kShortestTimerMs = 10;
 constexpr int kDefaultPoints = 12;
@@ -116,6 +123,11 @@ struct SdlScreen::Impl {
 
     std::map<int, TimerSlot> timers;  // running timers by id
 
+    int displayFd = -1;  // the window's server connection; -1 when unknown
+    std::vector<DescriptorSource*> sources;
+    std::vector<pollfd> watched;                 // for one wait, and
+    std::vector<DescriptorSource*> watchedOwner;  // the source of each but the window's
+
     ~Impl() {
         destroyWindow();
         for (auto& [key, opened] : openFonts) TTF_CloseFont(opened);
@@ -139,6 +151,7 @@ struct SdlScreen::Impl {
         if (page) SDL_FreeSurface(page);
         window = nullptr;
         page = nullptr;
+        displayFd = -1;
         fields.clear();
         unshown = {};
     }
@@ -166,6 +179,8 @@ struct SdlScreen::Impl {
         wholeWindowStale = true;
         return true;
     }
+
+    bool needsPresent() const { return window && (wholeWindowStale || !SDL_RectEmpty(&unshown)); }
 
     void markUnshown(const SDL_Rect& area) {
         if (SDL_RectEmpty(&unshown))
@@ -291,6 +306,7 @@ struct SdlScreen::Impl {
         for (auto& [id, slot] : timers) {
             if (now < slot.dueMs) continue;
             out.push_back({kTimerTick, id});
+            for (DescriptorSource* source : sources) source->watchAll();
             slot.dueMs += static_cast<Uint64>(slot.periodMs);
             if (slot.dueMs <= now) slot.dueMs = now + static_cast<Uint64>(slot.periodMs);
         }
@@ -303,6 +319,52 @@ struct SdlScreen::Impl {
         Uint64 sleep = kSignalCheckMs;
         for (const auto& [id, slot] : timers) sleep = std::min(sleep, slot.dueMs > now ? slot.dueMs - now : 0);
         return static_cast<int>(sleep);
+    }
+
+    // Everything the window's server has sent. Drawing can leave events in
+    // Xlib's queue, where the connection's descriptor no longer shows them,
+    // so this comes after drawing and before sleeping.
+    void takeWindowEvents(std::vector<WindowEvent>& out, bool& closeSeen) {
+        SDL_PumpEvents();
+        SDL_Event batch[kEventBatch];
+        int n;
+        while ((n = SDL_PeepEvents(batch, kEventBatch, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
+            for (int i = 0; i < n; ++i) translate(batch[i], out, closeSeen);
+    }
+
+    // Sleeps until the window's server sends something, input is waiting on
+    // a watched descriptor, or the time is up; true for watched input. A
+    // descriptor reported here is left out until the panel reads from it or
+    // a timer ticks, so input left unread or a hung-up line wakes the panel
+    // at most once a tick.
+    bool waitForInput(int timeoutMs) {
+        watched.clear();
+        watchedOwner.clear();
+        for (DescriptorSource* source : sources) {
+            source->addWatched(watched);
+            watchedOwner.resize(watched.size(), source);
+        }
+        if (displayFd >= 0)
+            watched.push_back({displayFd, POLLIN, 0});
+        else
+            timeoutMs = std::min(timeoutMs, kUnwatchedWindowSliceMs);
+        // A signal cuts the sleep short; the next round takes it.
+        if (::poll(watched.data(), watched.size(), timeoutMs) <= 0) return false;
+        bool ready = false;
+        for (std::size_t i = 0; i < watchedOwner.size(); ++i) {
+            if (watched[i].revents == 0) continue;
+            watchedOwner[i]->reported(watched[i].fd);
+            ready = true;
+        }
+        return ready;
+    }
+
+    // Without a window only SDL's own events and the timers can wake the panel.
+    void waitWithoutWindow(int timeoutMs, std::vector<WindowEvent>& out, bool& closeSeen) {
+        SDL_Event event;
+        if (!SDL_WaitEventTimeout(&event, timeoutMs)) return;
+        translate(event, out, closeSeen);
+        while (SDL_PollEvent(&event)) translate(event, out, closeSeen);
     }
 };
 
@@ -322,7 +384,7 @@ bool SdlScreen::openWindow(int x, int y, int width, int height, const std::strin
     catchCloseSignals();
     Impl& s = *impl_;
     if (s.window) closeWindow();
-    if (!s.startSdl(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS)) {
+    if (!s.startSdl(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) {
         std::fprintf(stderr, "vantor: cannot open the display: %s\n", SDL_GetError());
         return false;
     }
@@ -350,6 +412,7 @@ bool SdlScreen::openWindow(int x, int y, int width, int height, const std::strin
     // Keys are read as keys; no input method should swallow them.
     SDL_StopTextInput();
     SDL_RaiseWindow(s.window);
+    s.displayFd = displayConnection(s.window);
     s.present();
     return true;
 }
@@ -416,33 +479,39 @@ void SdlScreen::startTimer(int id, int periodMs) {
 
 void SdlScreen::stopTimer(int id) { impl_->timers.erase(id); }
 
+void SdlScreen::watch(DescriptorSource& source) { impl_->sources.push_back(&source); }
+
 std::vector<WindowEvent> SdlScreen::waitEvents() {
     Impl& s = *impl_;
     std::vector<WindowEvent> events;
     bool closeSeen = false;
     // With no window and no timer nothing could ever arrive: the panel is done.
     if (!s.window && s.timers.empty()) return {{kCloseRequest, 0}};
-    while (events.empty()) {
-        SDL_Event event;
-        // A key already waiting goes first; what the last batch printed is
-        // shown once, before the panel sleeps.
-        bool got = SDL_PollEvent(&event) == 1;
-        if (!got) {
-            s.present();
-            got = SDL_WaitEventTimeout(&event, s.sleepMs()) == 1;
-        }
-        if (got) {
-            s.translate(event, events, closeSeen);
-            while (SDL_PollEvent(&event)) s.translate(event, events, closeSeen);
+    for (;;) {
+        if (s.window) {
+            // A key already waiting goes first; what the last batch printed is
+            // shown once, before the panel sleeps (again if the window was
+            // uncovered meanwhile).
+            s.takeWindowEvents(events, closeSeen);
+            for (int round = 0; round < 2 && events.empty() && s.needsPresent(); ++round) {
+                s.present();
+                s.takeWindowEvents(events, closeSeen);
+            }
         }
         if (takeCloseSignal() && !closeSeen) {
             events.push_back({kCloseRequest, 0});
             closeSeen = true;
         }
         s.addDueTicks(events);
-        if (s.wholeWindowStale) s.present();
+        // With events in hand the descriptors are only looked at, so that
+        // input already there goes in the same batch.
+        const int sleepMs = events.empty() ? s.sleepMs() : 0;
+        if (!s.window)
+            s.waitWithoutWindow(sleepMs, events, closeSeen);
+        else if (s.waitForInput(sleepMs))
+            events.push_back({kInputReady, 0});
+        if (!events.empty()) return events;
     }
-    return events;
 }
 
 }  // namespace vantor

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/linux/descriptor_source.h"
 #include "platform/platform.h"
 
 namespace vantor {
@@ -32,6 +33,10 @@ public:
     // so Ctrl-C shuts the panel down in order. A second signal before the
     // first was taken ends the program at once.
     static void catchCloseSignals();
+
+    // waitEvents also wakes for input on the source's descriptors, with a
+    // kInputReady. The source must outlive the screen.
+    void watch(DescriptorSource& source);
 
 private:
     struct Impl;
