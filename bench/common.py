@@ -154,13 +154,13 @@ class TimedSession(harness.Session):
                 *lines, pending = pending.split(b"\n")
                 self.clips.extend((stamp, line.decode("latin-1")) for line in lines)
 
-    def start_vantor(self):
+    def start_vantor(self, *options):
         fifo = self.path("speech.pipe")
         os.mkfifo(fifo)
         open(self.path("speech.log"), "wb").close()
         threading.Thread(target=self._read_speech, args=(fifo,), daemon=True).start()
         self.started_at = time.monotonic()
-        self.vantor = subprocess.Popen([os.path.abspath(harness.VANTOR), "--speech-log", "speech.pipe"],
+        self.vantor = subprocess.Popen([os.path.abspath(harness.VANTOR), "--speech-log", "speech.pipe", *options],
                                        cwd=self.dir, env=self.env, stdout=open(self.path("vantor.out"), "wb"),
                                        stderr=open(self.path("vantor.err"), "wb"))
         return self.vantor
@@ -410,3 +410,56 @@ class PlayedAudio:
                 out.append(place[0] - previous[1] - pause)
             previous, pause = place, 0.0
         return out
+
+
+# --- programs sharing the radio -----------------------------------------------
+
+class Rigctl:
+    """Hamlib's rigctl reading its commands from a pipe, one at a time, each timed
+    from the moment it is written to the moment its answer line arrives."""
+
+    def __init__(self, args):
+        self.started = time.monotonic()
+        self.process = subprocess.Popen(["rigctl"] + list(args) + ["-"], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
+        self.lines = []
+        self.arrived = threading.Condition()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            with self.arrived:
+                self.lines.append((time.monotonic(), line.rstrip("\n")))
+                self.arrived.notify_all()
+
+    def read(self, command="f", timeout=10):
+        """(when the command was written, when its answer came, the value)."""
+        with self.arrived:
+            seen = len(self.lines)
+        at = time.monotonic()
+        self.process.stdin.write(command + "\n")
+        self.process.stdin.flush()
+        prefix = command + " "
+        with self.arrived:
+            found = self.arrived.wait_for(
+                lambda: any(l.startswith(prefix) and l[len(prefix):].strip() for _, l in self.lines[seen:]), timeout)
+            if not found:
+                raise TestFailure("rigctl gave no answer to %r: %r" % (command, self.lines[seen:]))
+            stamp, line = next((s, l) for s, l in self.lines[seen:] if l.startswith(prefix))
+        return at, stamp, line[len(prefix):].strip()
+
+    def close(self):
+        try:
+            self.process.stdin.write("q\n")
+            self.process.stdin.close()
+            self.process.wait(timeout=10)
+        except (OSError, subprocess.TimeoutExpired):
+            self.process.kill()
+            self.process.wait()
+
+
+def free_tcp_port():
+    import socket
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]

@@ -5,6 +5,7 @@
 #include "app/configuration.h"
 #include "app/radio_startup.h"
 #include "cat/debug_log.h"
+#include "cat/network_port.h"
 #include "cat/transport.h"
 #include "memory/memory_file.h"
 #include "panel/shared_radio.h"
@@ -46,6 +47,7 @@ void shutDown(Panel& p) {
     }
     p.platform.serial.close(p.comHandle);
     p.platform.speaker.setWorkWhileWaiting({});
+    closeNetworkPort(p);
     closeDebugLog(p);
 }
 
@@ -61,6 +63,7 @@ RunResult runProgram(Panel& p) {
         std::cerr << "vantor: vantor.cfg was not found in the working directory\n";
         return RunResult::finished;
     }
+    openNetworkPort(p);
     // While the panel speaks, the programs sharing the radio are still served.
     p.platform.speaker.setWorkWhileWaiting([&p] { serveSharingPrograms(p); });
     radioStartup(p);

@@ -43,6 +43,11 @@ void write(Panel& p, const std::string& command) {
     writeDebugLine(p, "TX=" + command);
 }
 
+// The radio's answers wake the panel only while a program sharing the radio
+// waits for one; the panel's own are read at its next tick, and an idle panel
+// is not woken ten times a second for them.
+void wakeForClients(Panel& p) { p.platform.serial.wakeOnInput(p.comHandle, sharingProgramsBusy(p)); }
+
 void startWaitingQuestion(Panel& p) {
     CatConversation& c = p.conversation;
     if (c.onLine || c.waiting.empty()) return;
@@ -93,6 +98,7 @@ void talkToRadio(Panel& p, int side, const std::string& command, bool question) 
     }
     c.waiting.push_back({side, command, 0});
     startWaitingQuestion(p);
+    wakeForClients(p);
 }
 
 void serveRadio(Panel& p) {
@@ -118,6 +124,7 @@ void serveRadio(Panel& p) {
     }
     while (!c.recentSets.empty() && now - c.recentSets.front().sentMs > kAnswerWaitMs) c.recentSets.pop_front();
     startWaitingQuestion(p);
+    wakeForClients(p);
 }
 
 void giveUpQuestion(Panel& p, int side) {

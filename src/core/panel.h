@@ -45,6 +45,8 @@ struct SharedRadioNews {
     bool gone = false;
 };
 
+struct NetworkPort;  // the rigctld listener and its clients (cat/network_port.cpp)
+
 struct Panel {
     explicit Panel(Platform& platform) : platform(platform) {}
     Panel(const Panel&) = delete;
@@ -106,6 +108,10 @@ struct Panel {
     CatConversation conversation;
     std::deque<SharedRadioNews> sharedNews;
     int keyedBySide = -1;  // the program whose "TX1" keyed the radio, -1 none
+    // The network port: where to listen (port 0: not at all) and its state.
+    std::string rigctldAddress = "127.0.0.1";
+    int rigctldPort = 0;
+    std::shared_ptr<NetworkPort> networkPort;
     std::string debugText;
 
     // Radio mirror: frequency, band, VFO and mode.

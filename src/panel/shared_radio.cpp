@@ -2,6 +2,7 @@
 
 #include "cat/bridge.h"
 #include "cat/conversation.h"
+#include "cat/network_port.h"
 #include "cat/transport.h"
 #include "core/text.h"
 #include "display/status_window.h"
@@ -19,6 +20,18 @@ void announceTransmitter(Panel& p, bool keyed) {
 
 void followCommand(Panel& p, int side, const std::string& command) {
     p.externalCommand = 1;
+    // A frequency the program set is where the radio now is: the panel must
+    // not send its old one back with the next mode the program sets.
+    if (p.radioConnected == 1 && startsWith(command, "FA") &&
+        command.size() == static_cast<std::size_t>(p.frequencyDigits) + 3) {
+        p.replyText = command;
+        if (takeFrequencyReply(p, p.replyText)) showFrequencyReply(p);
+        return;
+    }
+    if (command == "FT2;" || command == "FT3;") {
+        p.splitOn = command == "FT3;" ? 1 : 0;
+        return;
+    }
     if (startsWith(command, "MD0") && command.size() == 5) {
         // The radio's mode digit, read through the radio's own mode commands.
         if (const int mode = modeNumberFor(p, command.substr(0, 4))) {
@@ -53,6 +66,7 @@ void learnFromAnswers(Panel& p, const std::string& answers) {
 
 void serveSharingPrograms(Panel& p) {
     if (p.bridgePort > 0) serveBridge(p);
+    serveNetworkPort(p);
     serveRadio(p);
 }
 

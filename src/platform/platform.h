@@ -43,6 +43,9 @@ public:
     virtual std::string read(int port, int maxBytes) = 0;
     virtual void write(int port, std::string_view bytes) = 0;
     virtual void close(int port) = 0;
+    // Whether input at an open port wakes the panel's wait (kInputReady); on
+    // when the port opens. Off, the panel finds the input at its next tick.
+    virtual void wakeOnInput(int port, bool wake) = 0;
 };
 
 // TCP for programs that share the radio with the panel. Listening sockets and

@@ -79,6 +79,17 @@ TEST_F(BridgeTest, EveryCommandIsRelayedAndEachAnswerGoesBack) {
     }
 }
 
+// A frequency and then a mode set by the client: the panel follows both and
+// never sends its old frequency back; split set by the client is followed too.
+TEST_F(BridgeTest, ThePanelFollowsTheClientsFrequencyModeAndSplit) {
+    p.vfoAFrequency = 7100000;
+    fromClient("FA014074000;MD02;FT3;");
+    EXPECT_EQ(sent(), "FA014074000;MD02;FT3;NA0;FA014074000;SH014;");
+    EXPECT_EQ(std::tuple(p.vfoAFrequency, p.currentMode, p.splitOn), std::tuple(14074000, 2, 1));
+    fromClient("FT2;");
+    EXPECT_EQ(p.splitOn, 0);
+}
+
 // The client's mode digit is the radio's: "MD04" is FM, "MD05" AM. Modes the
 // panel has no name for leave its mode as it was.
 TEST_F(BridgeTest, ClientModesAreReadThroughTheRadiosModeCommands) {
@@ -123,10 +134,12 @@ TEST_F(BridgeTest, AnswersGoToTheSideThatAsked) {
     fake.serial.pushIncoming(kBridge, "MD0;");
     serveSharingPrograms(p);
     EXPECT_EQ(sent(), "SM0;") << "the client's question waits for the line";
+    EXPECT_TRUE(fake.serial.wakesOnInput(1)) << "the radio's answers wake the panel while a client waits";
     fake.serial.pushIncoming(1, "FB007000000;");  // nobody asked: the panel reads it as a late answer
     fromClient("");
     EXPECT_EQ(sent(), "MD0;");
     EXPECT_EQ(sent(kBridge), "MD02;");
+    EXPECT_FALSE(fake.serial.wakesOnInput(1)) << "the panel reads its own answers at its ticks";
     receive(p);
     EXPECT_EQ(p.replyText, "SM0070;FB007000000;");
     // A question nobody answers is given up, and the one behind it goes.

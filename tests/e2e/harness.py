@@ -174,8 +174,8 @@ class Session:
         with open(self.path("vantor.cfg"), "w", newline="") as f:
             f.write(text)
 
-    def start_vantor(self):
-        self.vantor = subprocess.Popen([os.path.abspath(VANTOR), "--speech-log", "speech.log"], cwd=self.dir,
+    def start_vantor(self, *options):
+        self.vantor = subprocess.Popen([os.path.abspath(VANTOR), "--speech-log", "speech.log", *options], cwd=self.dir,
                                        env=self.env, stdout=open(self.path("vantor.out"), "wb"),
                                        stderr=open(self.path("vantor.err"), "wb"))
         return self.vantor

@@ -2,6 +2,7 @@
 
 import os
 import signal
+import socket
 import subprocess
 
 from harness import TestFailure, configuration, run_tests, wait_for
@@ -159,6 +160,43 @@ def bridge_lets_rigctl_share_the_radio(s):
     ask("T", "0")
     s.wait_spoken(["tx", "off"])
     # The panel follows the client: frequency and mode.
+    s.read_frequency(["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"])
+
+
+def free_tcp_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def network_port_lets_hamlib_programs_share_the_radio(s):
+    s.start_display()
+    s.start_radiosim("0670", 5)
+    s.write_config(configuration(port=5))
+    port = free_tcp_port()
+    s.start_vantor("--rigctld", "127.0.0.1:%d" % port)
+    s.connected()
+    rigctl = ["rigctl", "-m", "2", "-r", "127.0.0.1:%d" % port]
+
+    def ask(*args):
+        run = subprocess.run(rigctl + list(args), capture_output=True, text=True, timeout=30)
+        return run.stdout.split()
+
+    # Two programs at once, while the operator has the frequency read out.
+    reads = [subprocess.Popen(rigctl + ["f", "m", "t"], stdout=subprocess.PIPE, text=True) for _ in range(2)]
+    s.press("f")
+    for read in reads:
+        out = read.communicate(timeout=30)[0].split()
+        if out != ["7100000", "LSB", "2400", "0"]:
+            raise TestFailure("rigctl -m 2 read %r" % out)
+    out = ask("F", "14074000", "M", "USB", "0", "f", "m")
+    if out[:2] != ["14074000", "USB"]:
+        raise TestFailure("rigctl -m 2 set and read back %r" % out)
+    s.wait_radio_got(["FA014074000;", "MD02;"])
+    ask("T", "1")
+    s.wait_spoken(["tx", "on"])
+    ask("T", "0")
+    s.wait_spoken(["tx", "off"])
     s.read_frequency(["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"])
 
 
@@ -364,6 +402,7 @@ if __name__ == "__main__":
         ("model_0241_connects_with_eight_digit_fields", model_0241_connects_with_eight_digit_fields),
         ("window_shows_frequency_mode_smeter_and_features", window_shows_frequency_mode_smeter_and_features),
         ("bridge_lets_rigctl_share_the_radio", bridge_lets_rigctl_share_the_radio),
+        ("network_port_lets_hamlib_programs_share_the_radio", network_port_lets_hamlib_programs_share_the_radio),
         ("typed_frequency_tunes_the_radio", typed_frequency_tunes_the_radio),
         ("split_and_repeater_shift_with_v", split_and_repeater_shift_with_v),
         ("level_feature_and_keyer_keys_reach_the_radio", level_feature_and_keyer_keys_reach_the_radio),

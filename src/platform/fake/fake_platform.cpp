@@ -20,6 +20,7 @@ bool FakeSerialPorts::open(int port, int baud) {
     p.open = false;
     if (unopenable_.count(port)) return false;
     p.open = true;
+    p.wakes = true;
     p.baud = baud;
     ++p.openCount;
     return true;

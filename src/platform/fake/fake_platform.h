@@ -38,6 +38,7 @@ public:
     std::string read(int port, int maxBytes) override;
     void write(int port, std::string_view bytes) override;
     void close(int port) override;
+    void wakeOnInput(int port, bool wake) override { ports_[port].wakes = wake; }
 
     // Test set-up and observation.
     void setResponder(int port, Responder responder, int latencyMs = 20);
@@ -47,6 +48,7 @@ public:
     const std::string& written(int port) { return ports_[port].written; }
     void clearWritten(int port) { ports_[port].written.clear(); }
     bool isOpen(int port) { return ports_[port].open; }
+    bool wakesOnInput(int port) { return ports_[port].wakes; }
     int openCount(int port) { return ports_[port].openCount; }
     int framingStopCode(int port) { return ports_[port].stopCode; }
     int baud(int port) { return ports_[port].baud; }
@@ -61,6 +63,7 @@ private:
         int openCount = 0;
         int baud = 0;
         int stopCode = 0;
+        bool wakes = true;
         std::string written;
         std::deque<Pending> incoming;
         Responder responder;

@@ -248,9 +248,13 @@ void LinuxSerialPorts::close(int port) {
     *p = OpenPort{};
 }
 
+void LinuxSerialPorts::wakeOnInput(int port, bool wake) {
+    if (OpenPort* p = openPort(port)) p->wakes = wake;
+}
+
 void LinuxSerialPorts::openDescriptors(std::vector<int>& out) const {
     for (const OpenPort& p : ports_)
-        if (p.fd >= 0) out.push_back(p.fd);
+        if (p.fd >= 0 && p.wakes) out.push_back(p.fd);
 }
 
 }  // namespace vantor

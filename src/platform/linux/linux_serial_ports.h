@@ -27,6 +27,7 @@ public:
     std::string read(int port, int maxBytes) override;
     void write(int port, std::string_view bytes) override;
     void close(int port) override;
+    void wakeOnInput(int port, bool wake) override;
 
     // The device file that port number names, "" outside 1..256.
     static std::string deviceFor(int port);
@@ -39,6 +40,7 @@ private:
     struct OpenPort {
         int fd = -1;
         bool writeFailureReported = false;
+        bool wakes = true;
     };
     OpenPort* openPort(int port);
 

@@ -1,0 +1,108 @@
+#include "cat/network_port.h"
+
+#include <iostream>
+#include <map>
+
+#include "cat/conversation.h"
+#include "cat/rigctld_session.h"
+
+namespace vantor {
+
+struct NetworkPort {
+    int listener = 0;
+    struct Connection {
+        RigctldClient session;
+        bool awaitingAnswer = false;
+    };
+    std::map<int, Connection> connections;  // by connection number
+};
+
+namespace {
+
+// More than this many programs at once is a runaway client, not a shack.
+constexpr std::size_t kMostConnections = 16;
+constexpr int kReadChunk = 4096;
+
+RigDescription describe(const Panel& p) { return describeRadio(p.radioModel, p.frequencyDigits); }
+
+// Hands the session the radio's answer to its command, or tells it that none
+// will come (a set, or a question given up), then sends what it needs next.
+void converse(Panel& p, int side, NetworkPort::Connection& connection, const RigDescription& rig) {
+    if (connection.awaitingAnswer) {
+        std::string answers = takeAnswers(p, side);
+        if (!answers.empty()) {
+            connection.awaitingAnswer = false;
+            p.sharedNews.push_back({side, "", answers, false});
+            takeCatAnswer(connection.session, std::move(answers), rig);
+        } else if (!isWaitingFor(p, side)) {
+            connection.awaitingAnswer = false;
+            takeCatAnswer(connection.session, std::nullopt, rig);
+        }
+    }
+    while (!connection.awaitingAnswer) {
+        const std::optional<CatCommand> command = nextCatCommand(connection.session);
+        if (!command) break;
+        talkToRadio(p, side, command->text, command->expectsAnswer);
+        p.sharedNews.push_back({side, command->text, "", false});
+        if (command->expectsAnswer)
+            connection.awaitingAnswer = true;
+        else
+            takeCatAnswer(connection.session, std::nullopt, rig);  // a set is done once sent
+    }
+}
+
+}  // namespace
+
+bool openNetworkPort(Panel& p) {
+    if (p.rigctldPort == 0) return true;
+    Network& network = p.platform.network;
+    const int listener = network.listen(p.rigctldAddress, p.rigctldPort);
+    if (listener == 0) {
+        std::cerr << "vantor: cannot listen on " << p.rigctldAddress << ":" << p.rigctldPort << ": "
+                  << network.lastError() << "\n";
+        return false;
+    }
+    p.networkPort = std::make_shared<NetworkPort>();
+    p.networkPort->listener = listener;
+    return true;
+}
+
+void serveNetworkPort(Panel& p) {
+    if (!p.networkPort) return;
+    NetworkPort& port = *p.networkPort;
+    Network& network = p.platform.network;
+    for (int id; (id = network.accept(port.listener)) != 0;) {
+        if (port.connections.size() >= kMostConnections) {
+            network.close(id);
+            continue;
+        }
+        port.connections[id];
+    }
+    const RigDescription rig = describe(p);
+    for (auto it = port.connections.begin(); it != port.connections.end();) {
+        const int id = it->first, side = kFirstNetworkSide + id;
+        NetworkPort::Connection& connection = it->second;
+        if (acceptsInput(connection.session)) {
+            const std::string bytes = network.read(id, kReadChunk);
+            if (!bytes.empty()) takeClientBytes(connection.session, bytes, rig);
+        }
+        converse(p, side, connection, rig);
+        if (std::string output = takeOutput(connection.session); !output.empty()) network.write(id, output);
+        if (wantsClose(connection.session) || network.isClosed(id)) {
+            network.close(id);
+            p.sharedNews.push_back({side, "", "", true});
+            it = port.connections.erase(it);
+            continue;
+        }
+        ++it;
+    }
+}
+
+void closeNetworkPort(Panel& p) {
+    if (!p.networkPort) return;
+    for (const auto& [id, connection] : p.networkPort->connections) p.platform.network.close(id);
+    p.platform.network.close(p.networkPort->listener);
+    p.networkPort.reset();
+}
+
+}  // namespace vantor
