@@ -2,7 +2,8 @@
 """A program sharing the radio through the network port: Hamlib's rigctl with
 its network model (2) against `vantor --rigctld`, frequency reads one after
 another in one rigctl while the panel is idle, and rigctl's start to its first
-answer. The reference is the same rigctl against Hamlib's own rigctld serving
+answer; the reads once with Hamlib's cache as it comes and once with it off.
+The reference is the same rigctl against Hamlib's own rigctld serving
 its dummy radio (no radio line at all), measured in the same run.
 """
 
@@ -11,8 +12,8 @@ import subprocess
 from common import Rigctl, arguments, configuration, emit, free_tcp_port, run_session, summary, wait_for
 
 
-def rigctl_figures(address, reads):
-    client = Rigctl(["-m", "2", "-r", address])
+def rigctl_figures(address, reads, *extra):
+    client = Rigctl(["-m", "2", "-r", address, *extra])
     _, stamp, _ = client.read("f", 15)
     opened = (stamp - client.started) * 1000
     times = []
@@ -33,28 +34,32 @@ def measure(quick):
         port = free_tcp_port()
         s.start_vantor("--rigctld", "127.0.0.1:%d" % port)
         s.connected()
-        opens, times = [], []
+        opens, times, uncached = [], [], []
         for _ in range(1 if quick else 3):
             opened, read_times = rigctl_figures("127.0.0.1:%d" % port, reads)
             opens.append(opened)
             times += read_times
+            uncached += rigctl_figures("127.0.0.1:%d" % port, reads, "-C", "cache_timeout=0")[1]
         dummy_port = free_tcp_port()
         dummy = subprocess.Popen(["rigctld", "-m", "1", "-T", "127.0.0.1", "-t", str(dummy_port)],
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         s.processes.append(dummy)
         wait_for(lambda: subprocess.run(["rigctl", "-m", "2", "-r", "127.0.0.1:%d" % dummy_port, "f"],
                                         capture_output=True).returncode == 0, 10, "rigctld -m 1")
-        ref_opens, ref_times = [], []
+        ref_opens, ref_times, ref_uncached = [], [], []
         for _ in range(1 if quick else 3):
             opened, read_times = rigctl_figures("127.0.0.1:%d" % dummy_port, reads)
             ref_opens.append(opened)
             ref_times += read_times
-        return opens, times, ref_opens, ref_times
+            ref_uncached += rigctl_figures("127.0.0.1:%d" % dummy_port, reads, "-C", "cache_timeout=0")[1]
+        return opens, times, uncached, ref_opens, ref_times, ref_uncached
 
-    opens, times, ref_opens, ref_times = run_session("share_network", body)
+    opens, times, uncached, ref_opens, ref_times, ref_uncached = run_session("share_network", body)
     return [
         dict(summary(times, "ms", "median <= 60 ms", summary(ref_times, "ms")),
-             figure="network port: rigctl -m 2 f"),
+             figure="network port: rigctl -m 2 f, Hamlib's cache as set"),
+        dict(summary(uncached, "ms", "median <= 60 ms", summary(ref_uncached, "ms")),
+             figure="network port: rigctl -m 2 f, cache off"),
         dict(summary(opens, "ms", "report", summary(ref_opens, "ms")),
              figure="network port: rigctl -m 2 opens and reads f"),
     ]

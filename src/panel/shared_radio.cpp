@@ -65,9 +65,10 @@ void learnFromAnswers(Panel& p, const std::string& answers) {
 }  // namespace
 
 void serveSharingPrograms(Panel& p) {
+    // The radio's answers first, so that each goes back in this same service.
+    serveRadio(p);
     if (p.bridgePort > 0) serveBridge(p);
     serveNetworkPort(p);
-    serveRadio(p);
 }
 
 void applySharedNews(Panel& p) {
