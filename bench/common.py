@@ -23,7 +23,7 @@ ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 
 import harness  # noqa: E402
-from harness import TestFailure, configuration, wait_for  # noqa: E402,F401
+from harness import TestFailure, configuration, free_tcp_port, wait_for  # noqa: E402,F401
 
 CLIP_DIR = os.path.join(harness.BUILD_DIR, "wave")
 RATE = 22050  # the rate the clips are made at and the speaker asks for
@@ -176,6 +176,18 @@ class TimedSession(harness.Session):
         self.connected()
         self.focus()
         return reference
+
+    def start_with_network_port(self):
+        """Display, simulator and a panel listening on a free TCP port for programs
+        that speak the rigctld protocol; waits for the connection, returns the port."""
+        self.start_display()
+        self.start_radiosim("0670", 5, "--smeter", "130")
+        self.write_config(configuration(port=5))
+        port = free_tcp_port()
+        self.start_vantor("--rigctld", "127.0.0.1:%d" % port)
+        self.connected()
+        self.focus()
+        return port
 
     # --- the simulator's clock ------------------------------------------
     def sim_log(self):
@@ -456,10 +468,3 @@ class Rigctl:
         except (OSError, subprocess.TimeoutExpired):
             self.process.kill()
             self.process.wait()
-
-
-def free_tcp_port():
-    import socket
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]

@@ -16,7 +16,7 @@ import socket
 import threading
 import time
 
-from common import arguments, configuration, emit, free_tcp_port, run_session, summary
+from common import arguments, emit, run_session, summary
 
 MODES = {"LSB", "USB", "CW", "CWR", "RTTY", "RTTYR", "AM", "FM", "FMN", "PKTLSB", "PKTUSB", "PKTFM", "AMN",
          "C4FM", "FM-D"}
@@ -49,13 +49,7 @@ def measure(quick):
     duration, cycle = (20, 10) if quick else (600, 60)
 
     def body(s):
-        s.start_display()
-        s.start_radiosim("0670", 5, "--smeter", "130")
-        s.write_config(configuration(port=5))
-        port = free_tcp_port()
-        s.start_vantor("--rigctld", "127.0.0.1:%d" % port)
-        s.connected()
-        s.focus()
+        port = s.start_with_network_port()
         program = Program(port)
         wrong, sets, latencies = [], [], []
         stop = threading.Event()

@@ -9,7 +9,7 @@ its dummy radio (no radio line at all), measured in the same run.
 
 import subprocess
 
-from common import Rigctl, arguments, configuration, emit, free_tcp_port, run_session, summary, wait_for
+from common import Rigctl, arguments, emit, free_tcp_port, run_session, summary, wait_for
 
 
 def rigctl_figures(address, reads, *extra):
@@ -24,34 +24,30 @@ def rigctl_figures(address, reads, *extra):
     return opened, times
 
 
+def sessions(address, count, reads):
+    """Open times; read times with the cache as set; read times with it off."""
+    opens, times, uncached = [], [], []
+    for _ in range(count):
+        opened, read_times = rigctl_figures(address, reads)
+        opens.append(opened)
+        times += read_times
+        uncached += rigctl_figures(address, reads, "-C", "cache_timeout=0")[1]
+    return opens, times, uncached
+
+
 def measure(quick):
     reads = 3 if quick else 50
 
     def body(s):
-        s.start_display()
-        s.start_radiosim("0670", 5, "--smeter", "130")
-        s.write_config(configuration(port=5))
-        port = free_tcp_port()
-        s.start_vantor("--rigctld", "127.0.0.1:%d" % port)
-        s.connected()
-        opens, times, uncached = [], [], []
-        for _ in range(1 if quick else 3):
-            opened, read_times = rigctl_figures("127.0.0.1:%d" % port, reads)
-            opens.append(opened)
-            times += read_times
-            uncached += rigctl_figures("127.0.0.1:%d" % port, reads, "-C", "cache_timeout=0")[1]
+        port = s.start_with_network_port()
+        opens, times, uncached = sessions("127.0.0.1:%d" % port, 1 if quick else 3, reads)
         dummy_port = free_tcp_port()
         dummy = subprocess.Popen(["rigctld", "-m", "1", "-T", "127.0.0.1", "-t", str(dummy_port)],
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         s.processes.append(dummy)
         wait_for(lambda: subprocess.run(["rigctl", "-m", "2", "-r", "127.0.0.1:%d" % dummy_port, "f"],
                                         capture_output=True).returncode == 0, 10, "rigctld -m 1")
-        ref_opens, ref_times, ref_uncached = [], [], []
-        for _ in range(1 if quick else 3):
-            opened, read_times = rigctl_figures("127.0.0.1:%d" % dummy_port, reads)
-            ref_opens.append(opened)
-            ref_times += read_times
-            ref_uncached += rigctl_figures("127.0.0.1:%d" % dummy_port, reads, "-C", "cache_timeout=0")[1]
+        ref_opens, ref_times, ref_uncached = sessions("127.0.0.1:%d" % dummy_port, 1 if quick else 3, reads)
         return opens, times, uncached, ref_opens, ref_times, ref_uncached
 
     opens, times, uncached, ref_opens, ref_times, ref_uncached = run_session("share_network", body)

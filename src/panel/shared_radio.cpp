@@ -51,14 +51,14 @@ void followCommand(Panel& p, int side, const std::string& command) {
     }
 }
 
-// A frequency a program asked for is news to the panel too.
+// A frequency a program asked for is news to the panel too: the newest of
+// the answers that came together.
 void learnFromAnswers(Panel& p, const std::string& answers) {
-    const int at = findPos(answers, "FA");
-    if (at == 0) return;
-    const std::string fromFa = mid(answers, at);
-    const int end = findPos(fromFa, ";");
-    if (end == 0) return;
-    p.replyText = fromFa.substr(0, static_cast<std::size_t>(end));
+    const std::size_t at = answers.rfind("FA");
+    if (at == std::string::npos) return;
+    const std::size_t end = answers.find(';', at);
+    if (end == std::string::npos) return;
+    p.replyText = answers.substr(at, end - at + 1);
     if (takeFrequencyReply(p, p.replyText)) showFrequencyReply(p);
 }
 

@@ -88,6 +88,10 @@ TEST_F(BridgeTest, ThePanelFollowsTheClientsFrequencyModeAndSplit) {
     EXPECT_EQ(std::tuple(p.vfoAFrequency, p.currentMode, p.splitOn), std::tuple(14074000, 2, 1));
     fromClient("FT2;");
     EXPECT_EQ(p.splitOn, 0);
+    // Answers handed back together: the newest frequency is the radio's.
+    p.sharedNews.push_back({kBridgeSide, "", "FA007100000;MD02;FA021200000;", false});
+    applySharedNews(p);
+    EXPECT_EQ(p.vfoAFrequency, 21200000);
 }
 
 // The client's mode digit is the radio's: "MD04" is FM, "MD05" AM. Modes the

@@ -12,6 +12,7 @@ import ctypes
 import ctypes.util
 import os
 import shutil
+import socket
 import signal
 import subprocess
 import sys
@@ -288,6 +289,13 @@ class Session:
             shutil.copytree(self.dir, keep, symlinks=True)
             print("kept logs and screenshot in %s" % keep, file=sys.stderr)
         shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def free_tcp_port():
+    """A TCP port on the loopback address that nothing listens on now."""
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
 
 
 def run_tests(tests):

@@ -2,10 +2,9 @@
 
 import os
 import signal
-import socket
 import subprocess
 
-from harness import TestFailure, configuration, run_tests, wait_for
+from harness import TestFailure, configuration, free_tcp_port, run_tests, wait_for
 
 
 def start(s, model="0670", bridge=0, *options):
@@ -132,6 +131,31 @@ def wait_quietly(condition, timeout=10):
         return False
 
 
+def programs_share_the_radio(s, rigctl, programs):
+    """`programs` copies of rigctl read at once while the operator has the frequency
+    read out; then one sets frequency and mode, keys and unkeys the radio, and the
+    panel follows and speaks."""
+    def ask(*args):
+        run = subprocess.run(rigctl + list(args), capture_output=True, text=True, timeout=30)
+        return run.stdout.split()
+
+    reads = [subprocess.Popen(rigctl + ["f", "m", "t"], stdout=subprocess.PIPE, text=True) for _ in range(programs)]
+    s.press("f")
+    for read in reads:
+        out = read.communicate(timeout=30)[0].split()
+        if out != ["7100000", "LSB", "2400", "0"]:
+            raise TestFailure("%s read %r" % (" ".join(rigctl[:3]), out))
+    out = ask("F", "14074000", "M", "USB", "0", "f", "m")
+    if out[:2] != ["14074000", "USB"]:
+        raise TestFailure("%s set and read back %r" % (" ".join(rigctl[:3]), out))
+    s.wait_radio_got(["FA014074000;", "MD02;"])
+    ask("T", "1")
+    s.wait_spoken(["tx", "on"])
+    ask("T", "0")
+    s.wait_spoken(["tx", "off"])
+    s.read_frequency(["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"])
+
+
 def bridge_lets_rigctl_share_the_radio(s):
     s.start_display()
     s.start_radiosim("0670", 5)
@@ -139,34 +163,8 @@ def bridge_lets_rigctl_share_the_radio(s):
     s.write_config(configuration(port=5, bridge=7))
     s.start_vantor()
     s.connected()
-    rigctl = ["rigctl", "-m", "1035", "-r", client_end, "-s", "38400"]  # its own settings, as a logger has them
-
-    def ask(*args):
-        run = subprocess.run(rigctl + list(args), capture_output=True, text=True, timeout=30)
-        return run.stdout.split()
-
-    # The client reads while the operator has the panel read out the frequency.
-    reads = subprocess.Popen(rigctl + ["f", "m", "f", "t"], stdout=subprocess.PIPE, text=True)
-    s.press("f")
-    out = reads.communicate(timeout=30)[0].split()
-    if out != ["7100000", "LSB", "2400", "7100000", "0"]:
-        raise TestFailure("rigctl read %r" % out)
-    out = ask("F", "14074000", "M", "USB", "0", "f", "m")
-    if out[:2] != ["14074000", "USB"]:
-        raise TestFailure("rigctl set and read back %r" % out)
-    s.wait_radio_got(["FA014074000;", "MD02;"])
-    ask("T", "1")
-    s.wait_spoken(["tx", "on"])
-    ask("T", "0")
-    s.wait_spoken(["tx", "off"])
-    # The panel follows the client: frequency and mode.
-    s.read_frequency(["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"])
-
-
-def free_tcp_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
+    # The FT-991 model with its own settings, as a logger has them.
+    programs_share_the_radio(s, ["rigctl", "-m", "1035", "-r", client_end, "-s", "38400"], 1)
 
 
 def network_port_lets_hamlib_programs_share_the_radio(s):
@@ -176,28 +174,7 @@ def network_port_lets_hamlib_programs_share_the_radio(s):
     port = free_tcp_port()
     s.start_vantor("--rigctld", "127.0.0.1:%d" % port)
     s.connected()
-    rigctl = ["rigctl", "-m", "2", "-r", "127.0.0.1:%d" % port]
-
-    def ask(*args):
-        run = subprocess.run(rigctl + list(args), capture_output=True, text=True, timeout=30)
-        return run.stdout.split()
-
-    # Two programs at once, while the operator has the frequency read out.
-    reads = [subprocess.Popen(rigctl + ["f", "m", "t"], stdout=subprocess.PIPE, text=True) for _ in range(2)]
-    s.press("f")
-    for read in reads:
-        out = read.communicate(timeout=30)[0].split()
-        if out != ["7100000", "LSB", "2400", "0"]:
-            raise TestFailure("rigctl -m 2 read %r" % out)
-    out = ask("F", "14074000", "M", "USB", "0", "f", "m")
-    if out[:2] != ["14074000", "USB"]:
-        raise TestFailure("rigctl -m 2 set and read back %r" % out)
-    s.wait_radio_got(["FA014074000;", "MD02;"])
-    ask("T", "1")
-    s.wait_spoken(["tx", "on"])
-    ask("T", "0")
-    s.wait_spoken(["tx", "off"])
-    s.read_frequency(["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"])
+    programs_share_the_radio(s, ["rigctl", "-m", "2", "-r", "127.0.0.1:%d" % port], 2)
 
 
 def typed_frequency_tunes_the_radio(s):
