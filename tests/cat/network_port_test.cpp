@@ -62,6 +62,23 @@ TEST_F(NetworkPortTest, ClientsShareTheRadioAndOneLeavingKeyedIsUnkeyed) {
     EXPECT_EQ(std::pair(p.txState, heard()), std::pair(0, words("tx off")));
 }
 
+// A client that hangs up while its question is on the line: the answer is
+// read by the panel as a late one, and the next client is served as usual.
+TEST_F(NetworkPortTest, AClientLeavingMidQuestionHoldsNobodyUp) {
+    ASSERT_TRUE(openNetworkPort(p));
+    const int gone = fake.network.connect("127.0.0.1", kRigctldDefaultPort);
+    fake.network.send(gone, "f\n");
+    serveSharingPrograms(p);
+    EXPECT_EQ(sent(), "FA;");
+    fake.network.hangUp(gone);
+    const int next = fake.network.connect("127.0.0.1", kRigctldDefaultPort);
+    fake.network.send(next, "m\n");
+    serve();
+    EXPECT_EQ(sent(), "MD0;");
+    EXPECT_EQ(fake.network.received(next), "USB\n2400\n");
+    EXPECT_TRUE(fake.network.closedByPanel(gone));
+}
+
 TEST_F(NetworkPortTest, APortThatCannotBeHadIsSaidOnStandardError) {
     fake.network.occupy("127.0.0.1", kRigctldDefaultPort);
     testing::StderrCapture errors;
