@@ -94,6 +94,7 @@ struct Panel {
     int comParity = 0;
     int comStopBits = 2;
     int replyPending = 0;
+    long long pollAskedMs = 0;  // when the poll's last question went
     int pollPhase = 0;
     int menuBusy = 0;
     int radioModel = 0;

@@ -13,6 +13,7 @@ namespace vantor {
 namespace {
 
 constexpr int kTickWrap = 20;
+constexpr long long kLateReadMs = 100;  // two ticks
 
 void identifyModelFromReply(Panel& p) {
     if (p.radioModel != 0) return;
@@ -72,8 +73,11 @@ void pollTick(Panel& p) {
     if (p.menuBusy == 1) return;
     if (++p.tickCount > kTickWrap) p.tickCount = 0;
     if (p.replyPending == 1) {
+        // An answer read long after its question means speech held the panel:
+        // the poll then asks again at once instead of a tick later.
+        const bool late = p.platform.clock.monotonicMs() - p.pollAskedMs >= kLateReadMs;
         readAnswer(p);
-        return;
+        if (!late || p.replyPending == 1 || p.running == 0) return;
     }
     // The programs sharing the radio go first; the poll never crowds the line.
     if (sharingProgramsBusy(p)) return;
@@ -81,6 +85,7 @@ void pollTick(Panel& p) {
     p.pollPhase = 1 - p.pollPhase;
     ask(p, query);
     p.replyPending = 1;
+    p.pollAskedMs = p.platform.clock.monotonicMs();
 }
 
 }  // namespace vantor

@@ -48,6 +48,28 @@ TEST_F(PollTest, FrequencyAndMeterQueriesAlternateAndAnUnansweredOneIsDropped) {
     EXPECT_EQ(sent(), "FA;RM4;");
 }
 
+// A tick reads the answer and the next asks; after speech held the panel
+// (a readout) the first tick reads the waiting answer and asks again at once.
+TEST_F(PollTest, AfterSpeechThePollAsksAgainInTheFirstTick) {
+    tick(3);  // connected and polling
+    spoken();
+    std::string asked;
+    for (int i = 0; i < 4 && asked.empty(); ++i) {
+        sent();
+        tick();
+        asked = sent();
+    }
+    ASSERT_TRUE(asked == "FA;" || asked == "SM0;") << asked;
+    tick();
+    EXPECT_EQ(sent(), "") << "the tick after a question reads its answer";
+    tick();
+    const std::string next = sent();
+    fake.virtualClock.advance(2000);  // a readout held the panel with an answer waiting
+    handleWindowEvent(p, kTimerTick, 1);
+    EXPECT_EQ(sent(), asked) << "read and asked in the first tick";
+    EXPECT_NE(next, asked);
+}
+
 // The first reply is shown, then connects and asks the radio for its settings;
 // the keys work from it at once.
 TEST_F(PollTest, FirstFrequencyReplyIsShownIdentifiesTheRadioAndConnects) {

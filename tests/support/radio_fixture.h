@@ -50,6 +50,7 @@ protected:
     void answer(const std::string& reply) {
         fake.serial.pushIncoming(1, reply);
         p.replyPending = 1;
+        p.pollAskedMs = fake.virtualClock.nowMs();  // as if the poll had just asked
         tick();
     }
     void press(int code) {
