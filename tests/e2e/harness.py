@@ -268,6 +268,16 @@ class Session:
         return self.path(name)
 
     # --- end --------------------------------------------------------------
+    def stop_vantor(self):
+        """Ends a panel the test left running with SIGTERM, its orderly shutdown, so that
+        whatever it reports on the way out (leaks in a sanitizer build) is in vantor.err."""
+        if self.vantor and self.vantor.poll() is None:
+            self.vantor.send_signal(signal.SIGTERM)
+            try:
+                self.vantor.wait(timeout=15)
+            except subprocess.TimeoutExpired:
+                raise TestFailure("vantor did not end within 15 s of SIGTERM")
+
     def close(self, failed):
         if failed:
             self.screenshot("failure.png")
@@ -298,14 +308,40 @@ def free_tcp_port():
         return probe.getsockname()[1]
 
 
+# What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print when
+# they catch a fault in a sanitizer build; never seen in a normal one.
+SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:")
+
+
+def sanitizer_report(session):
+    """The first line of a sanitizer report in the panel's or the simulator's output, if any."""
+    for log in ("vantor.err", "radiosim.out"):
+        for line in session.read_text(log).splitlines():
+            if any(mark in line for mark in SANITIZER_MARKS):
+                return "%s: %s" % (log, line)
+    return None
+
+
 def run_tests(tests):
-    """Runs (name, function(session)) pairs; exit status 1 when any failed."""
+    """Runs (name, function(session)) pairs; exit status 1 when any failed. Names given
+    on the command line select those tests alone, in the order of `tests`."""
+    wanted = sys.argv[1:]
+    unknown = [name for name in wanted if name not in dict(tests)]
+    if unknown:
+        print("no such test: %s" % " ".join(unknown), file=sys.stderr)
+        sys.exit(2)
+    if wanted:
+        tests = [(name, test) for name, test in tests if name in wanted]
     failures = 0
     for name, test in tests:
         session = Session(name)
         failed = True
         try:
             test(session)
+            session.stop_vantor()
+            report = sanitizer_report(session)
+            if report:
+                raise TestFailure(report)
             failed = False
             print("PASS %s" % name)
         except Exception:
