@@ -2,6 +2,7 @@
 
 #include "core/text.h"
 #include "cat/debug_log.h"
+#include "cat/port_watch.h"
 #include "cat/transport.h"
 #include "controls/vfo.h"
 #include "display/status_window.h"
@@ -84,7 +85,7 @@ void radioStartup(Panel& p) {
     p.comStopBits = 2;
     p.memoryTable.fill("9");
     loadMemoryFile(p);
-    openCatPort(p, p.comHandle);
+    openRadioPort(p);
     if (p.radioPowerControl == 1) switchRadioOn(p);
     if (p.bandIndex < 1 || p.bandIndex > 14) p.bandIndex = 4;
     // A damaged or 0 Hz start row would tune the radio to nothing.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "cat/port_watch.h"
 #include "cat/transport.h"
 #include "controls/levels.h"
 #include "controls/tone_repeater.h"
@@ -147,7 +148,7 @@ void identifyRadio(Panel& p) {
     // togglePreamp, which runs next, turns this into the state the band row asks for.
     p.preampOn = charAt(p.bandTable[static_cast<std::size_t>(p.bandIndex)], 26) == '0' ? 1 : 0;
     p.preampLevel = 1;
-    if (p.bridgePort > 0) openCatPort(p, p.bridgePort);
+    if (p.bridgePort > 0) openBridgePort(p);
 }
 
 std::size_t menuNumberLength(int model) {

@@ -10,12 +10,13 @@ namespace vantor {
 // The longest read the radio port and the bridge port hand over at once.
 static constexpr int kReadLimit = 255;
 
-void openCatPort(Panel& p, int port) {
+bool openCatPort(Panel& p, int port) {
     SerialPorts& serial = p.platform.serial;
     serial.close(port);
-    serial.open(port, p.baudRate);
+    if (!serial.open(port, p.baudRate)) return false;
     serial.makeReadsImmediate(port);
     serial.setFraming(port, p.comDataBits, p.comParity, p.comStopBits);
+    return true;
 }
 
 bool beginsWithFrequency(std::string_view text, int digits) {

@@ -14,7 +14,8 @@ namespace vantor {
 
 // Opens a port the way both the radio port and the bridge port are opened:
 // at baudRate, reads that never wait, 8 data bits, no parity, two stop bits.
-void openCatPort(Panel& p, int port);
+// False when the port could not be opened.
+bool openCatPort(Panel& p, int port);
 // Sends commandText with ";" appended (FA becomes FB while split is on; radios
 // with 8-digit frequency fields get the leading digit dropped). A well-formed
 // frequency set becomes lastFrequencyCommand, always with nine digits.

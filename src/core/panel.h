@@ -45,6 +45,15 @@ struct SharedRadioNews {
     bool gone = false;
 };
 
+// A serial port whose device may go away and come back (a radio switched
+// off, an adapter unplugged or reset); see cat/port_watch.h.
+struct PortWatch {
+    bool lost = false;            // closed; opened again once a second
+    bool awaitingAnswer = false;  // open again, the radio not heard since
+    bool announced = false;       // the loss was said, so the return is said too
+    long long retryAtMs = 0;
+};
+
 struct NetworkPort;  // the rigctld listener and its clients (cat/network_port.cpp)
 
 struct Panel {
@@ -106,6 +115,8 @@ struct Panel {
     std::string bridgeBuffer;
     std::string bridgeChunk;
     int externalCommand = 0;
+    PortWatch radioLink;
+    PortWatch bridgeLink;
     CatConversation conversation;
     std::deque<SharedRadioNews> sharedNews;
     int keyedBySide = -1;  // the program whose "TX1" keyed the radio, -1 none

@@ -2,6 +2,7 @@
 
 #include "core/text.h"
 #include "cat/conversation.h"
+#include "cat/port_watch.h"
 #include "cat/radio_identification.h"
 #include "cat/transport.h"
 #include "display/status_window.h"
@@ -49,6 +50,7 @@ void readAnswer(Panel& p) {
     receive(p);
     if (p.replyText.empty()) return;  // no answer in time: the next tick asks again
     const bool frequencyReply = takeFrequencyReply(p, p.replyText);
+    if (frequencyReply) radioAnswered(p);
     identifyModelFromReply(p);
     if (p.radioModel == 840) {  // not served: its CAT differs too much
         say(p, "ftx");
@@ -70,7 +72,8 @@ std::string nextQuery(Panel& p) {
 }  // namespace
 
 void pollTick(Panel& p) {
-    if (p.menuBusy == 1) return;
+    // Nothing is asked of a port whose device has gone.
+    if (p.menuBusy == 1 || p.radioLink.lost) return;
     if (++p.tickCount > kTickWrap) p.tickCount = 0;
     if (p.replyPending == 1) {
         // An answer read long after its question means speech held the panel:

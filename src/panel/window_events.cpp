@@ -2,6 +2,7 @@
 
 #include "core/text.h"
 #include "cat/debug_log.h"
+#include "cat/port_watch.h"
 #include "cat/transport.h"
 #include "controls/vfo.h"
 #include "display/status_window.h"
@@ -60,6 +61,7 @@ void timerTick(Panel& p) {
     }
     serveSharingPrograms(p);
     applySharedNews(p);
+    watchPorts(p);
     pollTick(p);
 }
 
@@ -111,6 +113,11 @@ void keyDown(Panel& p, int code) {
     p.keyBusy = 1;
     p.externalCommand = 0;
     logKey(p, code);
+    // A radio that has gone hears nothing; Q still ends the run.
+    if (radioAway(p) && code != key::letter('Q')) {
+        say(p, "nc");
+        return;
+    }
     // While tuning only S, T and Q act: the operator can always take the carrier down.
     const bool actsDuringTune = code == key::letter('S') || code == key::letter('T') || code == key::letter('Q');
     if (p.tuneActive == 1 && !actsDuringTune) {

@@ -43,6 +43,10 @@ public:
     virtual std::string read(int port, int maxBytes) = 0;
     virtual void write(int port, std::string_view bytes) = 0;
     virtual void close(int port) = 0;
+    // The device behind an open port has gone (unplugged, switched off, hung
+    // up): nothing passes any more until the port is closed and opened again,
+    // which then tries the same device. False for a port that is not open.
+    virtual bool isLost(int port) = 0;
     // Whether input at an open port wakes the panel's wait (kInputReady); on
     // when the port opens. Off, the panel finds the input at its next tick.
     virtual void wakeOnInput(int port, bool wake) = 0;

@@ -10,7 +10,7 @@ static bool validPort(int port) { return port >= 1 && port <= 256; }
 FakeSerialPorts::Port* FakeSerialPorts::openPort(int port) {
     if (!validPort(port)) return nullptr;
     auto it = ports_.find(port);
-    if (it == ports_.end() || !it->second.open) return nullptr;
+    if (it == ports_.end() || !it->second.open || it->second.lost) return nullptr;
     return &it->second;
 }
 
@@ -18,8 +18,10 @@ bool FakeSerialPorts::open(int port, int baud) {
     if (!validPort(port)) return false;
     Port& p = ports_[port];
     p.open = false;
+    ++p.openTries;
     if (unopenable_.count(port)) return false;
     p.open = true;
+    p.lost = false;
     p.wakes = true;
     p.baud = baud;
     ++p.openCount;
@@ -70,10 +72,21 @@ void FakeSerialPorts::write(int port, std::string_view bytes) {
 }
 
 void FakeSerialPorts::close(int port) {
-    if (Port* p = openPort(port)) {
-        p->open = false;
-        p->incoming.clear();
-    }
+    auto it = ports_.find(port);
+    if (it == ports_.end()) return;
+    it->second.open = false;
+    it->second.incoming.clear();
+}
+
+bool FakeSerialPorts::isLost(int port) {
+    auto it = ports_.find(port);
+    return it != ports_.end() && it->second.open && it->second.lost;
+}
+
+void FakeSerialPorts::unplug(int port) {
+    ports_[port].lost = true;
+    ports_[port].incoming.clear();
+    unopenable_.insert(port);
 }
 
 void FakeSerialPorts::setResponder(int port, Responder responder, int latencyMs) {

@@ -38,11 +38,16 @@ public:
     std::string read(int port, int maxBytes) override;
     void write(int port, std::string_view bytes) override;
     void close(int port) override;
+    bool isLost(int port) override;
     void wakeOnInput(int port, bool wake) override { ports_[port].wakes = wake; }
 
     // Test set-up and observation.
     void setResponder(int port, Responder responder, int latencyMs = 20);
     void failOpen(int port) { unopenable_.insert(port); }
+    // The device goes away: the open port is lost and opening it fails until
+    // it is plugged in again.
+    void unplug(int port);
+    void plugIn(int port) { unopenable_.erase(port); }
     // Bytes the far end sends on its own (an external program on the bridge).
     void pushIncoming(int port, std::string_view bytes);
     const std::string& written(int port) { return ports_[port].written; }
@@ -50,6 +55,8 @@ public:
     bool isOpen(int port) { return ports_[port].open; }
     bool wakesOnInput(int port) { return ports_[port].wakes; }
     int openCount(int port) { return ports_[port].openCount; }
+    // Every opening, the failed ones too.
+    int openTries(int port) { return ports_[port].openTries; }
     int framingStopCode(int port) { return ports_[port].stopCode; }
     int baud(int port) { return ports_[port].baud; }
 
@@ -60,7 +67,9 @@ private:
     };
     struct Port {
         bool open = false;
+        bool lost = false;
         int openCount = 0;
+        int openTries = 0;
         int baud = 0;
         int stopCode = 0;
         bool wakes = true;

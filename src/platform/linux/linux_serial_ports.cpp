@@ -54,9 +54,11 @@ bool speedConstant(int baud, speed_t& speed) {
     return false;
 }
 
-void reportOpenFailure(int port, const std::string& device, const std::string& reason) {
-    std::fprintf(stderr, "vantor: serial port %d (%s): %s\n", port, device.c_str(), reason.c_str());
-}
+// Stands in lastFailure_ for a port whose device has gone and been said so.
+constexpr const char* kGone = "gone";
+
+// Errors that mean the device itself is no more, not a passing hitch.
+bool deviceGone(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
 
 std::string reasonFor(int error) {
     switch (error) {
@@ -77,6 +79,21 @@ std::string reasonFor(int error) {
 
 }  // namespace
 
+void LinuxSerialPorts::reportOpenFailure(int port, const std::string& device, const std::string& reason) {
+    std::string& last = lastFailure_[static_cast<std::size_t>(port)];
+    if (last == reason || last == kGone) return;
+    last = reason;
+    std::fprintf(stderr, "vantor: serial port %d (%s): %s\n", port, device.c_str(), reason.c_str());
+}
+
+void LinuxSerialPorts::markLost(int port, OpenPort& p, const std::string& why) {
+    if (p.lost) return;
+    p.lost = true;
+    lastFailure_[static_cast<std::size_t>(port)] = kGone;
+    std::fprintf(stderr, "vantor: serial port %d (%s): the device has gone (%s)\n",
+                 port, p.device.c_str(), why.c_str());
+}
+
 LinuxSerialPorts::LinuxSerialPorts() = default;
 
 LinuxSerialPorts::~LinuxSerialPorts() {
@@ -94,14 +111,15 @@ std::string LinuxSerialPorts::deviceFor(int port) {
 }
 
 LinuxSerialPorts::OpenPort* LinuxSerialPorts::openPort(int port) {
-    if (!validPort(port) || ports_[port].fd < 0) return nullptr;
+    if (!validPort(port) || ports_[port].fd < 0 || ports_[port].lost) return nullptr;
     return &ports_[port];
 }
 
 bool LinuxSerialPorts::open(int port, int baud) {
     if (!validPort(port)) return false;
     close(port);
-    const std::string device = deviceFor(port);
+    const std::string& lostDevice = lostDevice_[static_cast<std::size_t>(port)];
+    const std::string device = lostDevice.empty() ? deviceFor(port) : lostDevice;
     speed_t speed;
     if (!speedConstant(baud, speed)) {
         reportOpenFailure(port, device, "unsupported speed " + std::to_string(baud) + " baud");
@@ -139,7 +157,9 @@ bool LinuxSerialPorts::open(int port, int baud) {
     if (::cfsetispeed(&settings, speed) != 0 || ::cfsetospeed(&settings, speed) != 0)
         return fail("unsupported speed " + std::to_string(baud) + " baud");
     if (::tcsetattr(fd, TCSANOW, &settings) != 0) return fail(reasonFor(errno));
-    ports_[port] = OpenPort{fd, false};
+    ports_[port] = OpenPort{fd, false, true, false, device};
+    lostDevice_[static_cast<std::size_t>(port)].clear();
+    lastFailure_[static_cast<std::size_t>(port)].clear();
     return true;
 }
 
@@ -176,8 +196,11 @@ int LinuxSerialPorts::bytesWaiting(int port) {
     OpenPort* p = openPort(port);
     if (!p) return 0;
     int count = 0;
-    if (::ioctl(p->fd, FIONREAD, &count) != 0 || count < 0) return 0;
-    return count;
+    if (::ioctl(p->fd, FIONREAD, &count) != 0) {
+        if (deviceGone(errno)) markLost(port, *p, std::strerror(errno));
+        return 0;
+    }
+    return std::max(count, 0);
 }
 
 std::string LinuxSerialPorts::read(int port, int maxBytes) {
@@ -194,6 +217,7 @@ std::string LinuxSerialPorts::read(int port, int maxBytes) {
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && deviceGone(errno)) markLost(port, *p, std::strerror(errno));
         break;  // nothing more waiting (EAGAIN, or 0 bytes), or the device failed
     }
     if (!bytes.empty()) watchAgain(p->fd);
@@ -214,6 +238,10 @@ void LinuxSerialPorts::write(int port, std::string_view bytes) {
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && deviceGone(errno)) {
+            markLost(port, *p, std::strerror(errno));
+            return;
+        }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             failure = std::strerror(errno);
             break;
@@ -227,8 +255,8 @@ void LinuxSerialPorts::write(int port, std::string_view bytes) {
         pollfd waiting{p->fd, POLLOUT, 0};
         if (::poll(&waiting, 1, static_cast<int>(left)) > 0 &&
             (waiting.revents & (POLLERR | POLLHUP | POLLNVAL))) {
-            failure = "the device has gone";
-            break;
+            markLost(port, *p, "hung up");
+            return;
         }
     }
     // One line per opening: a radio switched off mid-session must not flood the terminal.
@@ -240,12 +268,22 @@ void LinuxSerialPorts::write(int port, std::string_view bytes) {
 }
 
 void LinuxSerialPorts::close(int port) {
-    OpenPort* p = openPort(port);
-    if (!p) return;
+    if (!validPort(port) || ports_[port].fd < 0) return;
+    OpenPort* p = &ports_[port];
+    if (p->lost) lostDevice_[static_cast<std::size_t>(port)] = p->device;
     ::ioctl(p->fd, TIOCNXCL);
     watchAgain(p->fd);
     ::close(p->fd);  // also releases the lock
     *p = OpenPort{};
+}
+
+bool LinuxSerialPorts::isLost(int port) {
+    if (!validPort(port) || ports_[port].fd < 0) return false;
+    OpenPort& p = ports_[port];
+    pollfd state{p.fd, 0, 0};
+    if (!p.lost && ::poll(&state, 1, 0) > 0 && (state.revents & (POLLERR | POLLHUP | POLLNVAL)))
+        markLost(port, p, "hung up");
+    return p.lost;
 }
 
 void LinuxSerialPorts::wakeOnInput(int port, bool wake) {
@@ -254,7 +292,7 @@ void LinuxSerialPorts::wakeOnInput(int port, bool wake) {
 
 void LinuxSerialPorts::openDescriptors(std::vector<int>& out) const {
     for (const OpenPort& p : ports_)
-        if (p.fd >= 0 && p.wakes) out.push_back(p.fd);
+        if (p.fd >= 0 && p.wakes && !p.lost) out.push_back(p.fd);
 }
 
 }  // namespace vantor

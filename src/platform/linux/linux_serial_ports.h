@@ -27,6 +27,7 @@ public:
     std::string read(int port, int maxBytes) override;
     void write(int port, std::string_view bytes) override;
     void close(int port) override;
+    bool isLost(int port) override;
     void wakeOnInput(int port, bool wake) override;
 
     // The device file that port number names, "" outside 1..256.
@@ -41,10 +42,21 @@ private:
         int fd = -1;
         bool writeFailureReported = false;
         bool wakes = true;
+        bool lost = false;
+        std::string device;
     };
     OpenPort* openPort(int port);
+    // The device has gone: said once, and the port passes nothing from now on.
+    void markLost(int port, OpenPort& p, const std::string& why);
+    void reportOpenFailure(int port, const std::string& device, const std::string& reason);
 
     std::array<OpenPort, kPortCount + 1> ports_{};
+    // The device a lost port had, which opening the port tries again (the
+    // link that named it may have gone with it).
+    std::array<std::string, kPortCount + 1> lostDevice_{};
+    // The last failure said for each port: a port retried once a second while
+    // its device is away must not say the same thing every second.
+    std::array<std::string, kPortCount + 1> lastFailure_{};
 };
 
 }  // namespace vantor
