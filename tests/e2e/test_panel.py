@@ -9,9 +9,10 @@ from harness import TestFailure, configuration, free_tcp_port, run_tests, wait_f
 
 def start(s, model="0670", bridge=0, *options):
     s.start_display()
-    s.start_radiosim(model, 5, *options)
+    sim = s.start_radiosim(model, 5, *options)
     s.write_config(configuration(port=5, bridge=bridge))
     s.start_vantor()
+    return sim
 
 
 def connects_with_frequency_mode_and_connected(s):
@@ -63,6 +64,45 @@ def q_ends_within_two_seconds_when_the_radio_falls_silent(s):
     s.connected()
     wait_for(lambda: len(s.radiosim_commands()) >= silent_after, 20, "the radio to fall silent")
     quits_unkeyed_with_memories_saved(s)
+
+
+def radio_lost(s, sim):
+    """The simulator's port goes away; the panel says so within about a second."""
+    heard = len(s.heard())
+    sim.send_signal(signal.SIGUSR1)
+    s.wait_spoken(["radio", "lost"], 2, since=heard)
+
+
+def radio_lost_and_back_under_the_same_name(s):
+    sim = start(s)
+    s.connected()
+    radio_lost(s, sim)
+    heard = len(s.heard())
+    s.press("f")
+    s.wait_spoken(["nc"], since=heard)
+    heard = len(s.heard())
+    sim.send_signal(signal.SIGUSR2)
+    s.wait_spoken(["radio", "back"], 10, since=heard)
+    s.wait_spoken(["connected"], 20, since=heard)
+    s.read_frequency(["7", "point", "1", "mhz", "lsb.wav"])
+    if s.heard().count("lost") != 1:
+        raise TestFailure("the loss was not said exactly once: %r" % s.heard())
+    said = [line for line in s.read_text("vantor.err").splitlines() if "serial port 5" in line]
+    if len(said) != 1:
+        raise TestFailure("expected one line about the port on stderr, got %r" % said)
+
+
+def closing_while_the_radio_is_lost_saves_the_memories(s):
+    sim = start(s)
+    s.connected()
+    radio_lost(s, sim)
+    os.remove(s.path("savmem.dat"))
+    s.request_close()
+    status = s.wait_exit(5)
+    if status != 0:
+        raise TestFailure("exit status %d" % status)
+    if not s.read_text("savmem.dat").startswith("VANTOR v3.2a 3.5a"):
+        raise TestFailure("savmem.dat not saved at the end")
 
 
 def help_starts_and_the_next_key_cuts_it(s):
@@ -374,6 +414,8 @@ if __name__ == "__main__":
         ("q_ends_after_two_frequency_replies_with_memories_saved", q_ends_after_two_frequency_replies_with_memories_saved),
         ("q_ends_within_two_seconds_when_the_radio_falls_silent",
          q_ends_within_two_seconds_when_the_radio_falls_silent),
+        ("radio_lost_and_back_under_the_same_name", radio_lost_and_back_under_the_same_name),
+        ("closing_while_the_radio_is_lost_saves_the_memories", closing_while_the_radio_is_lost_saves_the_memories),
         ("help_starts_and_the_next_key_cuts_it", help_starts_and_the_next_key_cuts_it),
         ("model_0840_says_ftx_and_ends", model_0840_says_ftx_and_ends),
         ("model_0241_connects_with_eight_digit_fields", model_0241_connects_with_eight_digit_fields),

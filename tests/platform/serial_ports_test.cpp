@@ -30,13 +30,16 @@ using testing::eventually;
 
 class SerialPortsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { startSocat(); }
+    void TearDown() override { stopSocat(); }
+    void startSocat() {
         const char* argv[] = {"socat", "pty,raw,echo=0,link=COM7", "pty,raw,echo=0,link=COM8", nullptr};
         ASSERT_EQ(posix_spawnp(&socat_, "socat", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
         ASSERT_TRUE(eventually([] { return testing::fileExists("COM7") && testing::fileExists("COM8"); }));
     }
-    void TearDown() override {
+    void stopSocat() {
         if (socat_ > 0 && ::kill(socat_, SIGTERM) == 0) ::waitpid(socat_, nullptr, 0);
+        socat_ = 0;
     }
 
     testing::TemporaryDirectory dir;
@@ -99,6 +102,30 @@ TEST_F(SerialPortsTest, FailedOpensSayWhyAndLetThePortGo) {
     EXPECT_TRUE(other.open(7, 38400)) << "opening port 7 again, even in vain, let go of it";
     other.close(7);
     EXPECT_TRUE(ports.open(7, 38400)) << "closing lets go of it";
+}
+
+// The far end going away is what an unplugged adapter looks like: the port is
+// lost, passes nothing, says so once however often it is tried again, and
+// opens the same device when it is back, although its link went with it.
+TEST_F(SerialPortsTest, ALostDeviceIsSaidOnceAndOpenedAgainUnderItsName) {
+    ASSERT_TRUE(ports.open(7, 38400));
+    EXPECT_FALSE(ports.isLost(7));
+    testing::StderrCapture errors;
+    stopSocat();
+    EXPECT_TRUE(eventually([&] { return ports.isLost(7); }));
+    ports.write(7, "FA;");
+    EXPECT_EQ(ports.bytesWaiting(7) + static_cast<int>(ports.read(7, 10).size()), 0);
+    ports.close(7);
+    EXPECT_FALSE(ports.isLost(7)) << "a closed port is not lost";
+    for (int tries = 0; tries < 3; ++tries) EXPECT_FALSE(ports.open(7, 38400));
+    const std::string said = errors.text();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("(COM7): the device has gone"), std::string::npos) << said;
+    startSocat();
+    ASSERT_TRUE(ports.open(7, 38400) && peer.open(8, 38400));
+    ports.write(7, "ID;");
+    EXPECT_TRUE(eventually([&] { return peer.bytesWaiting(8) == 3; }));
+    EXPECT_FALSE(ports.isLost(7));
 }
 
 TEST_F(SerialPortsTest, SpeedAndFramingReachTheLine) {

@@ -83,6 +83,7 @@ class PtyServer {
     void removeLink();
     void closePort();
     void vanish();
+    void comeBack();
     void serveInput(std::int64_t now);
     void queueReply(const std::string& reply, std::int64_t now);
     void writeDue(std::int64_t now);
@@ -108,6 +109,7 @@ class PtyServer {
     std::int64_t vanishDeadline_ = 0;
     std::int64_t lastWriteAt_ = 0;
     bool vanished_ = false;
+    bool vanishedOnCount_ = false;  // --vanish-after acts once, not again after a return
     std::int64_t restUntil_ = 0;
     std::int64_t partialSinceUs_ = -1;  // arrival of a command's first byte, while the rest is due
 };
@@ -194,6 +196,18 @@ void PtyServer::vanish() {
     std::fflush(stdout);
 }
 
+// The link comes back under its old name on a new terminal, as a USB adapter
+// does after a reset; the radio itself kept its state.
+void PtyServer::comeBack() {
+    if (!openPort() || !makeLink()) return;
+    vanished_ = false;
+    vanishAfterWrites_ = false;
+    restUntil_ = 0;
+    partialSinceUs_ = -1;
+    std::printf("vantor-radiosim: port back on %s\n", slaveName_.c_str());
+    std::fflush(stdout);
+}
+
 void PtyServer::queueReply(const std::string& reply, std::int64_t now) {
     if (reply.empty() || queuedBytes_ + reply.size() > kMaxQueuedBytes) return;
     std::int64_t due = now + engine_.latencyMs();
@@ -236,7 +250,8 @@ void PtyServer::serveInput(std::int64_t now) {
             queueReply(exchange.reply, now);
             ++commands_;
             if (options_.silentAfter >= 0 && commands_ >= options_.silentAfter) engine_.setSilent(true);
-            if (options_.vanishAfter >= 0 && commands_ >= options_.vanishAfter && !vanishAfterWrites_) {
+            if (options_.vanishAfter >= 0 && commands_ >= options_.vanishAfter && !vanishedOnCount_) {
+                vanishedOnCount_ = true;
                 vanishAfterWrites_ = true;
                 vanishDeadline_ = now + engine_.latencyMs() + kLastReplyGraceMs;
             }
@@ -289,7 +304,7 @@ int PtyServer::run() {
     // beside the terminal, so none is lost between two turns of the loop.
     sigset_t handled;
     sigemptyset(&handled);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) sigaddset(&handled, s);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2}) sigaddset(&handled, s);
     sigprocmask(SIG_BLOCK, &handled, nullptr);
     signals_ = signalfd(-1, &handled, SFD_NONBLOCK | SFD_CLOEXEC);
     if (signals_ < 0) {
@@ -335,6 +350,8 @@ int PtyServer::run() {
         while (read(signals_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
             if (info.ssi_signo == SIGUSR1) {
                 if (!vanished_) vanish();
+            } else if (info.ssi_signo == SIGUSR2) {
+                if (vanished_) comeBack();
             } else {
                 stop = true;
             }

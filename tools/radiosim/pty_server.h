@@ -18,7 +18,8 @@ struct ServerOptions {
     long vanishAfter = -1;  // commands received before the port goes away
 };
 
-// Runs until SIGINT, SIGTERM or SIGHUP. Returns the process exit status.
+// Runs until SIGINT, SIGTERM or SIGHUP. SIGUSR1 removes the port, SIGUSR2
+// brings it back under the same link. Returns the process exit status.
 int runServer(const ServerOptions& options);
 
 }  // namespace vantor::radiosim

@@ -31,6 +31,7 @@ constexpr const char* kUsage =
     "  --split-replies    send every reply in two writes, 20 ms apart\n"
     "  --silent-after N   stop answering after N commands\n"
     "  --vanish-after N   remove the terminal and the link after N commands (SIGUSR1: at once)\n"
+    "                     SIGUSR2 brings a removed port back on a new terminal under the same link\n"
     "  --help             show this text\n";
 
 int badOption(const std::string& message) {
