@@ -1,5 +1,9 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -40,29 +44,49 @@ ReadResult readLines(const std::string& path, std::vector<std::string>& lines, s
     return ReadResult::ok;
 }
 
-bool writeLinesSafely(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::FILE* out = std::fopen(temporary.c_str(), "wb");
-        if (!out) return false;
-        bool ok = true;
-        for (const auto& line : lines) {
-            ok = ok && std::fwrite(line.data(), 1, line.size(), out) == line.size();
-            ok = ok && std::fwrite("\r\n", 1, 2, out) == 2;
-        }
-        ok = std::fflush(out) == 0 && ok;
-        ok = std::fclose(out) == 0 && ok;
-        if (!ok) {
-            std::remove(temporary.c_str());
-            return false;
-        }
+namespace {
+
+// Writes all of text to the descriptor, a piece at a time if need be.
+bool writeAll(int fd, const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
     }
-    std::error_code ec;
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
+    return true;
+}
+
+// The rename is only on disk once the folder holding it is. A folder that
+// cannot be synced (some file systems refuse) still holds the new file now;
+// a power cut then leaves the old one, which is whole.
+void syncFolderOf(const std::string& path) {
+    const fs::path folder = fs::path(path).parent_path();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+bool writeLinesSafely(const std::string& path, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    const std::string temporary = path + ".tmp";
+    // A temporary file left by a run that was killed is simply written over.
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && ok) ok = false, error = errno;
+    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) ok = false, error = errno;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        errno = error;  // the caller reports why the write failed, not the clean-up
         return false;
     }
+    syncFolderOf(path);
     return true;
 }
 

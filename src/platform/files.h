@@ -1,6 +1,6 @@
 #pragma once
-// Text files in the working directory. Portable standard C++, so the same code
-// serves the program and the tests (which use real files in a temporary directory).
+// Text files in the working directory. Standard C++ and POSIX calls, so the same
+// code serves the program and the tests (which use real files in a temporary directory).
 
 #include <cstdint>
 #include <string>
@@ -21,9 +21,11 @@ enum class ReadResult { ok, missing, unreadable };
 // as opening it would wait for a writer.
 ReadResult readLines(const std::string& path, std::vector<std::string>& lines, std::size_t maxLines,
                      std::size_t maxLineLength);
-// Writes each line followed by CR LF into a temporary file beside path,
-// flushes it and renames it over path, so a crash or power cut leaves either
-// the old file or the new one, never half of one. False when it could not.
+// Writes each line followed by CR LF into the temporary file path + ".tmp",
+// syncs it to disk, renames it over path and syncs the folder, so a crash or
+// power cut leaves either the old file or the new one, never half of one.
+// False, with errno telling why, when it could not (a full disk, a folder that
+// cannot be written): path is then untouched and the temporary file removed.
 bool writeLinesSafely(const std::string& path, const std::vector<std::string>& lines);
 bool fileExists(const std::string& path);
 bool removeFile(const std::string& path);

@@ -1,4 +1,8 @@
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
+#include <optional>
 
 #include "memory/memory_file.h"
 #include "support/radio_fixture.h"
@@ -48,21 +52,66 @@ TEST_F(ChannelsTest, StoreWritesTheRadiosStateAndBothFilesAtOnce) {
     }
 }
 
-TEST_F(ChannelsTest, StoreThatCannotBeSavedSaysInvalidAndIsSavedNextTime) {
-    saveMemoryFile(p);
-    const std::string before = testing::readFile("savmem.dat");
-    std::filesystem::create_directory("savmem.dat.tmp");  // the safe write cannot create its file
-    ::testing::internal::CaptureStderr();
-    type("C3");
-    const std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_EQ(heard(), words("sch 3 invalid"));
-    EXPECT_EQ(testing::readFile("savmem.dat"), before);
-    std::filesystem::remove("savmem.dat.tmp");
-    type("C4");
-    EXPECT_EQ(heard(), words("sch 4 ok"));
-    EXPECT_TRUE(
-        fileHolds("savmem.dat", "\r\n0104A007100000B0071000009990\r\n0104A007100000B0071000009990\r\n"));
+// Real failures of the kernel, not a fake: a directory where the temporary file
+// goes, a full disk (the temporary file a link to /dev/full) and a disk that
+// fills half-way (a file size limit below the file's size, so a part is written).
+struct WriteBlocker {
+    const char* what;
+    const char* reason;  // in the one line on standard error
+    bool temporaryIsOurs;
+};
+
+class SizeLimit {
+  public:
+    explicit SizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~SizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+  private:
+    rlimit old_{};
+    void (*oldHandler_)(int);
+};
+
+TEST_F(ChannelsTest, StoreThatCannotBeSavedSaysInvalidKeepsTheFileWholeAndIsSavedNextTime) {
+    namespace fs = std::filesystem;
+    const WriteBlocker blockers[] = {{"directory", "Is a directory", false},
+                                     {"disk full", "No space left on device", true},
+                                     {"disk fills half-way", "File too large", true}};
+    for (const auto& [what, reason, temporaryIsOurs] : blockers) {
+        SCOPED_TRACE(what);
+        p.memoryTable.fill("9");
+        saveMemoryFile(p);
+        const std::string before = testing::readFile("savmem.dat"), listing = testing::readFile("memory.txt");
+        const std::string blocker = what;
+        if (blocker == "directory") fs::create_directory("savmem.dat.tmp");
+        if (blocker == "disk full") fs::create_symlink("/dev/full", "savmem.dat.tmp");
+        std::string said;
+        {
+            std::optional<SizeLimit> limit;
+            if (blocker == "disk fills half-way") limit.emplace(before.size() / 2);
+            ::testing::internal::CaptureStderr();
+            type("C3");
+            said = ::testing::internal::GetCapturedStderr();
+        }
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find(std::string("vantor: cannot write savmem.dat: ") + reason), std::string::npos) << said;
+        EXPECT_EQ(heard(), words("sch 3 invalid"));
+        EXPECT_EQ(testing::readFile("savmem.dat"), before);
+        EXPECT_EQ(testing::readFile("memory.txt"), listing);
+        EXPECT_EQ(fs::exists(fs::symlink_status("savmem.dat.tmp")), !temporaryIsOurs);
+        fs::remove("savmem.dat.tmp");
+        type("C4");
+        EXPECT_EQ(heard(), words("sch 4 ok"));
+        EXPECT_TRUE(
+            fileHolds("savmem.dat", "\r\n0104A007100000B0071000009990\r\n0104A007100000B0071000009990\r\n"));
+    }
 }
 
 // Each kind with its command order (and a command it must not send). In FM 512 is DCS and
