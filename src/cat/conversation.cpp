@@ -144,16 +144,22 @@ std::string takeAnswers(Panel& p, int side) {
     return answers;
 }
 
+namespace {
+
+// Whether a question on the line or in the queue matches.
+template <typename Matches>
+bool anyQuestion(const CatConversation& c, Matches matches) {
+    return (c.onLine && matches(*c.onLine)) || std::any_of(c.waiting.begin(), c.waiting.end(), matches);
+}
+
+}  // namespace
+
 bool sharingProgramsBusy(const Panel& p) {
-    const CatConversation& c = p.conversation;
-    if (c.onLine && c.onLine->side != kPanelSide) return true;
-    return std::any_of(c.waiting.begin(), c.waiting.end(), [](const CatQuestion& q) { return q.side != kPanelSide; });
+    return anyQuestion(p.conversation, [](const CatQuestion& q) { return q.side != kPanelSide; });
 }
 
 bool isWaitingFor(const Panel& p, int side) {
-    const CatConversation& c = p.conversation;
-    if (c.onLine && c.onLine->side == side) return true;
-    return std::any_of(c.waiting.begin(), c.waiting.end(), [&](const CatQuestion& q) { return q.side == side; });
+    return anyQuestion(p.conversation, [side](const CatQuestion& q) { return q.side == side; });
 }
 
 void forgetSide(Panel& p, int side) {
