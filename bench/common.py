@@ -115,7 +115,7 @@ class TimedSession(harness.Session):
 
     def __init__(self, name, audio=NO_DEVICE):
         super().__init__(name)
-        self.clips = []  # (monotonic time, speech-log line)
+        self.clips = []  # (monotonic time, clip path of a speech-log line)
         self.audio_file = self.path("audio.raw")
         self.env["SDL_AUDIODRIVER"] = audio
         if audio == DISK:
@@ -152,7 +152,8 @@ class TimedSession(harness.Session):
                 log.flush()
                 pending += chunk
                 *lines, pending = pending.split(b"\n")
-                self.clips.extend((stamp, line.decode("latin-1")) for line in lines)
+                # A line is the clip path, a tab and the file played.
+                self.clips.extend((stamp, line.decode("latin-1").split("\t", 1)[0]) for line in lines)
 
     def start_vantor(self, *options):
         fifo = self.path("speech.pipe")

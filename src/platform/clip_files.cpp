@@ -50,6 +50,22 @@ std::string findInDirectory(const std::string& directory, const std::string& fil
     return "";
 }
 
+#ifdef VANTOR_BUILD_TREE
+// True when this program is the one in its build tree. An installed copy must
+// not speak from a build tree that happens to be on the same machine.
+bool runsFromBuildTree() {
+    static const bool inTree = [] {
+        std::error_code ec;
+        const fs::path program = fs::canonical("/proc/self/exe", ec);
+        if (ec) return false;
+        const fs::path tree = fs::weakly_canonical(VANTOR_BUILD_TREE, ec);
+        if (ec) return false;
+        return std::mismatch(tree.begin(), tree.end(), program.begin(), program.end()).first == tree.end();
+    }();
+    return inTree;
+}
+#endif
+
 }  // namespace
 
 bool isSafeClipName(const std::string& name) {
@@ -62,8 +78,8 @@ bool isSafeClipName(const std::string& name) {
 
 std::string clipDirectory() {
     if (isDirectory("wave")) return "./wave";
-#ifdef VANTOR_CLIP_DIR_BUILD
-    if (isDirectory(VANTOR_CLIP_DIR_BUILD)) return VANTOR_CLIP_DIR_BUILD;
+#ifdef VANTOR_BUILD_TREE
+    if (runsFromBuildTree() && isDirectory(VANTOR_CLIP_DIR_BUILD)) return VANTOR_CLIP_DIR_BUILD;
 #endif
 #ifdef VANTOR_CLIP_DIR_INSTALL
     if (isDirectory(VANTOR_CLIP_DIR_INSTALL)) return VANTOR_CLIP_DIR_INSTALL;

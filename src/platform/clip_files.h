@@ -7,7 +7,8 @@ namespace vantor {
 
 // The file a clip path names, or "" when there is none to play.
 // "wave\" + name looks in the wave/ directory of the working directory or,
-// when there is none, in the clip directory that came with the program.
+// when there is none, in the clip directory that came with the program: the
+// build tree's for the program in that tree, the installed one otherwise.
 // ".wav" is added when the name has no extension, and a name that does not
 // match exactly is matched ignoring letter case ("Power", "SWR", "EF").
 // Any other prefix (the muting prefix "xx") names a file as it stands.

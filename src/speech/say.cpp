@@ -4,17 +4,22 @@
 
 namespace vantor {
 
+// Parts of clip names come from radio replies; such a name must never reach
+// outside the clip directory, so it is logged but never played.
 static std::string formClipPath(Panel& p, const std::string& clip) {
     std::string path = p.wavePrefix + clip;
-    if (p.speechLog) *p.speechLog << path << std::endl;  // flushed: helpers follow it live
+    if (p.speechLog) {
+        // Beside the path, the file the speaker plays for it: which clip folder
+        // the voice comes from, or nothing when no file is found.
+        const std::string file = isSafeClipName(clip) ? clipFileFor(path) : std::string();
+        *p.speechLog << path << '\t' << file << std::endl;  // flushed: helpers follow it live
+    }
     return path;
 }
 
 void say(Panel& p, const std::string& clip) {
     std::string path = formClipPath(p, clip);
     p.platform.screen.present();
-    // Parts of clip names come from radio replies; such a name must never
-    // reach outside the clip directory.
     if (isSafeClipName(clip)) p.platform.speaker.play(path);
 }
 

@@ -13,7 +13,8 @@ void say(Panel& p, const std::string& clip);
 // Starts the clip and returns at once; the next say cuts it short.
 void sayInBackground(Panel& p, const std::string& clip);
 // Opens the speech log: one line per say or sayInBackground with the clip path
-// as formed. False when the file cannot be created.
+// as formed, a tab and the file played for it (empty when there is none).
+// False when the file cannot be created.
 bool openSpeechLog(Panel& p, const std::string& path);
 
 }  // namespace vantor

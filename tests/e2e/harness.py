@@ -21,8 +21,9 @@ import time
 import traceback
 
 BUILD_DIR = os.environ.get("VANTOR_BUILD_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
-VANTOR = os.path.join(BUILD_DIR, "bin", "vantor")
-RADIOSIM = os.path.join(BUILD_DIR, "bin", "vantor-radiosim")
+# The programs under test: the build tree's, or others (an installed pair) named here.
+VANTOR = os.environ.get("VANTOR_PROGRAM", os.path.join(BUILD_DIR, "bin", "vantor"))
+RADIOSIM = os.environ.get("VANTOR_RADIOSIM", os.path.join(BUILD_DIR, "bin", "vantor-radiosim"))
 ARTIFACTS = os.path.join(BUILD_DIR, "e2e-artifacts")
 
 
@@ -192,9 +193,14 @@ class Session:
         except FileNotFoundError:
             return ""
 
+    def speech(self):
+        """(clip path, file played or "") for each line of the speech log so far."""
+        return [tuple(line.split("\t", 1)) if "\t" in line else (line, "")
+                for line in self.read_text("speech.log").splitlines()]
+
     def spoken(self):
         """Clip names spoken so far, without the clip-directory prefix."""
-        lines = self.read_text("speech.log").splitlines()
+        lines = [path for path, _ in self.speech()]
         # "xx" marks the muted S-meter refresh of the poll: logged, never heard.
         return [line[5:] if line.startswith("wave\\") else line for line in lines if not line.startswith("xx")]
 

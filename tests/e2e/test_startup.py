@@ -3,7 +3,7 @@
 import os
 import signal
 
-from harness import TestFailure, configuration, run_tests, wait_for
+from harness import BUILD_DIR, TestFailure, configuration, run_tests, wait_for
 
 VERSION_WORDS = ["ft.wav", "3.wav", "point", "5"]
 STARTUP_COMMANDS = "FA007100000;VS0;FT2;MD01;NA0;SH014;"
@@ -39,6 +39,10 @@ def without_configuration_says_cfgnf_and_ends(s):
         raise TestFailure("exit status %d" % status)
     if s.spoken() != VERSION_WORDS + ["cfgnf"]:
         raise TestFailure("heard %r" % s.spoken())
+    # With no wave/ of its own, the program in the build tree speaks the clips built beside it.
+    folders = {os.path.dirname(os.path.realpath(played)) if played else "" for _, played in s.speech()}
+    if folders != {os.path.realpath(os.path.join(BUILD_DIR, "wave"))}:
+        raise TestFailure("clips played from %r" % sorted(folders))
     if os.path.exists(s.path("savmem.dat")):
         raise TestFailure("savmem.dat written without a configuration")
 

@@ -1,5 +1,7 @@
 #include "speech/say.h"
 
+#include <filesystem>
+
 #include "support/panel_fixture.h"
 
 namespace vantor {
@@ -7,7 +9,9 @@ namespace {
 
 class SayTest : public testing::PanelTest {};
 
-TEST_F(SayTest, ClipPathsAreFormedFromThePrefixAndLogged) {
+TEST_F(SayTest, ClipPathsAreFormedFromThePrefixAndLoggedWithTheirFiles) {
+    std::filesystem::create_directory("wave");
+    for (const char* name : {"wave/point.wav", "wave/3.wav", "xxs.wav"}) testing::writeFile(name, "RIFF");
     ASSERT_TRUE(openSpeechLog(p, "speech.log"));
     fake.screen.print("14.250000");
     say(p, "point");
@@ -22,7 +26,12 @@ TEST_F(SayTest, ClipPathsAreFormedFromThePrefixAndLogged) {
     EXPECT_EQ(fake.speaker.played,
               (std::vector<std::string>{"wave\\point", "wave\\3.wav", "&wave\\help.wav", "xxs.wav"}));
     EXPECT_EQ(testing::readFile("speech.log"),
-              "wave\\point\nwave\\3.wav\nwave\\help.wav\nxxs.wav\nwave\\../../etc/passwd\nwave\\a b\n");
+              "wave\\point\t./wave/point.wav\n"
+              "wave\\3.wav\t./wave/3.wav\n"
+              "wave\\help.wav\t\n"
+              "xxs.wav\txxs.wav\n"
+              "wave\\../../etc/passwd\t\n"
+              "wave\\a b\t\n");
 }
 
 }  // namespace
