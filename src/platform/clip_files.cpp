@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -61,6 +62,9 @@ bool isSafeClipName(const std::string& name) {
 }
 
 std::string clipDirectory() {
+    // A folder named by the operator is the only one looked at.
+    if (const char* chosen = std::getenv("VANTOR_CLIPS"); chosen != nullptr && *chosen != '\0')
+        return isDirectory(chosen) ? chosen : "";
     if (isDirectory("wave")) return "./wave";
 #ifdef VANTOR_CLIP_DIR_BUILD
     if (isDirectory(VANTOR_CLIP_DIR_BUILD)) return VANTOR_CLIP_DIR_BUILD;
