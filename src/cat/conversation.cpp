@@ -1,6 +1,7 @@
 #include "cat/conversation.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "cat/debug_log.h"
 #include "cat/radio_identification.h"
@@ -31,6 +32,35 @@ std::size_t readSelectorLength(const Panel& p, std::string_view mnemonic) {
 }
 
 std::string mnemonicOf(std::string_view text) { return std::string(text.substr(0, std::min<std::size_t>(2, text.size()))); }
+
+// The two letters every answer of a Yaesu radio can begin with.
+bool isReplyMnemonic(std::string_view text) {
+    static constexpr std::string_view kMnemonics[] = {
+        "AB", "AC", "AG", "AI", "AM", "AN", "BA", "BC", "BD", "BI", "BM", "BP", "BS", "BU", "BY", "CF", "CH",
+        "CN", "CO", "CS", "CT", "DA", "DN", "DT", "ED", "EK", "EU", "EX", "FA", "FB", "FN", "FR", "FS", "FT",
+        "GT", "ID", "IF", "IS", "KM", "KP", "KR", "KS", "KY", "LK", "LM", "MA", "MB", "MC", "MD", "MG", "ML",
+        "MR", "MS", "MT", "MW", "MX", "NA", "NB", "NL", "NR", "OI", "OS", "PA", "PB", "PC", "PL", "PR", "PS",
+        "QI", "QR", "QS", "RA", "RC", "RD", "RG", "RI", "RL", "RM", "RS", "RT", "RU", "SC", "SD", "SH", "SM",
+        "SQ", "SS", "ST", "SV", "TS", "TX", "UL", "UP", "VD", "VG", "VM", "VR", "VS", "VT", "VV", "VX", "XT",
+        "ZI"};
+    return std::find(std::begin(kMnemonics), std::end(kMnemonics), text) != std::end(kMnemonics);
+}
+
+// Noise on the line (a radio being switched on, a poor cable, a second device
+// on the port) can come before an answer in the same read. The answer starts
+// at the letters of the question on the line, else at the first letters any
+// answer may begin with, else it is the radio's "?;"; what stands before is
+// dropped. Anything else is left whole for the reader to judge.
+std::string fromReplyStart(const std::string& text, const std::optional<CatQuestion>& onLine) {
+    if (onLine) {
+        const std::string expected = mnemonicOf(onLine->command);
+        if (const auto at = text.find(expected); expected.size() == 2 && at != std::string::npos) return text.substr(at);
+    }
+    for (std::size_t at = 0; at + 1 < text.size(); ++at)
+        if (isReplyMnemonic(std::string_view(text).substr(at, 2))) return text.substr(at);
+    if (text.ends_with("?;")) return "?;";
+    return text;
+}
 
 void deliver(Panel& p, int side, const std::string& answer) {
     std::string& box = p.conversation.answers[side];
@@ -111,7 +141,7 @@ void serveRadio(Panel& p) {
         c.heard += bytes;
     }
     for (std::size_t end; (end = c.heard.find(';')) != std::string::npos;) {
-        const std::string answer = c.heard.substr(0, end + 1);
+        const std::string answer = fromReplyStart(c.heard.substr(0, end + 1), c.onLine);
         c.heard.erase(0, end + 1);
         takeAnswer(p, answer);
     }

@@ -223,6 +223,9 @@ struct Panel {
     // recognise: a save keeps a copy of it first, or leaves it alone; 2 once
     // such a save has been skipped and said so.
     int memoryFileUnread = 0;
+    // 1 while writes of "savmem.dat" fail (a read-only or full disk): said
+    // once when they start failing, not again at every band change and store.
+    int memoryFileWriteFailing = 0;
 
     // Files that stay open across operations: the debug log for the whole run,
     // and the speech log that tests and sighted helpers follow.

@@ -37,18 +37,20 @@ std::string headerLine(const Panel& p) {
     return line;
 }
 
-bool writeTables(const Panel& p) {
+bool writeTables(Panel& p) {
     std::vector<std::string> lines;
     lines.reserve(1 + (kBandRows - 1) + kMemorySlots);
     lines.push_back(headerLine(p));
     for (int row = 1; row < kBandRows; ++row) lines.push_back(p.bandTable[row]);
     for (const auto& slot : p.memoryTable) lines.push_back(slot);
     errno = 0;
-    if (writeLinesSafely(kFileName, lines)) return true;
+    const bool written = writeLinesSafely(kFileName, lines);
     const int error = errno;
-    complain(std::string("cannot write ") + kFileName + ": " +
-             (error != 0 ? std::strerror(error) : "write failed"));
-    return false;
+    if (!written && p.memoryFileWriteFailing == 0)
+        complain(std::string("cannot write ") + kFileName + ": " +
+                 (error != 0 ? std::strerror(error) : "write failed"));
+    p.memoryFileWriteFailing = written ? 0 : 1;
+    return written;
 }
 
 // The listing is only rewritten when the memory file was, so that it always

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -77,6 +78,9 @@ bool isSafeClipName(const std::string& name) {
 }
 
 std::string clipDirectory() {
+    // A folder named by the operator is the only one looked at.
+    if (const char* chosen = std::getenv("VANTOR_CLIPS"); chosen != nullptr && *chosen != '\0')
+        return isDirectory(chosen) ? chosen : "";
     if (isDirectory("wave")) return "./wave";
 #ifdef VANTOR_BUILD_TREE
     if (runsFromBuildTree() && isDirectory(VANTOR_CLIP_DIR_BUILD)) return VANTOR_CLIP_DIR_BUILD;

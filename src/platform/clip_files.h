@@ -6,9 +6,10 @@
 namespace vantor {
 
 // The file a clip path names, or "" when there is none to play.
-// "wave\" + name looks in the wave/ directory of the working directory or,
-// when there is none, in the clip directory that came with the program: the
-// build tree's for the program in that tree, the installed one otherwise.
+// "wave\" + name looks in the directory named by the environment variable
+// VANTOR_CLIPS when it is set, else in the wave/ directory of the working
+// directory or, when there is none, in the clip directory that came with the
+// program: the build tree's for the program in that tree, the installed one otherwise.
 // ".wav" is added when the name has no extension, and a name that does not
 // match exactly is matched ignoring letter case ("Power", "SWR", "EF").
 // Any other prefix (the muting prefix "xx") names a file as it stands.
@@ -19,7 +20,7 @@ std::string clipFileFor(const std::string& clipPath);
 // True when the clip name may be played.
 bool isSafeClipName(const std::string& name);
 
-// The clip directory used for "wave\" (for messages and tests).
+// The clip directory used for "wave\" (for messages and tests); "" when there is none.
 std::string clipDirectory();
 
 }  // namespace vantor

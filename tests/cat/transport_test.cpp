@@ -63,6 +63,31 @@ TEST_F(TransportTest, RepliesAreReadAfterThePause) {
     EXPECT_EQ(p.replyText, std::string(154, 'x') + ";" + std::string(99, 'y') + ";");
 }
 
+// Noise before an answer in the same read is dropped: the answer starts at the
+// letters of the question asked, else at letters an answer may begin with, else
+// it is "?;". Noise alone is left for the reader to ignore.
+TEST_F(TransportTest, NoiseBeforeAnAnswerIsDropped) {
+    // clang-format off
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        // question on the line ("" none), bytes from the radio, replyText
+        {"FA", "\x11\xff#FA007100000;", "FA007100000;"},
+        {"FA", "ZZFA007100000;", "FA007100000;"},
+        {"FA", "\r\nFA007100000;", "FA007100000;"},
+        {"FA", "FA007100000;", "FA007100000;"},
+        {"CN0", "#ACN00008;", "CN00008;"},
+        {"ID", "ZZ?;", "?;"},
+        {"FA", "\x11" "FA007100000;\r\nSM0120;", "FA007100000;SM0120;"},
+        {"", "ZZMD02;", "MD02;"},
+        {"", "\xff\xfe;", "\xff\xfe;"}};
+    // clang-format on
+    for (const auto& [question, bytes, reply] : cases) {
+        if (*question) ask(p, question);
+        fake.serial.pushIncoming(1, bytes);
+        receive(p);
+        EXPECT_EQ(p.replyText, reply) << question << " " << bytes;
+    }
+}
+
 TEST_F(TransportTest, PortsOutsideTheRangeOrClosedDoNothing) {
     for (int port : {0, 257, 2}) {
         p.comHandle = port;

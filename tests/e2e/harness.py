@@ -176,9 +176,12 @@ class Session:
         with open(self.path("vantor.cfg"), "w", newline="") as f:
             f.write(text)
 
-    def start_vantor(self, *options):
-        self.vantor = subprocess.Popen([os.path.abspath(VANTOR), "--speech-log", "speech.log", *options], cwd=self.dir,
-                                       env=self.env, stdout=open(self.path("vantor.out"), "wb"),
+    def start_vantor(self, *options, cwd=None, wrapper=()):
+        """The panel in the test's directory, or in `cwd`; `wrapper` is a command line the
+        panel's own is appended to (it must end by running it)."""
+        command = list(wrapper) + [os.path.abspath(VANTOR), "--speech-log", self.path("speech.log"), *options]
+        self.vantor = subprocess.Popen(command, cwd=cwd or self.dir, env=self.env,
+                                       stdout=open(self.path("vantor.out"), "wb"),
                                        stderr=open(self.path("vantor.err"), "wb"))
         return self.vantor
 
@@ -222,6 +225,18 @@ class Session:
             return self.vantor.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             raise TestFailure("vantor did not end within %d s" % timeout)
+
+    def ends_with_memories_saved(self, end, timeout=20):
+        """Ends the panel with `end` (a key press, a close request) and checks that it
+        exited with status 0 and saved savmem.dat anew on the way out."""
+        if os.path.exists(self.path("savmem.dat")):
+            os.remove(self.path("savmem.dat"))
+        end()
+        status = self.wait_exit(timeout)
+        if status != 0:
+            raise TestFailure("exit status %d" % status)
+        if not self.read_text("savmem.dat").startswith("VANTOR v3.2a 3.5a"):
+            raise TestFailure("savmem.dat not saved at the end")
 
     # --- keys -------------------------------------------------------------
     def window_id(self):

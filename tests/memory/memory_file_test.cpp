@@ -24,6 +24,7 @@ class MemoryFileTest : public testing::PanelTest {
         for (int row = 1; row < kBandRows; ++row) p.bandTable[row] = kBuiltInBandRows[row];
         p.memoryTable.fill("9");
         p.bandIndex = 4;
+        p.memoryFileWriteFailing = 0;
     }
     static Lines linesOf(const std::string& path) {
         Lines lines;
@@ -146,8 +147,9 @@ std::string fileState(const char* path) {
 // As root, permissions stop nothing: a directory stands in for a file that
 // cannot be read, or for the temporary file the safe write must create. A link
 // to /dev/zero and a huge file are read only so far and cannot be copied. The
-// load says so once; the two saves of the way out (quit and shut-down) do not
-// touch the file either, and they copy nothing.
+// load says so once; the two saves of the way out (quit and shut-down) say
+// once that the file is left alone, or nothing when the load already said
+// that writes fail; they do not touch the file either, and copy nothing.
 TEST_F(MemoryFileTest, FileThatCannotBeReadCopiedOrWrittenIsLeftAsItIsWithTheTables) {
     // clang-format off
     const std::tuple<const char*, std::function<void()>, bool, int, bool> cases[] = {
@@ -155,8 +157,8 @@ TEST_F(MemoryFileTest, FileThatCannotBeReadCopiedOrWrittenIsLeftAsItIsWithTheTab
         {"directory", [] { fs::create_directory("savmem.dat"); }, false, 1, false},
         {"link to /dev/zero", [] { fs::create_symlink("/dev/zero", "savmem.dat"); }, false, 1, false},
         {"huge", [] { testing::writeFile("savmem.dat", std::string(kMaxFileBytes + 1, 'x')); }, false, 1, false},
-        {"missing", [] {}, true, 2, false},
-        {"unknown", [] { testing::writeFile("savmem.dat", "garbage\r\n"); }, true, 2, true}};
+        {"missing", [] {}, true, 0, false},
+        {"unknown", [] { testing::writeFile("savmem.dat", "garbage\r\n"); }, true, 0, true}};
     // clang-format on
     for (const auto& [what, make, blocked, linesSaid, copied] : cases) {
         SCOPED_TRACE(what);
@@ -203,7 +205,7 @@ TEST_F(MemoryFileTest, FileNotTakenInIsCopiedOnceBeforeItIsReplaced) {
     }
 }
 
-TEST_F(MemoryFileTest, FailedSaveKeepsThePreviousFileAndListing) {
+TEST_F(MemoryFileTest, FailedSaveKeepsThePreviousFileAndListingAndIsSaidOnce) {
     saveMemoryFile(p);
     const Lines file = linesOf("savmem.dat"), listing = linesOf("memory.txt");
     fs::create_directory("savmem.dat.tmp");
@@ -214,6 +216,14 @@ TEST_F(MemoryFileTest, FailedSaveKeepsThePreviousFileAndListing) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(linesOf("savmem.dat"), file);
     EXPECT_EQ(linesOf("memory.txt"), listing);
+    // Said once while the writes keep failing, and again once they failed anew.
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(saveMemoryFile(p));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    fs::remove("savmem.dat.tmp");
+    EXPECT_TRUE(saveMemoryFile(p));
+    fs::create_directory("savmem.dat.tmp");
+    EXPECT_NE(complaint([&](Panel& q) { saveMemoryFile(q); }).find("cannot write savmem.dat"), std::string::npos);
 }
 
 }  // namespace

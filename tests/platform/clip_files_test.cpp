@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <utility>
 
@@ -53,6 +54,19 @@ TEST_F(ClipFiles, WithoutWaveFolderTheBundledClipsAreUsed) {
     std::filesystem::remove_all("wave");
     EXPECT_NE(clipDirectory(), "./wave");
     EXPECT_EQ(clipFileFor("wave\\no-such-clip-anywhere"), "");
+}
+
+// A folder named in VANTOR_CLIPS is the only one looked at, even when it is missing.
+TEST_F(ClipFiles, VantorClipsNamesTheOnlyFolder) {
+    std::filesystem::create_directories("mine");
+    testing::writeFile("mine/point.wav", "RIFF");
+    const std::pair<const char*, const char*> cases[] = {{"mine", "mine/point.wav"}, {"missing", ""}};
+    for (const auto& [folder, file] : cases) {
+        setenv("VANTOR_CLIPS", folder, 1);
+        EXPECT_EQ(clipFileFor("wave\\point"), file) << folder;
+        EXPECT_EQ(clipDirectory(), *file ? folder : "") << folder;
+    }
+    unsetenv("VANTOR_CLIPS");
 }
 
 }  // namespace

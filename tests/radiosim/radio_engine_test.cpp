@@ -177,6 +177,9 @@ TEST(RadioEngine, InjectedFaults) {
     EXPECT_EQ(radio.receive("ID;").size(), 1u) << "a silent radio still frames what it is sent";
     radio.setSilent(false);
     EXPECT_EQ(radio.handle("FA;PS;"), "FA014250000;PS1;");
+    radio.setRefuseAll(true);
+    EXPECT_EQ(radio.handle("FA;FA007000000;ID;"), "?;?;?;");
+    EXPECT_EQ(radio.frequencyA(), 14250000) << "a refused set changes nothing";
 }
 
 }  // namespace

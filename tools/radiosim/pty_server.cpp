@@ -28,6 +28,7 @@ namespace vantor::radiosim {
 namespace {
 
 constexpr std::int64_t kSplitGapMs = 20;          // pause between the halves of a split reply
+constexpr std::int64_t kMergeHoldMs = 30;         // how long a reply waits for the next to join it
 constexpr std::size_t kMaxQueuedBytes = 1 << 16;  // replies nobody reads are dropped past this
 constexpr std::int64_t kErrorBackoffMs = 100;     // rest after a read error instead of spinning
 constexpr std::int64_t kLastReplyGraceMs = 2000;  // time the client gets to read before the port goes
@@ -47,6 +48,7 @@ std::int64_t monotonicMicros() {
 struct Pending {
     std::int64_t due;
     std::string bytes;
+    bool held = false;  // waiting for the next reply to go out with it
 };
 
 // The command as one log line: printable text as is, anything else as \xNN.
@@ -72,6 +74,7 @@ class PtyServer {
         engine_.setGarbageBeforeReply(options.garbage);
         engine_.setLatencyMs(options.latencyMs);
         engine_.setSplitReplies(options.splitReplies);
+        engine_.setRefuseAll(options.refuseAll);
     }
     ~PtyServer() { closePort(); }
 
@@ -86,6 +89,7 @@ class PtyServer {
     void comeBack();
     void serveInput(std::int64_t now);
     void queueReply(const std::string& reply, std::int64_t now);
+    bool joinHeldReply(const std::string& reply, std::int64_t now);
     void writeDue(std::int64_t now);
     bool lastRepliesRead(std::int64_t now) const;
     std::int64_t elapsedMs() const {
@@ -208,12 +212,29 @@ void PtyServer::comeBack() {
     std::fflush(stdout);
 }
 
+// With --merge-replies a reply is held until the next one joins it, and the
+// two go out in one write, as a radio's buffered port hands them over.
+bool PtyServer::joinHeldReply(const std::string& reply, std::int64_t now) {
+    if (queue_.empty() || !queue_.back().held || queue_.back().due <= now) return false;
+    Pending& held = queue_.back();
+    held.bytes += reply;
+    held.held = false;
+    held.due = now + engine_.latencyMs();
+    return true;
+}
+
 void PtyServer::queueReply(const std::string& reply, std::int64_t now) {
     if (reply.empty() || queuedBytes_ + reply.size() > kMaxQueuedBytes) return;
+    if (options_.mergeReplies && joinHeldReply(reply, now)) {
+        queuedBytes_ += reply.size();
+        return;
+    }
     std::int64_t due = now + engine_.latencyMs();
     if (!queue_.empty() && queue_.back().due > due) due = queue_.back().due;  // keep the byte order
     queuedBytes_ += reply.size();
-    if (engine_.splitReplies() && reply.size() >= 2) {
+    if (options_.mergeReplies) {
+        queue_.push_back({due + kMergeHoldMs, reply, true});
+    } else if (engine_.splitReplies() && reply.size() >= 2) {
         const std::size_t half = reply.size() / 2;
         queue_.push_back({due, reply.substr(0, half)});
         queue_.push_back({due + kSplitGapMs, reply.substr(half)});

@@ -14,6 +14,8 @@ struct ServerOptions {
     int sMeter = -1;  // fixed S-meter reading, or -1 for the random walk
     std::string garbage;
     bool splitReplies = false;
+    bool refuseAll = false;     // "?;" to every command
+    bool mergeReplies = false;  // a reply waits up to 30 ms for the next, then both go in one write
     long silentAfter = -1;  // commands answered before the radio goes quiet
     long vanishAfter = -1;  // commands received before the port goes away
 };

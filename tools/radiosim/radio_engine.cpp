@@ -112,7 +112,7 @@ std::string RadioEngine::execute(std::string_view body, bool overlong) {
         }
         return {};
     }
-    Outcome outcome = overlong ? Outcome::error() : dispatch(body);
+    Outcome outcome = overlong || refuseAll_ ? Outcome::error() : dispatch(body);
     std::string reply = outcome.ok ? std::move(outcome.reply) : std::string("?;");
     if (reply.empty()) return reply;
     return garbage_ + reply;

@@ -56,6 +56,8 @@ class RadioEngine {
     void setSilent(bool silent) { silent_ = silent; }
     void setLatencyMs(int ms) { latencyMs_ = ms < 0 ? 0 : ms; }
     void setSplitReplies(bool split) { splitReplies_ = split; }
+    // A radio that takes nothing: every command, set or question, gets "?;".
+    void setRefuseAll(bool refuse) { refuseAll_ = refuse; }
     int latencyMs() const { return latencyMs_; }
     bool splitReplies() const { return splitReplies_; }
     bool silent() const { return silent_; }
@@ -145,6 +147,7 @@ class RadioEngine {
     bool silent_ = false;
     int latencyMs_ = 0;
     bool splitReplies_ = false;
+    bool refuseAll_ = false;
 };
 
 }  // namespace vantor::radiosim

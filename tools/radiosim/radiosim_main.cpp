@@ -29,6 +29,9 @@ constexpr const char* kUsage =
     "  --smeter N         fixed S-meter reading 0-255 (S9 is about 130); default a slow random walk\n"
     "  --garbage TEXT     send TEXT before every reply\n"
     "  --split-replies    send every reply in two writes, 20 ms apart\n"
+    "  --merge-replies    hold every reply until the next one joins it (at most 30 ms), then\n"
+    "                     send them in one write\n"
+    "  --refuse-all       answer \"?;\" to every command, as a radio that takes none\n"
     "  --silent-after N   stop answering after N commands\n"
     "  --vanish-after N   remove the terminal and the link after N commands (SIGUSR1: at once)\n"
     "                     SIGUSR2 brings a removed port back on a new terminal under the same link\n"
@@ -60,9 +63,12 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (name == "--split-replies") {
-            if (inlineValue) return badOption("--split-replies takes no value");
-            options.splitReplies = true;
+        if (name == "--split-replies" || name == "--merge-replies" || name == "--refuse-all") {
+            if (inlineValue) return badOption(name + " takes no value");
+            bool& flag = name == "--split-replies"   ? options.splitReplies
+                         : name == "--merge-replies" ? options.mergeReplies
+                                                     : options.refuseAll;
+            flag = true;
             continue;
         }
         static const char* const valued[] = {"--model",  "--link",    "--log",          "--latency-ms",
@@ -97,5 +103,7 @@ int main(int argc, char** argv) {
             if (name == "--vanish-after") options.vanishAfter = *n;
         }
     }
+    if (options.splitReplies && options.mergeReplies)
+        return badOption("--split-replies and --merge-replies do not go together");
     return vantor::radiosim::runServer(options);
 }

@@ -66,6 +66,16 @@ struct SdlSpeaker::Impl {
     SDL_TimerID idleTimer = 0;
     std::function<void()> work;
     bool working = false;
+    bool clipFolderChecked = false;
+
+    // Without any clip folder the operator hears nothing at all: said once,
+    // when the first clip cannot be found.
+    void reportMissingClipFolder(const std::string& clipPath) {
+        if (clipFolderChecked || clipPath.rfind("wave\\", 0) != 0) return;
+        clipFolderChecked = true;
+        if (clipDirectory().empty())
+            std::fprintf(stderr, "vantor: no speech clips: no wave folder here and none installed; speech is silent\n");
+    }
 
     // Sleeps up to ms, doing the waiting work at least every kWorkPeriodMs.
     void wait(Uint32 ms) {
@@ -206,9 +216,9 @@ SdlSpeaker::SdlSpeaker() : impl_(std::make_unique<Impl>()) {}
 SdlSpeaker::~SdlSpeaker() = default;
 
 void SdlSpeaker::play(const std::string& clipPath) {
-    const std::string file = clipFileFor(clipPath);
-    if (file.empty()) return;
     Impl& s = *impl_;
+    const std::string file = clipFileFor(clipPath);
+    if (file.empty()) return s.reportMissingClipFolder(clipPath);
     Clip clip;
     Uint32 bufferBytes = 0, bytesPerMs = 0, bufferMs = 0;
     {
@@ -243,9 +253,9 @@ void SdlSpeaker::play(const std::string& clipPath) {
 void SdlSpeaker::setWorkWhileWaiting(std::function<void()> work) { impl_->work = std::move(work); }
 
 void SdlSpeaker::playInBackground(const std::string& clipPath) {
-    const std::string file = clipFileFor(clipPath);
-    if (file.empty()) return;
     Impl& s = *impl_;
+    const std::string file = clipFileFor(clipPath);
+    if (file.empty()) return s.reportMissingClipFolder(clipPath);
     std::lock_guard<std::mutex> held(s.lock);
     Clip clip;
     if (s.haveDevice() && s.load(file, clip)) s.queue(clip, true);
