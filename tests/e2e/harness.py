@@ -116,9 +116,9 @@ class Session:
         wait_for(lambda: os.path.exists(link) and os.path.exists(peer), 10, "socat links")
         return peer
 
-    def start_radiosim(self, model="0670", port=5, *options):
-        """The simulated radio on COM<port>; its command log is radiosim.log."""
-        link = self.path("COM%d" % port)
+    def start_radiosim(self, model="0670", port=5, *options, link=None):
+        """The simulated radio on COM<port> (or at `link`); its command log is radiosim.log."""
+        link = link or self.path("COM%d" % port)
         sim = subprocess.Popen([os.path.abspath(RADIOSIM), "--model", model, "--link", link,
                                 "--log", self.path("radiosim.log")] + list(options),
                                stdout=open(self.path("radiosim.out"), "wb"), stderr=subprocess.STDOUT)
@@ -175,8 +175,10 @@ class Session:
         with open(self.path("vantor.cfg"), "w", newline="") as f:
             f.write(text)
 
-    def start_vantor(self, *options):
-        self.vantor = subprocess.Popen([os.path.abspath(VANTOR), "--speech-log", "speech.log", *options], cwd=self.dir,
+    def start_vantor(self, *options, program=None):
+        """The panel in this test's directory; `program` (a command list) runs another build of it."""
+        program = program or [os.path.abspath(VANTOR)]
+        self.vantor = subprocess.Popen([*program, "--speech-log", "speech.log", *options], cwd=self.dir,
                                        env=self.env, stdout=open(self.path("vantor.out"), "wb"),
                                        stderr=open(self.path("vantor.err"), "wb"))
         return self.vantor

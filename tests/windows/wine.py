@@ -2,8 +2,7 @@
 
 The prefix has its own home folder, so the Windows shell folders (Documents,
 Desktop) are real folders inside it instead of links into the user's home, and
-nothing a test installs lands outside it. A persistent wineserver serves every
-program a test runs there until stop().
+nothing a test installs lands outside it.
 """
 
 import os
@@ -38,7 +37,6 @@ class WinePrefix:
                         # No prompts to install Mono or Gecko: nothing here needs them.
                         WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("DISPLAY", None)
-        self.server = None
 
     def create(self, fresh=False):
         """Makes the prefix unless it is there already (or `fresh` asks for a new one)."""
@@ -55,24 +53,10 @@ class WinePrefix:
                 os.mkdir(folder)
         return self
 
-    def start(self, display=None):
-        """A wineserver that stays until stop(), so programs start quickly one after the other."""
-        if display:
-            self.env["DISPLAY"] = display
-        self.server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return self
-
-    def stop(self):
-        if self.server is None:
-            return
-        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
-        try:
-            self.server.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            self.server.kill()
-            self.server.wait()
-        self.server = None
+    def kill(self):
+        """Ends every program still running in the prefix, and its wineserver."""
+        self._run(["wineserver", "-k"], timeout=60)
+        self._run(["wineserver", "-w"], timeout=60)
 
     def _run(self, args, timeout):
         try:
@@ -86,8 +70,7 @@ class WinePrefix:
 
     def wait_idle(self, timeout=120):
         """Waits until no program runs in the prefix and its wineserver has ended (an
-        uninstaller goes on in a copy of itself after the one started has returned).
-        Never with start(): a persistent wineserver does not end."""
+        uninstaller goes on in a copy of itself after the one started has returned)."""
         self._run(["wineserver", "-w"], timeout)
 
     # --- folders ----------------------------------------------------------
