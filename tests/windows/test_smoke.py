@@ -1,11 +1,12 @@
 """The Windows panel under Wine against the simulated radio, end to end.
 
-vantor.exe (build-windows/bin) runs under Wine on Xvfb in a scratch working
-folder with vantor.cfg and the clips in wave\\. The Linux build's simulator
-serves the radio on a pseudo-terminal that the private prefix's COM5 leads to.
-The test waits for "connected", presses F and hears the frequency while the
-radio is asked for it, then presses Q and waits for the panel to end, its
-memories saved.
+vantor.exe runs under Wine on Xvfb: the one built (build-windows/bin) in a
+scratch working folder with vantor.cfg and the clips in wave\\, and the one the
+installer put in place, started in the working folder where the installer
+wrote vantor.cfg. The Linux build's simulator serves the radio on a
+pseudo-terminal that the private prefix's COM5 leads to. The test waits for
+"connected", presses F and hears the frequency while the radio is asked for
+it, then presses Q and waits for the panel to end, its memories saved.
 
     python3 tests/windows/test_smoke.py [--runs N]
 """
@@ -19,27 +20,51 @@ import traceback
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
 from harness import BUILD_DIR, TestFailure, Session, configuration, wait_for  # noqa: E402
-from wine import WINDOWS_BUILD_DIR, WinePrefix  # noqa: E402
+from wine import WINDOWS_BUILD_DIR, WinePrefix, project_version  # noqa: E402
 
 VANTOR_EXE = os.path.join(WINDOWS_BUILD_DIR, "bin", "vantor.exe")
+INSTALLER = os.path.join(WINDOWS_BUILD_DIR, "vantor-setup-%s.exe" % project_version())
 CLIPS = os.path.join(BUILD_DIR, "wave")
 PORT = 5
 
 
-def panel_connects_reads_the_frequency_and_quits(s, prefix):
-    s.start_display()
-    s.env.update({k: v for k, v in prefix.env.items() if k != "DISPLAY"})
+def built_panel_in_a_scratch_folder(s, prefix):
+    """The freshly built vantor.exe; the test writes vantor.cfg and brings the clips."""
     os.mkdir(s.path("wave"))
     for clip in os.listdir(CLIPS):
         if clip.endswith(".wav"):
             shutil.copy(os.path.join(CLIPS, clip), s.path("wave"))
+    s.write_config(configuration(port=PORT))
+    return VANTOR_EXE
+
+
+def installed_panel_in_its_working_folder(s, prefix):
+    """The panel as the installer leaves it: vantor.cfg written from the answers to the
+    port and speed questions, the clips beside the program, none in the working folder
+    (Documents\\Vantor, here a link to the test's directory)."""
+    work = prefix.user_path("Documents", "Vantor")
+    if os.path.lexists(work):
+        os.remove(work)
+    os.symlink(s.dir, work)
+    status = prefix.run(INSTALLER, "/S", "/COM=%d" % PORT, "/BAUD=38400")
+    # The panel's display is not the installer's: its wineserver ends first.
+    prefix.wait_idle()
+    if status != 0 or not os.path.exists(s.path("vantor.cfg")):
+        raise TestFailure("the installer ended with status %d, vantor.cfg %s" %
+                          (status, "written" if os.path.exists(s.path("vantor.cfg")) else "missing"))
+    return prefix.user_path("AppData", "Local", "Programs", "Vantor", "vantor.exe")
+
+
+def connects_reads_the_frequency_and_quits(s, prefix, setup):
+    s.start_display()
+    s.env.update({k: v for k, v in prefix.env.items() if k != "DISPLAY"})
     # Wine opens \\.\COM5 through this link; a stale one of an earlier run goes first.
     link = os.path.join(prefix.path, "dosdevices", "com%d" % PORT)
     if os.path.lexists(link):
         os.remove(link)
     s.start_radiosim("0670", PORT, link=link)
-    s.write_config(configuration(port=PORT))
-    s.start_vantor(program=["wine", VANTOR_EXE])
+    program = setup(s, prefix)
+    s.start_vantor(program=["wine", program])
 
     # Wine takes a while to start the first program of a display.
     s.wait_spoken(["connected"], 90)
@@ -64,39 +89,48 @@ def panel_connects_reads_the_frequency_and_quits(s, prefix):
         raise TestFailure("savmem.dat not saved whole: %r" % savmem[:60])
 
 
+SETUPS = [
+    ("built", built_panel_in_a_scratch_folder),
+    ("installed", installed_panel_in_its_working_folder),
+]
+
+
+def run_once(name, prefix, setup):
+    """One session; True when it passed. A failure keeps its logs and a screenshot."""
+    session = Session(name)
+    failed = True
+    try:
+        connects_reads_the_frequency_and_quits(session, prefix, setup)
+        failed = False
+        print("PASS %s" % name)
+    except Exception:
+        print("FAIL %s" % name)
+        traceback.print_exc()
+        for log in ("vantor.err", "speech.log", "debug.dat", "radiosim.out"):
+            text = session.read_text(log)
+            if text:
+                print("--- %s ---\n%s" % (log, text[-3000:]))
+    finally:
+        # Nothing of this run's display stays in the prefix for the next one.
+        prefix.kill()
+        session.close(failed)
+        sys.stdout.flush()
+    return not failed
+
+
 def main():
     parser = argparse.ArgumentParser(description="The Windows panel under Wine, end to end.")
-    parser.add_argument("--runs", type=int, default=1, help="run the test this many times in a row")
+    parser.add_argument("--runs", type=int, default=1, help="run each case this many times in a row")
     runs = parser.parse_args().runs
-    for needed in (VANTOR_EXE, os.path.join(BUILD_DIR, "bin", "vantor-radiosim")):
+    for needed in (VANTOR_EXE, INSTALLER, os.path.join(BUILD_DIR, "bin", "vantor-radiosim")):
         if not os.path.isfile(needed):
-            print("missing %s: run scripts/build-windows and build vantor-radiosim" % needed, file=sys.stderr)
+            print("missing %s: run scripts/test-windows-smoke" % needed, file=sys.stderr)
             return 1
     prefix = WinePrefix(os.path.join(WINDOWS_BUILD_DIR, "wineprefix-smoke")).create()
-    failures = 0
-    for run in range(1, runs + 1):
-        name = "windows_smoke_%d" % run
-        session = Session(name)
-        failed = True
-        try:
-            panel_connects_reads_the_frequency_and_quits(session, prefix)
-            failed = False
-            print("PASS %s" % name)
-        except Exception:
-            failures += 1
-            print("FAIL %s" % name)
-            traceback.print_exc()
-            for log in ("vantor.err", "speech.log", "debug.dat", "radiosim.out"):
-                text = session.read_text(log)
-                if text:
-                    print("--- %s ---\n%s" % (log, text[-3000:]))
-        finally:
-            # Nothing of this run's display stays in the prefix for the next one.
-            prefix.kill()
-            session.close(failed)
-        sys.stdout.flush()
-    print("%d passed, %d failed" % (runs - failures, failures))
-    return 1 if failures else 0
+    results = [run_once("windows_smoke_%s_%d" % (setup_name, run), prefix, setup)
+               for setup_name, setup in SETUPS for run in range(1, runs + 1)]
+    print("%d passed, %d failed" % (results.count(True), results.count(False)))
+    return 0 if all(results) else 1
 
 
 if __name__ == "__main__":
