@@ -10,9 +10,10 @@
 ;              uninstall.exe /S
 ;
 ; Defines from the command line:
-;   VERSION  the program's version (3.5)
-;   STAGE    folder holding vantor.exe, wave\*.wav, vantor.cfg.sample, README.txt
-;   OUTFILE  the installer to write
+;   VERSION       the program's version (3.5)
+;   FILE_VERSION  the same in the four numbers Windows shows (3.5.0.0)
+;   STAGE         folder holding vantor.exe, wave\*.wav, vantor.cfg.sample, README.txt
+;   OUTFILE       the installer to write
 
 Unicode true
 Target amd64-unicode
@@ -26,6 +27,7 @@ ManifestDPIAware true
   !endif
 !macroend
 !insertmacro needDefine VERSION
+!insertmacro needDefine FILE_VERSION
 !insertmacro needDefine STAGE
 !insertmacro needDefine OUTFILE
 
@@ -44,7 +46,7 @@ OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Vantor"
 InstallDirRegKey HKCU "${PROGRAM_KEY}" "InstallDir"
 
-VIProductVersion "${VERSION}.0.0"
+VIProductVersion "${FILE_VERSION}"
 VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "FileVersion" "${VERSION}"
@@ -178,10 +180,14 @@ Function writeConfiguration
   ${EndIf}
   ClearErrors
   FileOpen $R0 "$INSTDIR\vantor.cfg.sample" r
-  FileOpen $R1 "${WORKDIR}\vantor.cfg.tmp" w
+  ${IfNot} ${Errors}
+    FileOpen $R1 "${WORKDIR}\vantor.cfg.tmp" w
+    ${If} ${Errors}
+      FileClose $R0
+    ${EndIf}
+  ${EndIf}
   ${If} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "Cannot write ${WORKDIR}\vantor.cfg." /SD IDOK
-    SetErrorLevel 3
+    Call configurationNotWritten
     Return
   ${EndIf}
   StrCpy $R3 0  ; lines read
@@ -203,8 +209,20 @@ Function writeConfiguration
   FileClose $R0
   FileClose $R1
   ; Whole or not at all: a half-written file would be read as a configuration.
+  ClearErrors
   Rename "${WORKDIR}\vantor.cfg.tmp" "${WORKDIR}\vantor.cfg"
+  ${If} ${Errors}
+    Delete "${WORKDIR}\vantor.cfg.tmp"
+    Call configurationNotWritten
+    Return
+  ${EndIf}
   DetailPrint "Wrote ${WORKDIR}\vantor.cfg: COM$radioPort at $radioSpeed baud"
+FunctionEnd
+
+; The program is installed all the same; the first start will say so too.
+Function configurationNotWritten
+  MessageBox MB_OK|MB_ICONSTOP "Cannot write ${WORKDIR}\vantor.cfg: copy vantor.cfg.sample from $INSTDIR there and set the COM port and speed in its first two lines." /SD IDOK
+  SetErrorLevel 3
 FunctionEnd
 
 Section "Vantor"

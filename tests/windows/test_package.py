@@ -112,6 +112,20 @@ def refuses_bad_switches(inst):
         inst.check_nothing_installed(" ".join(switches))
 
 
+def says_when_the_working_folder_cannot_take_the_configuration(inst):
+    # A file where the working folder should be: the program installs, vantor.cfg cannot.
+    with open(inst.work, "wb") as f:
+        f.write(b"in the way")
+    try:
+        status = inst.install("/COM=5")
+        expect(status == 3, "exit status %d, expected 3" % status)
+        expect(os.path.isfile(os.path.join(inst.program, "vantor.exe")), "the program was not installed")
+        inst.uninstall()
+        expect(read(inst.work) == b"in the way", "the file in the way was changed")
+    finally:
+        os.remove(inst.work)
+
+
 def installs_and_uninstalls_keeping_the_operators_files(inst):
     for switches, port, speed in ACCEPTED:
         config = os.path.join(inst.work, "vantor.cfg")
@@ -139,6 +153,8 @@ def reinstall_keeps_the_configuration(inst):
 
 TESTS = [
     ("refuses_bad_switches", refuses_bad_switches),
+    ("says_when_the_working_folder_cannot_take_the_configuration",
+     says_when_the_working_folder_cannot_take_the_configuration),
     ("installs_and_uninstalls_keeping_the_operators_files", installs_and_uninstalls_keeping_the_operators_files),
     ("reinstall_keeps_the_configuration", reinstall_keeps_the_configuration),
 ]

@@ -33,7 +33,7 @@ class WinePrefix:
         self.path = os.path.abspath(path)
         self.home = os.path.join(self.path, "home")
         self.env = dict(os.environ)
-        self.env.update(WINEPREFIX=self.path, HOME=self.home, WINEDEBUG="-all",
+        self.env.update(WINEPREFIX=self.path, HOME=self.home, WINEDEBUG="-all", WINEARCH="win64",
                         # No prompts to install Mono or Gecko: nothing here needs them.
                         WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("DISPLAY", None)
