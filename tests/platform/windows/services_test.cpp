@@ -6,6 +6,7 @@
 #include <ws2tcpip.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -147,6 +148,32 @@ TEST(WindowsSerialPorts, APortThatCannotOpenSaysWhyOnceAndPassesNothing) {
     EXPECT_EQ(serial.read(250, 10), "");
     EXPECT_FALSE(serial.isLost(250));
     EXPECT_EQ(serial.lookAgainMs(), -1) << "no port to look at";
+}
+
+// scripts/test-windows links COM<VANTOR_ECHO_PORT> to a pseudo-terminal that
+// sends back what it is sent (socat and cat).
+TEST(WindowsSerialPorts, AnEchoingDeviceSendsBackWhatIsWrittenAndWakesTheWait) {
+    const char* echoPort = std::getenv("VANTOR_ECHO_PORT");
+    if (!echoPort) GTEST_SKIP() << "no echoing port (run by scripts/test-windows)";
+    const int port = std::atoi(echoPort);
+    WindowsSerialPorts serial;
+    ASSERT_TRUE(serial.open(port, 38400));
+    serial.setFraming(port, 8, 0, 2);
+    serial.makeReadsImmediate(port);
+    EXPECT_EQ(serial.read(port, 100), "") << "reads return at once";
+    EXPECT_EQ(serial.lookAgainMs(), 10) << "a port that wakes the wait is looked at";
+    serial.write(port, "FA;IF;");
+    EXPECT_TRUE(eventually([&] { return serial.takeInput(); }));
+    EXPECT_EQ(serial.lookAgainMs(), -1) << "input reported and not yet read wakes no more";
+    EXPECT_TRUE(eventually([&] { return serial.bytesWaiting(port) == 6; }));
+    EXPECT_EQ(serial.read(port, 4), "FA;I");
+    EXPECT_EQ(serial.read(port, 100), "F;");
+    EXPECT_FALSE(serial.isLost(port));
+    serial.wakeOnInput(port, false);
+    EXPECT_EQ(serial.lookAgainMs(), -1);
+    // Wine does not keep a second opening out, so exclusivity is not shown here.
+    serial.close(port);
+    EXPECT_EQ(serial.read(port, 100), "");
 }
 
 // The new file replaces the old whole, and a failed write leaves the old one.
