@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/clip_files.h"
 #include "platform/files.h"
 #include "platform/windows/windows_clock.h"
 #include "platform/windows/windows_network.h"
@@ -148,6 +149,28 @@ TEST(WindowsSerialPorts, APortThatCannotOpenSaysWhyOnceAndPassesNothing) {
     EXPECT_EQ(serial.read(250, 10), "");
     EXPECT_FALSE(serial.isLost(250));
     EXPECT_EQ(serial.lookAgainMs(), -1) << "no port to look at";
+}
+
+// The installer puts the clips beside the program; the working folder's own
+// wave folder still comes first.
+TEST(WindowsClipFiles, WithoutAWaveFolderHereTheClipsBesideTheProgramAreUsed) {
+    testing::TemporaryDirectory directory;
+    wchar_t program[MAX_PATH] = {};
+    ASSERT_GT(::GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+    const std::filesystem::path installed = std::filesystem::path(program).parent_path() / "wave";
+    if (std::filesystem::exists(installed)) GTEST_SKIP() << "clips beside the test program are not ours to touch";
+    struct Removed {
+        std::filesystem::path folder;
+        ~Removed() { std::filesystem::remove_all(folder); }
+    } removedAtTheEnd{installed};
+    std::filesystem::create_directory(installed);
+    testing::writeFile((installed / "Connected.wav").string(), "RIFF");
+    EXPECT_TRUE(std::filesystem::equivalent(clipDirectory(), installed));
+    const std::string found = clipFileFor("wave\\connected");
+    EXPECT_TRUE(!found.empty() && std::filesystem::equivalent(found, installed / "Connected.wav")) << found;
+    std::filesystem::create_directory("wave");
+    EXPECT_EQ(clipDirectory(), "./wave");
+    EXPECT_EQ(clipFileFor("wave\\connected"), "");
 }
 
 // scripts/test-windows links COM<VANTOR_ECHO_PORT> to a pseudo-terminal that
