@@ -42,7 +42,7 @@ struct WindowsSpeaker::Impl {
     WAVEFORMATEX format{};
     bool noDevice = false;  // known since the first clip; never asked again
     std::deque<Queued> queued;
-    unsigned long long queuedBytes = 0;  // since the device last started afresh
+    unsigned long long queuedBytes = 0;  // since the device last started afresh (waveOutReset)
     bool backgroundQueued = false;       // what is queued is a clip the next one cuts short
     std::function<void()> work;
     bool working = false;
@@ -111,8 +111,11 @@ struct WindowsSpeaker::Impl {
             queuedBytes = 0;
         }
         releaseDone();
-        // After a reset the device counts from nothing again.
-        if (queued.empty()) queuedBytes = 0;
+        // An idle device starts counting afresh, so the count never wraps.
+        if (queued.empty() && queuedBytes != 0) {
+            ::waveOutReset(device);
+            queuedBytes = 0;
+        }
         backgroundQueued = inBackground;
         if (sound.samples.empty()) return true;
         Queued& clip = queued.emplace_back();

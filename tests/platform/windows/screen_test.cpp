@@ -82,9 +82,14 @@ TEST_F(Screen, ClosingAndTheEndOfTheSessionAreACloseRequest) {
     ASSERT_TRUE(::PostMessageW(window, WM_CLOSE, 0, 0));
     EXPECT_TRUE(eventArrives(screen, kCloseRequest, 0));
     EXPECT_TRUE(::IsWindow(window)) << "the panel closes the window itself";
+    // Nothing more is taken (the end of the session among it) until the
+    // panel has had the close request and shut down.
     EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    ASSERT_TRUE(::PostMessageW(window, WM_KEYDOWN, 'Q', 0));
     const std::vector<WindowEvent> events = screen.waitEvents();
     EXPECT_TRUE(contains(events, kCloseRequest, 0));
+    EXPECT_FALSE(contains(events, kKeyDown, 'Q'));
+    EXPECT_TRUE(eventArrives(screen, kKeyDown, 'Q'));
     ASSERT_TRUE(::PostThreadMessageW(::GetCurrentThreadId(), WM_CLOSE, 0, 0));
     EXPECT_TRUE(eventArrives(screen, kCloseRequest, 0));
 }

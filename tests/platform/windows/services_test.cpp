@@ -6,10 +6,12 @@
 #include <ws2tcpip.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <string>
 
+#include "platform/clip_files.h"
 #include "platform/files.h"
 #include "platform/windows/windows_clock.h"
 #include "platform/windows/windows_network.h"
@@ -147,6 +149,54 @@ TEST(WindowsSerialPorts, APortThatCannotOpenSaysWhyOnceAndPassesNothing) {
     EXPECT_EQ(serial.read(250, 10), "");
     EXPECT_FALSE(serial.isLost(250));
     EXPECT_EQ(serial.lookAgainMs(), -1) << "no port to look at";
+}
+
+// The installer puts the clips beside the program; the working folder's own
+// wave folder still comes first.
+TEST(WindowsClipFiles, WithoutAWaveFolderHereTheClipsBesideTheProgramAreUsed) {
+    testing::TemporaryDirectory directory;
+    wchar_t program[MAX_PATH] = {};
+    ASSERT_GT(::GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+    const std::filesystem::path installed = std::filesystem::path(program).parent_path() / "wave";
+    if (std::filesystem::exists(installed)) GTEST_SKIP() << "clips beside the test program are not ours to touch";
+    struct Removed {
+        std::filesystem::path folder;
+        ~Removed() { std::filesystem::remove_all(folder); }
+    } removedAtTheEnd{installed};
+    std::filesystem::create_directory(installed);
+    testing::writeFile((installed / "Connected.wav").string(), "RIFF");
+    EXPECT_TRUE(std::filesystem::equivalent(clipDirectory(), installed));
+    const std::string found = clipFileFor("wave\\connected");
+    EXPECT_TRUE(!found.empty() && std::filesystem::equivalent(found, installed / "Connected.wav")) << found;
+    std::filesystem::create_directory("wave");
+    EXPECT_EQ(clipDirectory(), "./wave");
+    EXPECT_EQ(clipFileFor("wave\\connected"), "");
+}
+
+// scripts/test-windows links COM<VANTOR_ECHO_PORT> to a pseudo-terminal that
+// sends back what it is sent (socat and cat).
+TEST(WindowsSerialPorts, AnEchoingDeviceSendsBackWhatIsWrittenAndWakesTheWait) {
+    const char* echoPort = std::getenv("VANTOR_ECHO_PORT");
+    if (!echoPort) GTEST_SKIP() << "no echoing port (run by scripts/test-windows)";
+    const int port = std::atoi(echoPort);
+    WindowsSerialPorts serial;
+    ASSERT_TRUE(serial.open(port, 38400));
+    serial.setFraming(port, 8, 0, 2);
+    serial.makeReadsImmediate(port);
+    EXPECT_EQ(serial.read(port, 100), "") << "reads return at once";
+    EXPECT_EQ(serial.lookAgainMs(), 10) << "a port that wakes the wait is looked at";
+    serial.write(port, "FA;IF;");
+    EXPECT_TRUE(eventually([&] { return serial.takeInput(); }));
+    EXPECT_EQ(serial.lookAgainMs(), -1) << "input reported and not yet read wakes no more";
+    EXPECT_TRUE(eventually([&] { return serial.bytesWaiting(port) == 6; }));
+    EXPECT_EQ(serial.read(port, 4), "FA;I");
+    EXPECT_EQ(serial.read(port, 100), "F;");
+    EXPECT_FALSE(serial.isLost(port));
+    serial.wakeOnInput(port, false);
+    EXPECT_EQ(serial.lookAgainMs(), -1);
+    // Wine does not keep a second opening out, so exclusivity is not shown here.
+    serial.close(port);
+    EXPECT_EQ(serial.read(port, 100), "");
 }
 
 // The new file replaces the old whole, and a failed write leaves the old one.
