@@ -100,7 +100,9 @@ struct WindowsScreen::Impl {
     // cannot come before the panel has unkeyed and saved.
     bool sessionEnding = false;
 
-    Impl() { windowClosed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+    Impl() {
+        if (!windowClosed) windowClosed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    }
 
     ~Impl() {
         destroyWindow();

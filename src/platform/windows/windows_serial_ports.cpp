@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/windows/windows_errors.h"
 
@@ -22,9 +21,6 @@ constexpr int kReadChunk = 4096;
 bool validPort(int port) { return port >= 1 && port <= 256; }
 
 HANDLE handleOf(void* handle) { return static_cast<HANDLE>(handle); }
-
-// Stands in lastFailure_ for a port whose device has gone and been said so.
-constexpr const char* kGone = "gone";
 
 // Errors that mean the device itself is no more (unplugged, its driver
 // stopped), not a passing hitch.
@@ -61,18 +57,13 @@ std::string openFailureReason(DWORD error) {
 }  // namespace
 
 void WindowsSerialPorts::reportOpenFailure(int port, const std::string& reason) {
-    std::string& last = lastFailure_[static_cast<std::size_t>(port)];
-    if (last == reason || last == kGone) return;
-    last = reason;
-    std::fprintf(stderr, "vantor: serial port %d (%s): %s\n", port, deviceFor(port).c_str(), reason.c_str());
+    complaints_.openFailed(port, deviceFor(port), reason);
 }
 
 void WindowsSerialPorts::markLost(int port, OpenPort& p, const std::string& why) {
     if (p.lost) return;
     p.lost = true;
-    lastFailure_[static_cast<std::size_t>(port)] = kGone;
-    std::fprintf(stderr, "vantor: serial port %d (%s): the device has gone (%s)\n", port,
-                 deviceFor(port).c_str(), why.c_str());
+    complaints_.gone(port, deviceFor(port), why);
 }
 
 WindowsSerialPorts::~WindowsSerialPorts() {
@@ -137,7 +128,7 @@ bool WindowsSerialPorts::open(int port, int baud) {
     if (!::SetCommTimeouts(handle, &timeouts)) return fail(systemMessage(::GetLastError()));
     ::PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
     ports_[port] = OpenPort{handle, false, true, false, false};
-    lastFailure_[static_cast<std::size_t>(port)].clear();
+    complaints_.opened(port);
     return true;
 }
 
@@ -155,11 +146,7 @@ void WindowsSerialPorts::makeReadsImmediate(int port) {
 void WindowsSerialPorts::setFraming(int port, int dataBits, int parity, int stopCode) {
     OpenPort* p = openPort(port);
     if (!p) return;
-    if (dataBits < 5 || dataBits > 8 || parity < 0 || parity > 2) {
-        std::fprintf(stderr, "vantor: serial port %d: framing %d data bits, parity %d not possible\n", port,
-                     dataBits, parity);
-        return;
-    }
+    if (!SerialComplaints::framingPossible(port, dataBits, parity)) return;
     DCB settings{};
     settings.DCBlength = sizeof settings;
     if (!::GetCommState(handleOf(p->handle), &settings)) return;
@@ -236,8 +223,7 @@ void WindowsSerialPorts::write(int port, std::string_view bytes) {
     // One line per opening: a radio switched off mid-session must not flood the log.
     if (!failure.empty() && !p->writeFailureReported) {
         p->writeFailureReported = true;
-        std::fprintf(stderr, "vantor: serial port %d: write failed, %zu of %zu bytes sent: %s\n", port, done,
-                     bytes.size(), failure.c_str());
+        SerialComplaints::writeFailed(port, done, bytes.size(), failure);
     }
 }
 

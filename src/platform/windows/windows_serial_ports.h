@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/serial_complaints.h"
 #include "platform/windows/wait_source.h"
 
 namespace vantor {
@@ -52,9 +53,7 @@ private:
     void reportOpenFailure(int port, const std::string& reason);
 
     std::array<OpenPort, kPortCount + 1> ports_{};
-    // The last failure said for each port: a port retried once a second while
-    // its device is away must not say the same thing every second.
-    std::array<std::string, kPortCount + 1> lastFailure_{};
+    SerialComplaints complaints_;
 };
 
 }  // namespace vantor
