@@ -1,5 +1,6 @@
 // vantor: the talking front panel. Without options it reads vantor.cfg from the
-// working directory and runs until Q, the window's close button, or SIGINT/SIGTERM.
+// working directory and runs until Q, the window's close button, or SIGINT/SIGTERM
+// (on Windows Ctrl-C and the end of the session).
 
 #include <cstring>
 #include <iostream>
@@ -8,8 +9,15 @@
 #include "core/panel.h"
 #include "app/program.h"
 #include "cat/network_port.h"
-#include "platform/linux/linux_platform.h"
 #include "speech/say.h"
+
+#ifdef _WIN32
+#include "platform/windows/windows_platform.h"
+using MachinePlatform = vantor::WindowsPlatform;
+#else
+#include "platform/linux/linux_platform.h"
+using MachinePlatform = vantor::LinuxPlatform;
+#endif
 
 namespace {
 
@@ -71,7 +79,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    vantor::LinuxPlatform machine;
+    MachinePlatform machine;
     vantor::Panel panel(machine.platform());
     if (rigctld) {
         panel.rigctldPort = vantor::kRigctldDefaultPort;

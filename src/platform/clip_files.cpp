@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace vantor {
 
 namespace fs = std::filesystem;
@@ -67,6 +71,29 @@ bool runsFromBuildTree() {
 }
 #endif
 
+#ifdef _WIN32
+// The wave folder beside the program, where the installer puts the clips
+// (the working folder is the operator's own, for vantor.cfg and savmem.dat).
+std::string besideProgram() {
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0) return "";
+        if (length < name.size()) {
+            name.resize(length);
+            break;
+        }
+        if (name.size() >= 32768) return "";
+        name.resize(name.size() * 2);
+    }
+    try {
+        return (fs::path(name).parent_path() / "wave").string();
+    } catch (const std::exception&) {
+        return "";  // a folder name the narrow code page cannot spell
+    }
+}
+#endif
+
 }  // namespace
 
 bool isSafeClipName(const std::string& name) {
@@ -82,6 +109,9 @@ std::string clipDirectory() {
     if (const char* chosen = std::getenv("VANTOR_CLIPS"); chosen != nullptr && *chosen != '\0')
         return isDirectory(chosen) ? chosen : "";
     if (isDirectory("wave")) return "./wave";
+#ifdef _WIN32
+    if (const std::string installed = besideProgram(); isDirectory(installed)) return installed;
+#endif
 #ifdef VANTOR_BUILD_TREE
     if (runsFromBuildTree() && isDirectory(VANTOR_CLIP_DIR_BUILD)) return VANTOR_CLIP_DIR_BUILD;
 #endif

@@ -1,6 +1,6 @@
 #pragma once
-// Text files in the working directory. Standard C++ and POSIX calls, so the same
-// code serves the program and the tests (which use real files in a temporary directory).
+// Text files in the working directory. Standard C++ and, for the crash-safe
+// write, the system's own calls, so the same code serves the program and the tests (which use real files in a temporary directory).
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,9 @@
 #pragma once
-// The services the panel needs from the machine it runs on. Each has one Linux
-// implementation (platform/linux/) and one fake for the tests (platform/fake/).
-// The interfaces carry no SDL, POSIX or Win32 types, so another platform can
-// stand beside linux/ without touching the panel's code.
+// The services the panel needs from the machine it runs on. Each has a Linux
+// implementation (platform/linux/), a Windows one (platform/windows/) and a
+// fake for the tests (platform/fake/). The interfaces carry no SDL, POSIX or
+// Win32 types, so the platforms stand side by side without touching the
+// panel's code.
 
 #include <functional>
 #include <string>

@@ -107,7 +107,10 @@ TEST_F(ConfigurationTest, ReadsTheFileWithAnyLineEndsAndReportsAMissingOne) {
     const std::pair<std::string, std::string> damaged[] = {
         {std::string(600, 'x') + "\n\n\n\x01\x02\xff", "COM=0"},
         {std::string(3 << 20, '7'), "COM=7"},
-        {"", "COM=0"}};
+#ifndef _WIN32
+        {"", "COM=0"},  // Windows has no /dev/zero
+#endif
+    };
     for (const auto& [contents, port] : damaged) {
         std::filesystem::remove("vantor.cfg");
         if (contents.empty())

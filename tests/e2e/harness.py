@@ -117,9 +117,9 @@ class Session:
         wait_for(lambda: os.path.exists(link) and os.path.exists(peer), 10, "socat links")
         return peer
 
-    def start_radiosim(self, model="0670", port=5, *options):
-        """The simulated radio on COM<port>; its command log is radiosim.log."""
-        link = self.path("COM%d" % port)
+    def start_radiosim(self, model="0670", port=5, *options, link=None):
+        """The simulated radio on COM<port> (or at `link`); its command log is radiosim.log."""
+        link = link or self.path("COM%d" % port)
         sim = subprocess.Popen([os.path.abspath(RADIOSIM), "--model", model, "--link", link,
                                 "--log", self.path("radiosim.log")] + list(options),
                                stdout=open(self.path("radiosim.out"), "wb"), stderr=subprocess.STDOUT)
@@ -176,11 +176,16 @@ class Session:
         with open(self.path("vantor.cfg"), "w", newline="") as f:
             f.write(text)
 
-    def start_vantor(self, *options, cwd=None, wrapper=()):
-        """The panel in the test's directory, or in `cwd`; `wrapper` is a command line the
-        panel's own is appended to (it must end by running it)."""
-        command = list(wrapper) + [os.path.abspath(VANTOR), "--speech-log", self.path("speech.log"), *options]
-        self.vantor = subprocess.Popen(command, cwd=cwd or self.dir, env=self.env,
+    def start_vantor(self, *options, cwd=None, wrapper=(), program=None):
+        """The panel in the test's directory, or in `cwd`; `program` (a command list) runs
+        another build of it; `wrapper` is a command line the panel's own is appended to (it
+        must end by running it). The speech log is named relative to the panel's folder, a
+        name a Windows build under Wine takes too."""
+        cwd = cwd or self.dir
+        program = program or [os.path.abspath(VANTOR)]
+        log = os.path.relpath(self.path("speech.log"), cwd)
+        command = [*wrapper, *program, "--speech-log", log, *options]
+        self.vantor = subprocess.Popen(command, cwd=cwd, env=self.env,
                                        stdout=open(self.path("vantor.out"), "wb"),
                                        stderr=open(self.path("vantor.err"), "wb"))
         return self.vantor

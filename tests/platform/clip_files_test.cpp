@@ -38,7 +38,12 @@ TEST_F(ClipFiles, ClipPathsNameTheirFiles) {
         {"../secret", ""}, {"a/b", ""}, {"", ""},
     };
     // clang-format on
-    for (const auto& [clipPath, file] : cases) EXPECT_EQ(clipFileFor(clipPath), file) << clipPath;
+    // The same file, however the system spells its path (Windows: "\\", any letter case).
+    const auto sameFile = [](const std::string& found, const std::string& expected) {
+        std::error_code ec;
+        return found.empty() ? expected.empty() : std::filesystem::equivalent(found, expected, ec);
+    };
+    for (const auto& [clipPath, file] : cases) EXPECT_PRED2(sameFile, clipFileFor(clipPath), file) << clipPath;
     EXPECT_EQ(clipDirectory(), "./wave");
 }
 

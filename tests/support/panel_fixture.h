@@ -3,13 +3,13 @@
 // that files the panel writes (debug.dat, savmem.dat) never touch the tree.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -30,8 +30,12 @@ inline Clips words(const std::string& text) {
 class TemporaryDirectory {
 public:
     TemporaryDirectory() {
-        char name[] = "/tmp/vantor-test-XXXXXX";
-        path_ = mkdtemp(name);
+        // A name no other test run has taken: creating it fails if it exists.
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        const auto base = std::filesystem::temp_directory_path();
+        do path_ = (base / ("vantor-test-" + std::to_string(random()))).string();
+        while (!std::filesystem::create_directory(path_));
         previous_ = std::filesystem::current_path();
         std::filesystem::current_path(path_);
     }

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -54,9 +53,6 @@ bool speedConstant(int baud, speed_t& speed) {
     return false;
 }
 
-// Stands in lastFailure_ for a port whose device has gone and been said so.
-constexpr const char* kGone = "gone";
-
 // Errors that mean the device itself is no more, not a passing hitch.
 bool deviceGone(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
 
@@ -80,18 +76,13 @@ std::string reasonFor(int error) {
 }  // namespace
 
 void LinuxSerialPorts::reportOpenFailure(int port, const std::string& device, const std::string& reason) {
-    std::string& last = lastFailure_[static_cast<std::size_t>(port)];
-    if (last == reason || last == kGone) return;
-    last = reason;
-    std::fprintf(stderr, "vantor: serial port %d (%s): %s\n", port, device.c_str(), reason.c_str());
+    complaints_.openFailed(port, device, reason);
 }
 
 void LinuxSerialPorts::markLost(int port, OpenPort& p, const std::string& why) {
     if (p.lost) return;
     p.lost = true;
-    lastFailure_[static_cast<std::size_t>(port)] = kGone;
-    std::fprintf(stderr, "vantor: serial port %d (%s): the device has gone (%s)\n",
-                 port, p.device.c_str(), why.c_str());
+    complaints_.gone(port, p.device, why);
 }
 
 LinuxSerialPorts::LinuxSerialPorts() = default;
@@ -159,7 +150,7 @@ bool LinuxSerialPorts::open(int port, int baud) {
     if (::tcsetattr(fd, TCSANOW, &settings) != 0) return fail(reasonFor(errno));
     ports_[port] = OpenPort{fd, false, true, false, device};
     lostDevice_[static_cast<std::size_t>(port)].clear();
-    lastFailure_[static_cast<std::size_t>(port)].clear();
+    complaints_.opened(port);
     return true;
 }
 
@@ -177,11 +168,7 @@ void LinuxSerialPorts::setFraming(int port, int dataBits, int parity, int stopCo
     OpenPort* p = openPort(port);
     if (!p) return;
     static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
-    if (dataBits < 5 || dataBits > 8 || parity < 0 || parity > 2) {
-        std::fprintf(stderr, "vantor: serial port %d: framing %d data bits, parity %d not possible\n",
-                     port, dataBits, parity);
-        return;
-    }
+    if (!SerialComplaints::framingPossible(port, dataBits, parity)) return;
     termios settings{};
     if (::tcgetattr(p->fd, &settings) != 0) return;
     settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
@@ -262,8 +249,7 @@ void LinuxSerialPorts::write(int port, std::string_view bytes) {
     // One line per opening: a radio switched off mid-session must not flood the terminal.
     if (!failure.empty() && !p->writeFailureReported) {
         p->writeFailureReported = true;
-        std::fprintf(stderr, "vantor: serial port %d: write failed, %zu of %zu bytes sent: %s\n", port,
-                     done, bytes.size(), failure.c_str());
+        SerialComplaints::writeFailed(port, done, bytes.size(), failure);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/linux/descriptor_source.h"
 #include "platform/platform.h"
+#include "platform/serial_complaints.h"
 
 namespace vantor {
 
@@ -54,9 +55,7 @@ private:
     // The device a lost port had, which opening the port tries again (the
     // link that named it may have gone with it).
     std::array<std::string, kPortCount + 1> lostDevice_{};
-    // The last failure said for each port: a port retried once a second while
-    // its device is away must not say the same thing every second.
-    std::array<std::string, kPortCount + 1> lastFailure_{};
+    SerialComplaints complaints_;
 };
 
 }  // namespace vantor

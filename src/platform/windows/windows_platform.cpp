@@ -1,0 +1,11 @@
+#include "platform/windows/windows_platform.h"
+
+namespace vantor {
+
+WindowsPlatform::WindowsPlatform() {
+    screen_.catchConsoleClose();
+    screen_.watch(serial_);
+    screen_.watch(network_);
+}
+
+}  // namespace vantor

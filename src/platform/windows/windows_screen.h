@@ -1,0 +1,45 @@
+#pragma once
+// The panel's one window on Windows: text drawn with GDI on a white page that
+// keeps what was printed, the keyboard, the close request and the timers.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/windows/wait_source.h"
+
+namespace vantor {
+
+class WindowsScreen : public Screen {
+public:
+    WindowsScreen();
+    ~WindowsScreen() override;
+    WindowsScreen(const WindowsScreen&) = delete;
+    WindowsScreen& operator=(const WindowsScreen&) = delete;
+
+    bool openWindow(int x, int y, int width, int height, const std::string& title) override;
+    void closeWindow() override;
+    void moveTo(int x, int y) override;
+    void print(std::string_view text) override;
+    void present() override;
+    void setFont(const std::string& face, int points, int weight) override;
+    void startTimer(int id, int periodMs) override;
+    void stopTimer(int id) override;
+    std::vector<WindowEvent> waitEvents() override;
+
+    // waitEvents also wakes for the source's input, with a kInputReady. The
+    // source must outlive the screen.
+    void watch(WaitSource& source);
+
+    // From now on Ctrl-C, Ctrl-Break and the closing of the console the panel
+    // was started from are a close request, as the window's close button.
+    void catchConsoleClose();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vantor

@@ -1,0 +1,228 @@
+// The Windows clock, speaker, sockets, serial ports and the crash-safe save
+// against the real system (Wine's, which has no sound device here).
+
+#include <gtest/gtest.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+#include "platform/clip_files.h"
+#include "platform/files.h"
+#include "platform/windows/windows_clock.h"
+#include "platform/windows/windows_network.h"
+#include "platform/windows/windows_serial_ports.h"
+#include "platform/windows/windows_speaker.h"
+#include "support/panel_fixture.h"
+
+namespace vantor {
+namespace {
+
+TEST(WindowsClock, TellsTheLocalTimeAndAMonotonicCount) {
+    WindowsClock clock;
+    const std::time_t seconds = std::time(nullptr);
+    const std::tm* local = std::localtime(&seconds);
+    ASSERT_NE(local, nullptr);
+    const LocalTime now = clock.now();
+    EXPECT_EQ(now.year, local->tm_year + 1900);
+    EXPECT_EQ(now.month, local->tm_mon + 1);
+    EXPECT_EQ(now.day, local->tm_mday);
+    EXPECT_EQ(now.hour, local->tm_hour);
+    // It moves on, and never back.
+    const long long first = clock.monotonicMs();
+    long long last = first;
+    bool backwards = false;
+    for (int tries = 0; tries < 500 && last == first; ++tries) {
+        ::Sleep(10);
+        const long long next = clock.monotonicMs();
+        backwards = backwards || next < last;
+        last = next;
+    }
+    EXPECT_GT(last, first);
+    EXPECT_FALSE(backwards);
+}
+
+// Without a sound device each clip still takes its length, and the panel's
+// work goes on meanwhile; an unplayable clip is not waited for.
+TEST(WindowsSpeaker, WithoutADeviceAClipTakesItsLengthWhileTheWorkGoesOn) {
+    testing::TemporaryDirectory directory;
+    std::filesystem::create_directory("wave");
+    const auto little = [](unsigned value, int width) {
+        std::string out;
+        for (int i = 0; i < width; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+        return out;
+    };
+    // 300 ms of 16-bit mono silence at 22050 Hz.
+    const std::string samples(13230, '\0');
+    testing::writeFile("wave/point.wav", "RIFF" + little(36 + 13230, 4) + "WAVEfmt " + little(16, 4) + little(1, 2) +
+                                             little(1, 2) + little(22050, 4) + little(44100, 4) + little(2, 2) +
+                                             little(16, 2) + "data" + little(13230, 4) + samples);
+    testing::writeFile("wave/broken.wav", "RIFF....WAVE");
+    WindowsSpeaker speaker;
+    int works = 0;
+    speaker.setWorkWhileWaiting([&works] { ++works; });
+    using Clock = std::chrono::steady_clock;
+    const auto timed = [&](const char* clip) {
+        const auto start = Clock::now();
+        speaker.play(clip);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    EXPECT_GE(timed("wave\\point"), 250);
+    EXPECT_GE(works, 10);
+    works = 0;
+    speaker.play("wave\\broken");
+    speaker.play("wave\\missing");
+    EXPECT_EQ(works, 0) << "nothing was waited for";
+}
+
+// A client on loopback, with plain blocking Winsock calls.
+SOCKET connectTo(int port) {
+    const SOCKET client = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::closesocket(client);
+        return INVALID_SOCKET;
+    }
+    return client;
+}
+
+// Asks at most 500 times, 10 ms apart; true at the first yes (which may use up what it saw).
+template <typename Condition>
+bool eventually(Condition condition) {
+    for (int tries = 0; tries < 500; ++tries) {
+        if (condition()) return true;
+        ::Sleep(10);
+    }
+    return false;
+}
+
+TEST(WindowsNetwork, ListensAcceptsReadsWritesAndSeesThePeerGo) {
+    WindowsNetwork network;
+    EXPECT_EQ(network.listen("no.such.address.invalid", 0), 0);
+    EXPECT_FALSE(network.lastError().empty());
+    const int listener = network.listen("127.0.0.1", 0);
+    ASSERT_NE(listener, 0) << network.lastError();
+    const int port = network.localPort(listener);
+    ASSERT_GT(port, 0);
+    EXPECT_EQ(network.accept(listener), 0) << "nobody is waiting";
+    EXPECT_FALSE(network.takeInput());
+
+    const SOCKET client = connectTo(port);
+    ASSERT_NE(client, INVALID_SOCKET);
+    EXPECT_TRUE(eventually([&] { return network.takeInput(); })) << "a new connection wakes the wait";
+    const int connection = network.accept(listener);
+    ASSERT_NE(connection, 0);
+    EXPECT_EQ(network.read(connection, 100), "");
+    EXPECT_FALSE(network.isClosed(connection));
+
+    ASSERT_EQ(::send(client, "f\n", 2, 0), 2);
+    EXPECT_TRUE(eventually([&] { return network.takeInput(); })) << "data wakes the wait";
+    std::string got;
+    EXPECT_TRUE(eventually([&] { return (got += network.read(connection, 100)) == "f\n"; }));
+
+    network.write(connection, "14250000\n");
+    char answer[32] = {};
+    EXPECT_EQ(::recv(client, answer, sizeof answer, 0), 9);
+    EXPECT_EQ(std::string(answer), "14250000\n");
+
+    ::send(client, "q\n", 2, 0);
+    ::closesocket(client);
+    EXPECT_TRUE(eventually([&] { return network.takeInput(); })) << "hanging up wakes the wait";
+    EXPECT_FALSE(network.isClosed(connection)) << "what was sent before is still to be read";
+    EXPECT_EQ(network.read(connection, 100), "q\n");
+    EXPECT_TRUE(network.isClosed(connection));
+    network.close(connection);
+    EXPECT_TRUE(network.isClosed(connection));
+    network.close(listener);
+    EXPECT_EQ(connectTo(port), INVALID_SOCKET);
+}
+
+TEST(WindowsSerialPorts, APortThatCannotOpenSaysWhyOnceAndPassesNothing) {
+    WindowsSerialPorts serial;
+    EXPECT_EQ(WindowsSerialPorts::deviceFor(3), "\\\\.\\COM3");
+    EXPECT_EQ(WindowsSerialPorts::deviceFor(0), "");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(serial.open(250, 38400));
+    EXPECT_FALSE(serial.open(250, 38400));
+    EXPECT_FALSE(serial.open(0, 38400));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "vantor: serial port 250 (\\\\.\\COM250): no such device\n");
+    EXPECT_EQ(serial.bytesWaiting(250), 0);
+    EXPECT_EQ(serial.read(250, 10), "");
+    EXPECT_FALSE(serial.isLost(250));
+    EXPECT_EQ(serial.lookAgainMs(), -1) << "no port to look at";
+}
+
+// The installer puts the clips beside the program; the working folder's own
+// wave folder still comes first.
+TEST(WindowsClipFiles, WithoutAWaveFolderHereTheClipsBesideTheProgramAreUsed) {
+    testing::TemporaryDirectory directory;
+    wchar_t program[MAX_PATH] = {};
+    ASSERT_GT(::GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+    const std::filesystem::path installed = std::filesystem::path(program).parent_path() / "wave";
+    if (std::filesystem::exists(installed)) GTEST_SKIP() << "clips beside the test program are not ours to touch";
+    struct Removed {
+        std::filesystem::path folder;
+        ~Removed() { std::filesystem::remove_all(folder); }
+    } removedAtTheEnd{installed};
+    std::filesystem::create_directory(installed);
+    testing::writeFile((installed / "Connected.wav").string(), "RIFF");
+    EXPECT_TRUE(std::filesystem::equivalent(clipDirectory(), installed));
+    const std::string found = clipFileFor("wave\\connected");
+    EXPECT_TRUE(!found.empty() && std::filesystem::equivalent(found, installed / "Connected.wav")) << found;
+    std::filesystem::create_directory("wave");
+    EXPECT_EQ(clipDirectory(), "./wave");
+    EXPECT_EQ(clipFileFor("wave\\connected"), "");
+}
+
+// scripts/test-windows links COM<VANTOR_ECHO_PORT> to a pseudo-terminal that
+// sends back what it is sent (socat and cat).
+TEST(WindowsSerialPorts, AnEchoingDeviceSendsBackWhatIsWrittenAndWakesTheWait) {
+    const char* echoPort = std::getenv("VANTOR_ECHO_PORT");
+    if (!echoPort || !*echoPort) GTEST_SKIP() << "no echoing port (run by scripts/test-windows)";
+    const int port = std::atoi(echoPort);
+    WindowsSerialPorts serial;
+    ASSERT_TRUE(serial.open(port, 38400));
+    serial.setFraming(port, 8, 0, 2);
+    serial.makeReadsImmediate(port);
+    EXPECT_EQ(serial.read(port, 100), "") << "reads return at once";
+    EXPECT_GE(serial.lookAgainMs(), 0) << "a port that wakes the wait is looked at";
+    serial.write(port, "FA;IF;");
+    EXPECT_TRUE(eventually([&] { return serial.takeInput(); }));
+    EXPECT_EQ(serial.lookAgainMs(), -1) << "input reported and not yet read wakes no more";
+    EXPECT_TRUE(eventually([&] { return serial.bytesWaiting(port) == 6; }));
+    EXPECT_EQ(serial.read(port, 4), "FA;I");
+    EXPECT_EQ(serial.read(port, 100), "F;");
+    EXPECT_FALSE(serial.isLost(port));
+    serial.wakeOnInput(port, false);
+    EXPECT_EQ(serial.lookAgainMs(), -1);
+    // Wine does not keep a second opening out, so exclusivity is not shown here.
+    serial.close(port);
+    EXPECT_EQ(serial.read(port, 100), "");
+}
+
+// The new file replaces the old whole, and a failed write leaves the old one.
+TEST(WindowsFiles, TheSaveReplacesTheFileWholeOrNotAtAll) {
+    testing::TemporaryDirectory directory;
+    testing::writeFile("savmem.dat", "old\r\n");
+    ASSERT_TRUE(writeLinesSafely("savmem.dat", {"a", "b"}));
+    EXPECT_EQ(testing::readFile("savmem.dat"), "a\r\nb\r\n");
+    EXPECT_FALSE(std::filesystem::exists("savmem.dat.tmp"));
+    std::filesystem::create_directory("savmem.dat.tmp");
+    errno = 0;
+    EXPECT_FALSE(writeLinesSafely("savmem.dat", {"c"}));
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(testing::readFile("savmem.dat"), "a\r\nb\r\n");
+    EXPECT_FALSE(writeLinesSafely("no-such-folder/savmem.dat", {"c"}));
+    EXPECT_EQ(errno, ENOENT);
+}
+
+}  // namespace
+}  // namespace vantor
