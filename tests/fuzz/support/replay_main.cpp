@@ -14,12 +14,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 int main(int argc, char** argv) {
+    // The targets change the working directory: the folders are taken first.
+    std::vector<std::filesystem::path> folders(argv + 1, argv + argc);
+    for (auto& folder : folders) folder = std::filesystem::absolute(folder);
     int inputs = 0;
-    for (int i = 1; i < argc; ++i) {
+    for (const auto& folder : folders) {
         std::error_code ec;
-        if (!std::filesystem::is_directory(argv[i], ec)) continue;
+        if (!std::filesystem::is_directory(folder, ec)) continue;
         std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
             if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         for (const auto& file : files) {
