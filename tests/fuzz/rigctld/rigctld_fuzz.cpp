@@ -21,7 +21,8 @@ using namespace vantor;
 namespace {
 
 void checkCommand(const CatCommand& command) {
-    fuzz::require(!command.text.empty() && command.text.back() == ';', "a command not ending in \";\": " + command.text);
+    fuzz::require(!command.text.empty() && command.text.back() == ';',
+                  "a command not ending in \";\": " + command.text);
     for (char c : command.text)
         fuzz::require(c >= 0x20 && c < 0x7f, "an unprintable byte in a command: " + command.text);
 }
@@ -34,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t modelChoice = input.pick(models.size() + 1);
     radiosim::RadioEngine radio(models[modelChoice % models.size()]);
     radio.setSMeter(130);
-    const RigDescription rig =
-        describeRadio(modelChoice == models.size() ? 0 : radio.traits().id, input.byte() & 1 ? radio.traits().frequencyDigits : 9);
+    const RigDescription rig = describeRadio(modelChoice == models.size() ? 0 : radio.traits().id,
+                                             input.byte() & 1 ? radio.traits().frequencyDigits : 9);
     RigctldClient client;
     while (!input.empty() && !wantsClose(client)) {
         const int step = input.byte();

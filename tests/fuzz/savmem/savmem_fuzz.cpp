@@ -31,7 +31,8 @@ std::string contentOf(const std::filesystem::path& file) {
 // Some "name.bak", "name.bak1", ... holds exactly `content`.
 bool keptCopy(const std::string& name, const std::string& content) {
     for (const auto& entry : std::filesystem::directory_iterator("."))
-        if (entry.path().filename().string().rfind(name + ".bak", 0) == 0 && contentOf(entry.path()) == content)
+        if (entry.path().filename().string().rfind(name + ".bak", 0) == 0 &&
+            contentOf(entry.path()) == content)
             return true;
     return false;
 }

@@ -24,7 +24,7 @@ inline void require(bool holds, const std::string& what) {
 // An empty working directory of this process's own, on a memory file system
 // where there is one: the panel syncs every file it writes.
 class WorkDirectory {
-public:
+  public:
     // Enters the directory, emptied; made on first use, removed at exit.
     static void enterEmpty();
 };
@@ -32,7 +32,7 @@ public:
 // Standard error while an input runs. The operator cannot hear it, so the
 // panel's rule is one line per fault, each starting "vantor: ".
 class HeldErrors {
-public:
+  public:
     HeldErrors() : previous_(std::cerr.rdbuf(text_.rdbuf())) {}
     ~HeldErrors() { std::cerr.rdbuf(previous_); }
     HeldErrors(const HeldErrors&) = delete;
@@ -40,7 +40,7 @@ public:
     // Every line held so far has the prefix; returns the number of lines.
     int checkLines() const;
 
-private:
+  private:
     std::ostringstream text_;
     std::streambuf* previous_;
 };

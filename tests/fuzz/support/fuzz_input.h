@@ -12,7 +12,7 @@
 namespace vantor::fuzz {
 
 class FuzzInput {
-public:
+  public:
     FuzzInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     bool empty() const { return at_ >= size_; }
@@ -24,7 +24,7 @@ public:
     // Everything that is left.
     std::string rest() { return take(size_ - at_); }
 
-private:
+  private:
     std::string take(std::size_t length) {
         length = std::min(length, size_ - std::min(at_, size_));
         std::string run(reinterpret_cast<const char*>(data_ + at_), length);

@@ -97,11 +97,13 @@ void ProgramRun::checkPanel() {
 void ProgramRun::checkWrites(std::string_view written) {
     if (tracing()) std::fprintf(stderr, "  sent %.*s\n", static_cast<int>(written.size()), written.data());
     if (!relaysForOthers) {
-        require(!written.empty() && written.back() == ';', "a write not ending in \";\": " + std::string(written));
+        require(!written.empty() && written.back() == ';',
+                "a write not ending in \";\": " + std::string(written));
         for (char c : written)
             require(c >= 0x20 && c < 0x7f, "an unprintable byte in a command: " + std::string(written));
     }
-    for (std::size_t start = 0, end; (end = written.find(';', start)) != std::string_view::npos; start = end + 1) {
+    for (std::size_t start = 0, end; (end = written.find(';', start)) != std::string_view::npos;
+         start = end + 1) {
         const std::string_view command = written.substr(start, end - start);
         if (command == "TX1" || command == "TX2") keyed_ = true;
         if (command == "TX0") keyed_ = false;

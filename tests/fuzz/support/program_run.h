@@ -33,13 +33,13 @@ std::string configurationFor(int bridgePort = 0, int debug = 0);
 // The screen whose events come from a function instead of a queue; an empty
 // batch closes the window, so every run ends.
 class ScriptedScreen : public fake::FakeScreen {
-public:
+  public:
     std::vector<WindowEvent> waitEvents() override;
     std::function<std::vector<WindowEvent>()> nextBatch;
 };
 
 class ProgramRun {
-public:
+  public:
     // The radio is a simulated `model`; its bytes may be replaced with `answer`.
     explicit ProgramRun(int model = 670);
     ~ProgramRun();
@@ -76,7 +76,7 @@ public:
     // as the panel's own commands.
     bool relaysForOthers = false;
 
-private:
+  private:
     void checkPanel();
     void checkWrites(std::string_view written);
     bool keyed_ = false;

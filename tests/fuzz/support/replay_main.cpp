@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
         if (!std::filesystem::is_directory(folder, ec)) continue;
         std::vector<std::filesystem::path> files;
         for (const auto& entry : std::filesystem::directory_iterator(folder))
-            if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') files.push_back(entry.path());
+            if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
+                files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         for (const auto& file : files) {
             std::ifstream in(file, std::ios::binary);
