@@ -40,7 +40,9 @@ void followCommand(Panel& p, int side, const std::string& command) {
         }
         return;
     }
-    if (command == "TX1;" && p.txState == 0) {
+    // "TX2" keys the radio as "TX1" does: the panel must know, or it would
+    // leave the transmitter on when the program goes or the panel closes.
+    if ((command == "TX1;" || command == "TX2;") && p.txState == 0) {
         transmissionKeyed(p);
         p.keyedBySide = side;
         announceTransmitter(p, true);

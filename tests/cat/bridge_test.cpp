@@ -158,16 +158,18 @@ TEST_F(BridgeTest, TransfersAreLogged) {
               "***VRX1=FA;\r\nTX=FA;\r\nRX=FA014250000;\r\n***VTX1=FA014250000;\r\n");
 }
 
-// The transmitter keyed by a client is followed and announced; S then reads
-// the SWR. While the panel speaks, the client is still answered.
+// The transmitter keyed by a client (TX1 or TX2) is followed and announced;
+// S then reads the SWR. While the panel speaks, the client is still answered.
 TEST_F(BridgeTest, KeyingByAClientIsAnnouncedAndSpeechDoesNotHoldTheClient) {
-    fromClient("TX1;");
-    EXPECT_EQ(heard(), words("tx on"));
-    EXPECT_GT(p.txState, 0);
-    fromClient("TX1;TX;");
-    EXPECT_EQ(heard(), Clips{}) << "no news, nothing said";
-    fromClient("TX0;");
-    EXPECT_EQ(std::pair(p.txState, heard()), std::pair(0, words("tx off")));
+    for (const std::string keying : {"TX1;", "TX2;"}) {
+        fromClient(keying);
+        EXPECT_EQ(heard(), words("tx on")) << keying;
+        EXPECT_GT(p.txState, 0) << keying;
+        fromClient(keying + "TX;");
+        EXPECT_EQ(heard(), Clips{}) << "no news, nothing said";
+        fromClient("TX0;");
+        EXPECT_EQ(std::pair(p.txState, heard()), std::pair(0, words("tx off"))) << keying;
+    }
 
     fake.speaker.setWorkWhileWaiting([this] { serveSharingPrograms(p); });
     p.vfoAFrequency = 14250000, p.frequencyText = " 14.250000";
