@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -34,9 +35,8 @@ std::string withExtension(const std::string& name) {
 
 bool sameIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 // The file in directory whose name equals fileName, exactly or else ignoring case.
@@ -48,8 +48,7 @@ std::string findInDirectory(const std::string& directory, const std::string& fil
     if (ec) return "";
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) return "";
-        if (sameIgnoringCase(it->path().filename().string(), fileName) &&
-            isRegularFile(it->path()))
+        if (sameIgnoringCase(it->path().filename().string(), fileName) && isRegularFile(it->path()))
             return it->path().string();
     }
     return "";
@@ -99,8 +98,8 @@ std::string besideProgram() {
 bool isSafeClipName(const std::string& name) {
     if (name.empty()) return false;
     return std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '.' || c == '_' || c == '-';
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+               c == '_' || c == '-';
     });
 }
 
@@ -133,6 +132,15 @@ std::string clipFileFor(const std::string& clipPath) {
     if (!isSafeClipName(clipPath) || clipPath == "." || clipPath == "..") return "";
     const std::string fileName = withExtension(clipPath);
     return isRegularFile(fileName) ? fileName : "";
+}
+
+void reportMissingClipFolder(const std::string& clipPath) {
+    static bool checked = false;
+    if (checked || clipPath.rfind(kBundlePrefix, 0) != 0) return;
+    checked = true;
+    if (clipDirectory().empty())
+        std::fprintf(stderr,
+                     "vantor: no speech clips: no wave folder here and none installed; speech is silent\n");
 }
 
 }  // namespace vantor

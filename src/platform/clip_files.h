@@ -23,4 +23,8 @@ bool isSafeClipName(const std::string& name);
 // The clip directory used for "wave\" (for messages and tests); "" when there is none.
 std::string clipDirectory();
 
+// For a clip that could not be found: without any clip folder the operator
+// hears nothing at all, so that is said once on stderr, at the first such clip.
+void reportMissingClipFolder(const std::string& clipPath);
+
 }  // namespace vantor

@@ -14,8 +14,26 @@
 namespace vantor {
 namespace {
 
+// The same file, however the system spells its path (Windows: "\\", any letter case).
+bool sameFile(const std::string& found, const std::string& expected) {
+    std::error_code ec;
+    return found.empty() ? expected.empty() : std::filesystem::equivalent(found, expected, ec);
+}
+
+// Sets the variable, or removes it when value is empty.
+void setEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value);
+#else
+    if (*value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+#endif
+}
+
 class ClipFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::create_directories("wave/folder.wav");
         for (const char* name : {"wave/point.wav", "wave/SWR.wav", "wave/3.wav", "wave/Power.wav",
@@ -38,12 +56,8 @@ TEST_F(ClipFiles, ClipPathsNameTheirFiles) {
         {"../secret", ""}, {"a/b", ""}, {"", ""},
     };
     // clang-format on
-    // The same file, however the system spells its path (Windows: "\\", any letter case).
-    const auto sameFile = [](const std::string& found, const std::string& expected) {
-        std::error_code ec;
-        return found.empty() ? expected.empty() : std::filesystem::equivalent(found, expected, ec);
-    };
-    for (const auto& [clipPath, file] : cases) EXPECT_PRED2(sameFile, clipFileFor(clipPath), file) << clipPath;
+    for (const auto& [clipPath, file] : cases)
+        EXPECT_PRED2(sameFile, clipFileFor(clipPath), file) << clipPath;
     EXPECT_EQ(clipDirectory(), "./wave");
 }
 
@@ -67,11 +81,11 @@ TEST_F(ClipFiles, VantorClipsNamesTheOnlyFolder) {
     testing::writeFile("mine/point.wav", "RIFF");
     const std::pair<const char*, const char*> cases[] = {{"mine", "mine/point.wav"}, {"missing", ""}};
     for (const auto& [folder, file] : cases) {
-        setenv("VANTOR_CLIPS", folder, 1);
-        EXPECT_EQ(clipFileFor("wave\\point"), file) << folder;
+        setEnvironment("VANTOR_CLIPS", folder);
+        EXPECT_PRED2(sameFile, clipFileFor("wave\\point"), file) << folder;
         EXPECT_EQ(clipDirectory(), *file ? folder : "") << folder;
     }
-    unsetenv("VANTOR_CLIPS");
+    setEnvironment("VANTOR_CLIPS", "");
 }
 
 }  // namespace

@@ -25,13 +25,18 @@ TEST_F(SayTest, ClipPathsAreFormedFromThePrefixAndLoggedWithTheirFiles) {
     say(p, "a b");
     EXPECT_EQ(fake.speaker.played,
               (std::vector<std::string>{"wave\\point", "wave\\3.wav", "&wave\\help.wav", "xxs.wav"}));
-    EXPECT_EQ(testing::readFile("speech.log"),
-              "wave\\point\t./wave/point.wav\n"
-              "wave\\3.wav\t./wave/3.wav\n"
-              "wave\\help.wav\t\n"
-              "xxs.wav\txxs.wav\n"
-              "wave\\../../etc/passwd\t\n"
-              "wave\\a b\t\n");
+    // The second field is the file found in ./wave, joined as this system joins paths.
+    const std::string folder =
+        "./wave" + std::string(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    EXPECT_EQ(testing::readFile("speech.log"), "wave\\point\t" + folder +
+                                                   "point.wav\n"
+                                                   "wave\\3.wav\t" +
+                                                   folder +
+                                                   "3.wav\n"
+                                                   "wave\\help.wav\t\n"
+                                                   "xxs.wav\txxs.wav\n"
+                                                   "wave\\../../etc/passwd\t\n"
+                                                   "wave\\a b\t\n");
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <mutex>
@@ -29,7 +29,7 @@ constexpr Uint32 kWorkPeriodMs = 5;
 // The sound libraries under SDL print their own complaints while looking for
 // a device; the operator gets our one line instead.
 class QuietStderr {
-public:
+  public:
     QuietStderr() : saved_(::dup(2)) {
         const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (saved_ >= 0 && nowhere >= 0) ::dup2(nowhere, 2);
@@ -43,7 +43,7 @@ public:
     QuietStderr(const QuietStderr&) = delete;
     QuietStderr& operator=(const QuietStderr&) = delete;
 
-private:
+  private:
     int saved_;
 };
 
@@ -66,16 +66,6 @@ struct SdlSpeaker::Impl {
     SDL_TimerID idleTimer = 0;
     std::function<void()> work;
     bool working = false;
-    bool clipFolderChecked = false;
-
-    // Without any clip folder the operator hears nothing at all: said once,
-    // when the first clip cannot be found.
-    void reportMissingClipFolder(const std::string& clipPath) {
-        if (clipFolderChecked || clipPath.rfind("wave\\", 0) != 0) return;
-        clipFolderChecked = true;
-        if (clipDirectory().empty())
-            std::fprintf(stderr, "vantor: no speech clips: no wave folder here and none installed; speech is silent\n");
-    }
 
     // Sleeps up to ms, doing the waiting work at least every kWorkPeriodMs.
     void wait(Uint32 ms) {
@@ -143,7 +133,9 @@ struct SdlSpeaker::Impl {
     }
 
     Uint32 bufferMs() const {
-        return obtained.freq > 0 ? static_cast<Uint32>(obtained.samples) * 1000u / static_cast<Uint32>(obtained.freq) : 0;
+        return obtained.freq > 0
+                   ? static_cast<Uint32>(obtained.samples) * 1000u / static_cast<Uint32>(obtained.freq)
+                   : 0;
     }
 
     bool load(const std::string& file, Clip& clip) {
@@ -161,15 +153,14 @@ struct SdlSpeaker::Impl {
                                             static_cast<std::uint64_t>(format.freq));
         bool ok = true;
         if (device != 0) {
-            SDL_AudioStream* stream =
-                SDL_NewAudioStream(format.format, format.channels, format.freq, obtained.format,
-                                   obtained.channels, obtained.freq);
+            SDL_AudioStream* stream = SDL_NewAudioStream(format.format, format.channels, format.freq,
+                                                         obtained.format, obtained.channels, obtained.freq);
             ok = stream != nullptr && SDL_AudioStreamPut(stream, buffer, static_cast<int>(length)) == 0 &&
                  SDL_AudioStreamFlush(stream) == 0;
             if (ok) {
                 clip.samples.resize(static_cast<std::size_t>(SDL_AudioStreamAvailable(stream)));
-                const int got = SDL_AudioStreamGet(stream, clip.samples.data(),
-                                                   static_cast<int>(clip.samples.size()));
+                const int got =
+                    SDL_AudioStreamGet(stream, clip.samples.data(), static_cast<int>(clip.samples.size()));
                 ok = got >= 0;
                 if (ok) clip.samples.resize(static_cast<std::size_t>(got));
             }
@@ -218,7 +209,7 @@ SdlSpeaker::~SdlSpeaker() = default;
 void SdlSpeaker::play(const std::string& clipPath) {
     Impl& s = *impl_;
     const std::string file = clipFileFor(clipPath);
-    if (file.empty()) return s.reportMissingClipFolder(clipPath);
+    if (file.empty()) return reportMissingClipFolder(clipPath);
     Clip clip;
     Uint32 bufferBytes = 0, bytesPerMs = 0, bufferMs = 0;
     {
@@ -255,7 +246,7 @@ void SdlSpeaker::setWorkWhileWaiting(std::function<void()> work) { impl_->work =
 void SdlSpeaker::playInBackground(const std::string& clipPath) {
     Impl& s = *impl_;
     const std::string file = clipFileFor(clipPath);
-    if (file.empty()) return s.reportMissingClipFolder(clipPath);
+    if (file.empty()) return reportMissingClipFolder(clipPath);
     std::lock_guard<std::mutex> held(s.lock);
     Clip clip;
     if (s.haveDevice() && s.load(file, clip)) s.queue(clip, true);

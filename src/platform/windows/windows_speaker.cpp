@@ -1,7 +1,7 @@
 #include "platform/windows/windows_speaker.h"
 
-#include <windows.h>
 #include <mmsystem.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -146,8 +146,12 @@ struct WindowsSpeaker::Impl {
 
     bool load(const std::string& clipPath, WavSound& sound) {
         const std::string file = clipFileFor(clipPath);
+        if (file.empty()) {
+            reportMissingClipFolder(clipPath);
+            return false;
+        }
         std::string why;
-        return !file.empty() && readWavFile(file, sound, why);
+        return readWavFile(file, sound, why);
     }
 };
 
