@@ -1,7 +1,8 @@
 #include "platform/windows/windows_speaker.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// mmsystem.h needs the types windows.h declares.
+#include <mmsystem.h>
 
 #include <algorithm>
 #include <cstdio>
