@@ -25,32 +25,9 @@
 #include <string_view>
 #include <vector>
 
+#include "cat/rigctld_radio.h"
+
 namespace vantor {
-
-// A stretch of the spectrum as dump_state lists it. Receive ranges carry no
-// power; transmit powers are in milliwatts.
-struct FrequencyRange {
-    long long lowHertz = 0;
-    long long highHertz = 0;
-    std::uint64_t modes = 0;  // Hamlib mode bits
-    int lowMilliwatts = -1;
-    int highMilliwatts = -1;
-};
-
-struct RigDescription {
-    int model = 0;            // the panel's model number (radioModel), 0 = not yet known
-    int frequencyDigits = 9;  // 8 on the radios with 8-digit frequency fields
-    int hamlibModel = 2;      // the number Hamlib gives this radio; 2 (a radio over the network) if none
-    int maxPowerWatts = 100;
-    std::string modeDigits;  // the CAT mode digits the radio has ("MD0" + digit)
-    int cwPassband = 2400;   // the passband Hamlib calls normal in CW, and in RTTY and data
-    int dataPassband = 500;
-    std::vector<FrequencyRange> receiveRanges;
-    std::vector<FrequencyRange> transmitRanges;
-};
-
-// What the panel knows of a radio by its model number and field width.
-RigDescription describeRadio(int radioModel, int frequencyDigits);
 
 struct CatCommand {
     std::string text;  // with its ";"

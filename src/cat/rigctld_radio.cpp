@@ -1,0 +1,201 @@
+#include "cat/rigctld_radio.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace vantor {
+
+namespace {
+
+// Hamlib's mode bits, and the level bits this port serves.
+constexpr std::uint64_t kAm = 0x1, kCw = 0x2, kUsb = 0x4, kLsb = 0x8, kRtty = 0x10, kFm = 0x20, kCwr = 0x80,
+                        kRttyr = 0x100, kPktLsb = 0x400, kPktUsb = 0x800, kPktFm = 0x1000, kFmn = 0x200000,
+                        kAmn = 0x20000000, kC4fm = 0x200000000;
+constexpr std::uint64_t kLevelRfPower = 0x1000, kLevelStrength = 0x40000000;
+
+// The radio's digits with the names Hamlib gives them for these radios; data FM
+// prints as "FM-D" and is also accepted as "PKTFM".
+constexpr std::array<HamlibMode, 14> kModes{{{'1', "LSB", kLsb},
+                                             {'2', "USB", kUsb},
+                                             {'3', "CW", kCw},
+                                             {'4', "FM", kFm},
+                                             {'5', "AM", kAm},
+                                             {'6', "RTTY", kRtty},
+                                             {'7', "CWR", kCwr},
+                                             {'8', "PKTLSB", kPktLsb},
+                                             {'9', "RTTYR", kRttyr},
+                                             {'A', "FM-D", kPktFm},
+                                             {'B', "FMN", kFmn},
+                                             {'C', "PKTUSB", kPktUsb},
+                                             {'D', "AMN", kAmn},
+                                             {'E', "C4FM", kC4fm}}};
+
+}  // namespace
+
+const HamlibMode* modeByDigit(char digit) {
+    for (const HamlibMode& mode : kModes)
+        if (mode.digit == digit) return &mode;
+    return nullptr;
+}
+
+const HamlibMode* modeByName(std::string_view name) {
+    if (name == "PKTFM") name = "FM-D";
+    for (const HamlibMode& mode : kModes)
+        if (name == mode.name) return &mode;
+    return nullptr;
+}
+
+int normalPassband(const RigDescription& rig, std::uint64_t bit) {
+    if (bit & (kCw | kCwr)) return rig.cwPassband;
+    if (bit & (kRtty | kRttyr | kPktLsb | kPktUsb)) return rig.dataPassband;
+    if (bit & (kUsb | kLsb)) return 2400;
+    if (bit == kAm) return 9000;
+    if (bit == kAmn) return 6000;
+    if (bit == kFmn) return 9000;
+    return 16000;  // FM, data FM, C4FM
+}
+
+namespace {
+
+std::uint64_t modeBits(const RigDescription& rig) {
+    std::uint64_t bits = 0;
+    for (char digit : rig.modeDigits)
+        if (const HamlibMode* mode = modeByDigit(digit)) bits |= mode->bit;
+    return bits;
+}
+
+// Raw S-meter readings against dB over S9, the calibrations Hamlib uses for
+// these radios; readings between two points are interpolated, readings
+// outside the table take its end.
+using Calibration = std::vector<std::pair<int, int>>;
+
+const Calibration& sMeterCalibration(int radioModel) {
+    static const Calibration common{{0, -54},  {12, -48}, {27, -42}, {40, -36}, {55, -30}, {65, -24},
+                                    {80, -18}, {95, -12}, {112, -6}, {130, 0},  {150, 10}, {172, 20},
+                                    {190, 30}, {220, 40}, {240, 50}, {255, 60}};
+    static const Calibration twoReceivers{{0, -60},  {17, -54},  {25, -48},  {34, -42}, {51, -36}, {68, -30},
+                                          {85, -24}, {102, -18}, {119, -12}, {136, -6}, {160, 0},  {255, 60}};
+    static const Calibration compact{{10, -60}, {125, 0}, {240, 60}};
+    if (radioModel == 681 || radioModel == 682) return twoReceivers;
+    if (radioModel == 241) return compact;
+    return common;
+}
+
+}  // namespace
+
+int sMeterDecibels(int radioModel, int raw) {
+    const Calibration& table = sMeterCalibration(radioModel);
+    if (raw <= table.front().first) return table.front().second;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const auto [x1, y1] = table[i];
+        if (raw > x1) continue;
+        const auto [x0, y0] = table[i - 1];
+        return static_cast<int>(std::lround(y0 + static_cast<double>(raw - x0) * (y1 - y0) / (x1 - x0)));
+    }
+    return table.back().second;
+}
+
+namespace {
+
+// Six decimals with a point, as Hamlib prints, whatever locale the program runs in.
+std::string fixed(double value) {
+    char text[48];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    return std::string(text, result.ptr);
+}
+
+std::string hex(std::uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+std::string rangeLines(const std::vector<FrequencyRange>& ranges) {
+    std::string text;
+    for (const FrequencyRange& range : ranges) {
+        text += fixed(static_cast<double>(range.lowHertz)) + " " +
+                fixed(static_cast<double>(range.highHertz)) + " " + hex(range.modes) + " " +
+                std::to_string(range.lowMilliwatts) + " " + std::to_string(range.highMilliwatts) +
+                " 0x10000003 0x80000000\n";
+    }
+    return text + "0 0 0 0 0 0 0\n";
+}
+
+}  // namespace
+
+std::string powerShare(const RigDescription& rig, int watts) {
+    const double share = static_cast<double>(watts) / std::max(1, rig.maxPowerWatts);
+    return fixed(std::clamp(share, 0.0, 1.0));
+}
+
+std::string dumpState(const RigDescription& rig) {
+    const std::uint64_t modes = modeBits(rig);
+    std::string text = "1\n" + std::to_string(rig.hamlibModel) + "\n0\n";
+    text += rangeLines(rig.receiveRanges) + rangeLines(rig.transmitRanges);
+    text += hex(modes) + " 10\n0 0\n";
+    for (const HamlibMode& mode : kModes)
+        if (modes & mode.bit)
+            text += hex(mode.bit) + " " + std::to_string(normalPassband(rig, mode.bit)) + "\n";
+    text += "0 0\n0\n0\n0\n0\n\n\n";  // no RIT, XIT, IF shift, announcements, preamps, attenuators served
+    text += "0x0\n0x0\n" + hex(kLevelStrength | kLevelRfPower) + "\n0x0\n0x0\n0x0\n";
+    text +=
+        "vfo_ops=0x0\nptt_type=0x1\ntargetable_vfo=0x0\nhas_set_vfo=1\nhas_get_vfo=1\nhas_set_freq=1\n"
+        "has_get_freq=1\nhas_set_conf=0\nhas_get_conf=0\nhas_power2mW=0\nhas_mW2power=0\n"
+        "timeout=1500\nrig_model=" +
+        std::to_string(rig.hamlibModel) + "\nrigctld_version=Vantor\ndone\n";
+    return text;
+}
+
+RigDescription describeRadio(int radioModel, int frequencyDigits) {
+    RigDescription rig;
+    rig.model = radioModel;
+    rig.frequencyDigits = frequencyDigits == 8 ? 8 : 9;
+    struct Known {
+        int model, hamlibModel, maxPowerWatts, cwPassband, dataPassband;
+    };
+    constexpr std::array<Known, 12> kKnown{{{241, 1027, 100, 1800, 1800},
+                                            {251, 1029, 100, 500, 500},
+                                            {362, 1032, 200, 1700, 1700},
+                                            {462, 1037, 100, 1800, 1800},
+                                            {570, 1035, 100, 2400, 500},
+                                            {650, 1036, 100, 1700, 1700},
+                                            {670, 1035, 100, 2400, 500},
+                                            {681, 1040, 100, 600, 600},
+                                            {682, 1044, 200, 600, 600},
+                                            {761, 1042, 100, 600, 600},
+                                            {800, 1049, 100, 600, 600},
+                                            {840, 2, 100, 600, 600}}};
+    for (const Known& known : kKnown) {
+        if (known.model != radioModel) continue;
+        rig.hamlibModel = known.hamlibModel;
+        rig.maxPowerWatts = known.maxPowerWatts;
+        rig.cwPassband = known.cwPassband;
+        rig.dataPassband = known.dataPassband;
+    }
+    // The radios with 2 m and 70 cm, and a radio not yet identified, which may be one.
+    const bool vhfUhf = radioModel == 570 || radioModel == 670 || radioModel == 840 || radioModel == 0;
+    rig.modeDigits = vhfUhf ? "123456789ABCDE" : "123456789ABCD";
+    const std::uint64_t all = modeBits(rig);
+    const std::uint64_t amModes = kAm | kAmn;
+    const auto transmit = [&](long long low, long long high, int watts) {
+        rig.transmitRanges.push_back({low, high, all & ~amModes, 5000, watts * 1000});
+        rig.transmitRanges.push_back({low, high, amModes, 2000, watts * 250});  // AM carrier at a quarter
+    };
+    if (vhfUhf) {
+        rig.receiveRanges = {
+            {30000, 56000000, all}, {118000000, 164000000, all}, {420000000, 470000000, all}};
+        transmit(1800000, 54000000, rig.maxPowerWatts);
+        transmit(144000000, 148000000, 50);
+        transmit(430000000, 450000000, 50);
+    } else {
+        rig.receiveRanges = {{30000, 60000000, all}};
+        transmit(1800000, 54000000, rig.maxPowerWatts);
+    }
+    return rig;
+}
+
+}  // namespace vantor

@@ -1,0 +1,61 @@
+#pragma once
+// The radio as the rigctld protocol describes it to a client: its model number
+// in Hamlib's list, its modes with Hamlib's names and bits, its frequency ranges
+// and powers (dump_state), and the scales of the levels this port serves.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+// A stretch of the spectrum as dump_state lists it. Receive ranges carry no
+// power; transmit powers are in milliwatts.
+struct FrequencyRange {
+    long long lowHertz = 0;
+    long long highHertz = 0;
+    std::uint64_t modes = 0;  // Hamlib mode bits
+    int lowMilliwatts = -1;
+    int highMilliwatts = -1;
+};
+
+struct RigDescription {
+    int model = 0;            // the panel's model number (radioModel), 0 = not yet known
+    int frequencyDigits = 9;  // 8 on the radios with 8-digit frequency fields
+    int hamlibModel = 2;      // the number Hamlib gives this radio; 2 (a radio over the network) if none
+    int maxPowerWatts = 100;
+    std::string modeDigits;  // the CAT mode digits the radio has ("MD0" + digit)
+    int cwPassband = 2400;   // the passband Hamlib calls normal in CW, and in RTTY and data
+    int dataPassband = 500;
+    std::vector<FrequencyRange> receiveRanges;
+    std::vector<FrequencyRange> transmitRanges;
+};
+
+// What the panel knows of a radio by its model number and field width.
+RigDescription describeRadio(int radioModel, int frequencyDigits);
+
+// A CAT mode digit ("MD0" + digit) with the name and bit Hamlib gives it.
+struct HamlibMode {
+    char digit;
+    const char* name;
+    std::uint64_t bit;
+};
+const HamlibMode* modeByDigit(char digit);            // nullptr for a digit no radio here has
+const HamlibMode* modeByName(std::string_view name);  // also "PKTFM" for data FM
+
+// The passband Hamlib calls normal for a mode on this radio, in hertz.
+int normalPassband(const RigDescription& rig, std::uint64_t modeBit);
+
+// A raw S-meter reading (0..255) as dB over S9, by Hamlib's calibration for the radio.
+int sMeterDecibels(int radioModel, int raw);
+
+// The power setting in watts as Hamlib's RFPOWER level: a share of the radio's
+// full power, 0 to 1, with six decimals.
+std::string powerShare(const RigDescription& rig, int watts);
+
+// The radio's capabilities in the layout of protocol version 1: ranges, steps,
+// filters, the get and set masks, then settings as key=value up to "done".
+std::string dumpState(const RigDescription& rig);
+
+}  // namespace vantor
