@@ -144,6 +144,24 @@ TEST(WindowsNetwork, ListensAcceptsReadsWritesAndSeesThePeerGo) {
     EXPECT_EQ(connectTo(port), INVALID_SOCKET);
 }
 
+// A program that sends commands but never reads the answers is cut off
+// rather than waited for.
+TEST(WindowsNetwork, AClientThatTakesNothingIsCutOff) {
+    WindowsNetwork network;
+    const int listener = network.listen("127.0.0.1", 0);
+    ASSERT_NE(listener, 0) << network.lastError();
+    const SOCKET client = connectTo(network.localPort(listener));
+    ASSERT_NE(client, INVALID_SOCKET);
+    int connection = 0;
+    ASSERT_TRUE(eventually([&] { return (connection = network.accept(listener)) != 0; }));
+    network.takeInput();
+    const std::string answer(1 << 16, 'x');
+    for (int writes = 0; writes < 1000 && !network.isClosed(connection); ++writes) network.write(connection, answer);
+    EXPECT_TRUE(network.isClosed(connection));
+    EXPECT_TRUE(network.takeInput()) << "the cut wakes the wait";
+    ::closesocket(client);
+}
+
 TEST(WindowsSerialPorts, APortThatCannotOpenSaysWhyOnceAndPassesNothing) {
     WindowsSerialPorts serial;
     EXPECT_EQ(WindowsSerialPorts::deviceFor(3), "\\\\.\\COM3");
