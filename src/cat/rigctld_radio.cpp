@@ -34,37 +34,10 @@ constexpr std::array<HamlibMode, 14> kModes{{{'1', "LSB", kLsb},
                                              {'D', "AMN", kAmn},
                                              {'E', "C4FM", kC4fm}}};
 
-}  // namespace
-
-const HamlibMode* modeByDigit(char digit) {
-    for (const HamlibMode& mode : kModes)
-        if (mode.digit == digit) return &mode;
-    return nullptr;
-}
-
-const HamlibMode* modeByName(std::string_view name) {
-    if (name == "PKTFM") name = "FM-D";
-    for (const HamlibMode& mode : kModes)
-        if (name == mode.name) return &mode;
-    return nullptr;
-}
-
-int normalPassband(const RigDescription& rig, std::uint64_t bit) {
-    if (bit & (kCw | kCwr)) return rig.cwPassband;
-    if (bit & (kRtty | kRttyr | kPktLsb | kPktUsb)) return rig.dataPassband;
-    if (bit & (kUsb | kLsb)) return 2400;
-    if (bit == kAm) return 9000;
-    if (bit == kAmn) return 6000;
-    if (bit == kFmn) return 9000;
-    return 16000;  // FM, data FM, C4FM
-}
-
-namespace {
-
 std::uint64_t modeBits(const RigDescription& rig) {
     std::uint64_t bits = 0;
-    for (char digit : rig.modeDigits)
-        if (const HamlibMode* mode = modeByDigit(digit)) bits |= mode->bit;
+    for (const HamlibMode& mode : kModes)
+        if (rig.modeDigits.find(mode.digit) != std::string::npos) bits |= mode.bit;
     return bits;
 }
 
@@ -84,22 +57,6 @@ const Calibration& sMeterCalibration(int radioModel) {
     if (radioModel == 241) return compact;
     return common;
 }
-
-}  // namespace
-
-int sMeterDecibels(int radioModel, int raw) {
-    const Calibration& table = sMeterCalibration(radioModel);
-    if (raw <= table.front().first) return table.front().second;
-    for (std::size_t i = 1; i < table.size(); ++i) {
-        const auto [x1, y1] = table[i];
-        if (raw > x1) continue;
-        const auto [x0, y0] = table[i - 1];
-        return static_cast<int>(std::lround(y0 + static_cast<double>(raw - x0) * (y1 - y0) / (x1 - x0)));
-    }
-    return table.back().second;
-}
-
-namespace {
 
 // Six decimals with a point, as Hamlib prints, whatever locale the program runs in.
 std::string fixed(double value) {
@@ -126,6 +83,41 @@ std::string rangeLines(const std::vector<FrequencyRange>& ranges) {
 }
 
 }  // namespace
+
+const HamlibMode* modeByDigit(char digit) {
+    for (const HamlibMode& mode : kModes)
+        if (mode.digit == digit) return &mode;
+    return nullptr;
+}
+
+const HamlibMode* modeByName(std::string_view name) {
+    if (name == "PKTFM") name = "FM-D";
+    for (const HamlibMode& mode : kModes)
+        if (name == mode.name) return &mode;
+    return nullptr;
+}
+
+int normalPassband(const RigDescription& rig, std::uint64_t bit) {
+    if (bit & (kCw | kCwr)) return rig.cwPassband;
+    if (bit & (kRtty | kRttyr | kPktLsb | kPktUsb)) return rig.dataPassband;
+    if (bit & (kUsb | kLsb)) return 2400;
+    if (bit == kAm) return 9000;
+    if (bit == kAmn) return 6000;
+    if (bit == kFmn) return 9000;
+    return 16000;  // FM, data FM, C4FM
+}
+
+int sMeterDecibels(int radioModel, int raw) {
+    const Calibration& table = sMeterCalibration(radioModel);
+    if (raw <= table.front().first) return table.front().second;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const auto [x1, y1] = table[i];
+        if (raw > x1) continue;
+        const auto [x0, y0] = table[i - 1];
+        return static_cast<int>(std::lround(y0 + static_cast<double>(raw - x0) * (y1 - y0) / (x1 - x0)));
+    }
+    return table.back().second;
+}
 
 std::string powerShare(const RigDescription& rig, int watts) {
     const double share = static_cast<double>(watts) / std::max(1, rig.maxPowerWatts);
