@@ -2,7 +2,6 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <tuple>
 
 #include "platform/linux/key_codes.h"
+#include "platform/linux/sdl_fonts.h"
 #include "platform/linux/x11_connection.h"
 
 namespace vantor {
@@ -52,7 +52,6 @@ constexpr int kDefaultPoints = 12;
 constexpr int kLargestPoints = 400;
 constexpr int kLargestWindow = 16384;
 constexpr int kBoldWeight = 600;
-constexpr char kFallbackFontFile[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 const SDL_Color kInk{0, 0, 0, 255};
 const SDL_Color kPaper{255, 255, 255, 255};
@@ -88,18 +87,10 @@ struct PrintedField {
 
 bool overlaps(const SDL_Rect& a, const SDL_Rect& b) { return SDL_HasIntersection(&a, &b) == SDL_TRUE; }
 
-struct FontFile {
-    std::string path;
-    int index = 0;
-    bool bold = false;
-};
-
 }  // namespace
 
 struct SdlScreen::Impl {
     Uint32 startedSubsystems = 0;
-    bool ttfStarted = false;
-    bool fontconfigReady = false;
 
     // The window is drawn in software straight onto its own surface: for a
     // few lines of text that costs far less than a GPU renderer, which under
@@ -118,22 +109,18 @@ struct SdlScreen::Impl {
     bool fontResolved = false;
     bool fontFailureReported = false;
 
-    std::map<std::pair<std::string, bool>, FontFile> fontFiles;                  // face, bold
-    std::map<std::tuple<std::string, int, int, bool>, TTF_Font*> openFonts;  // file, index, size, bold
+    SdlFonts fonts;
 
     std::map<int, TimerSlot> timers;  // running timers by id
 
     int displayFd = -1;  // the window's server connection; -1 when unknown
     std::vector<DescriptorSource*> sources;
-    std::vector<pollfd> watched;                 // for one wait, and
+    std::vector<pollfd> watched;                  // for one wait, and
     std::vector<DescriptorSource*> watchedOwner;  // the source of each but the window's
 
     ~Impl() {
         destroyWindow();
-        for (auto& [key, opened] : openFonts) TTF_CloseFont(opened);
-        if (ttfStarted) TTF_Quit();
         if (startedSubsystems != 0) SDL_QuitSubSystem(startedSubsystems);
-        if (fontconfigReady) FcFini();
     }
 
     bool startSdl(Uint32 subsystems) {
@@ -167,8 +154,7 @@ struct SdlScreen::Impl {
             width = std::max(width, page->w);
             height = std::max(height, page->h);
         }
-        SDL_Surface* bigger =
-            SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
+        SDL_Surface* bigger = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
         if (!bigger) return page != nullptr;
         SDL_FillRect(bigger, nullptr, SDL_MapRGB(bigger->format, kPaper.r, kPaper.g, kPaper.b));
         if (page) {
@@ -201,69 +187,23 @@ struct SdlScreen::Impl {
         SDL_Rect target = area;
         SDL_BlitSurface(page, &area, shown, &target);
         SDL_Rect visible{0, 0, shown->w, shown->h};
-        if (SDL_IntersectRect(&area, &visible, &area) == SDL_TRUE) SDL_UpdateWindowSurfaceRects(window, &area, 1);
+        if (SDL_IntersectRect(&area, &visible, &area) == SDL_TRUE)
+            SDL_UpdateWindowSurfaceRects(window, &area, 1);
         wholeWindowStale = false;
         unshown = {};
-    }
-
-    FontFile findFontFile(const std::string& wantedFace, bool bold) {
-        const auto key = std::make_pair(wantedFace, bold);
-        if (auto it = fontFiles.find(key); it != fontFiles.end()) return it->second;
-        FontFile found;
-        if (!fontconfigReady) fontconfigReady = FcInit() == FcTrue;
-        if (fontconfigReady) {
-            FcPattern* pattern = FcPatternCreate();
-            const std::string family = wantedFace.empty() ? "sans-serif" : wantedFace;
-            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-            FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-            FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-            FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-            FcDefaultSubstitute(pattern);
-            FcResult result = FcResultNoMatch;
-            FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-            FcChar8* file = nullptr;
-            if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
-                found.path = reinterpret_cast<const char*>(file);
-                FcPatternGetInteger(match, FC_INDEX, 0, &found.index);
-                int matchedWeight = FC_WEIGHT_REGULAR;
-                FcPatternGetInteger(match, FC_WEIGHT, 0, &matchedWeight);
-                found.bold = matchedWeight >= FC_WEIGHT_DEMIBOLD;
-            }
-            if (match) FcPatternDestroy(match);
-            FcPatternDestroy(pattern);
-        }
-        if (found.path.empty()) found.path = kFallbackFontFile;
-        fontFiles[key] = found;
-        return found;
     }
 
     TTF_Font* currentFont() {
         if (fontResolved) return font;
         fontResolved = true;
-        font = nullptr;
-        if (!ttfStarted) {
-            if (TTF_Init() != 0) return reportFontFailure(TTF_GetError());
-            ttfStarted = true;
-        }
-        const bool bold = weight >= kBoldWeight;
-        const FontFile file = findFontFile(face, bold);
-        const bool makeBold = bold && !file.bold;
-        const auto key = std::make_tuple(file.path, file.index, points, makeBold);
-        if (auto it = openFonts.find(key); it != openFonts.end()) return font = it->second;
-        TTF_Font* opened = TTF_OpenFontIndex(file.path.c_str(), points, file.index);
-        if (!opened) return reportFontFailure(TTF_GetError());
-        if (makeBold) TTF_SetFontStyle(opened, TTF_STYLE_BOLD);
-        openFonts[key] = opened;
-        return font = opened;
-    }
-
-    TTF_Font* reportFontFailure(const char* reason) {
-        if (!fontFailureReported) {
+        std::string why;
+        font = fonts.open(face, points, weight >= kBoldWeight, why);
+        if (!font && !fontFailureReported) {
             fontFailureReported = true;
-            std::fprintf(stderr, "vantor: no font for \"%s\": the window shows no text (%s)\n",
-                         face.c_str(), reason);
+            std::fprintf(stderr, "vantor: no font for \"%s\": the window shows no text (%s)\n", face.c_str(),
+                         why.c_str());
         }
-        return nullptr;
+        return font;
     }
 
     void translate(const SDL_Event& event, std::vector<WindowEvent>& out, bool& closeSeen) {
@@ -272,30 +212,30 @@ struct SdlScreen::Impl {
             closeSeen = true;
         };
         switch (event.type) {
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            if (const int key = virtualKeyFor(event.key.keysym.scancode, event.key.keysym.sym))
-                out.push_back({event.type == SDL_KEYDOWN ? kKeyDown : kKeyUp, key});
-            return;
-        case SDL_QUIT:
-            requestClose();
-            return;
-        case SDL_WINDOWEVENT:
-            switch (event.window.event) {
-            case SDL_WINDOWEVENT_CLOSE:
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                if (const int key = virtualKeyFor(event.key.keysym.scancode, event.key.keysym.sym))
+                    out.push_back({event.type == SDL_KEYDOWN ? kKeyDown : kKeyUp, key});
+                return;
+            case SDL_QUIT:
                 requestClose();
                 return;
-            case SDL_WINDOWEVENT_EXPOSED:
-            case SDL_WINDOWEVENT_SHOWN:
-            case SDL_WINDOWEVENT_RESTORED:
-            case SDL_WINDOWEVENT_SIZE_CHANGED:
-                wholeWindowStale = true;
-                return;
+            case SDL_WINDOWEVENT:
+                switch (event.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE:
+                        requestClose();
+                        return;
+                    case SDL_WINDOWEVENT_EXPOSED:
+                    case SDL_WINDOWEVENT_SHOWN:
+                    case SDL_WINDOWEVENT_RESTORED:
+                    case SDL_WINDOWEVENT_SIZE_CHANGED:
+                        wholeWindowStale = true;
+                        return;
+                    default:
+                        return;
+                }
             default:
                 return;
-            }
-        default:
-            return;
         }
     }
 
@@ -317,7 +257,8 @@ struct SdlScreen::Impl {
     int sleepMs() const {
         const Uint64 now = SDL_GetTicks64();
         Uint64 sleep = kSignalCheckMs;
-        for (const auto& [id, slot] : timers) sleep = std::min(sleep, slot.dueMs > now ? slot.dueMs - now : 0);
+        for (const auto& [id, slot] : timers)
+            sleep = std::min(sleep, slot.dueMs > now ? slot.dueMs - now : 0);
         return static_cast<int>(sleep);
     }
 
@@ -392,8 +333,8 @@ bool SdlScreen::openWindow(int x, int y, int width, int height, const std::strin
     // into; the panel would run deaf to keys. Only an explicit request for
     // such a driver (SDL_VIDEODRIVER) is honoured.
     const char* driver = SDL_GetCurrentVideoDriver();
-    const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
-                                      std::strcmp(driver, "evdev") == 0);
+    const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 ||
+                                      std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "evdev") == 0);
     if (invisible && !std::getenv("SDL_VIDEODRIVER")) {
         std::fprintf(stderr, "vantor: cannot open the display: no display server (is DISPLAY set?)\n");
         return false;
