@@ -27,7 +27,8 @@ void relayCommands(Panel& p) {
         p.bridgeBuffer.erase(0, end + 1);
         if (command.empty()) continue;
         writeDebugLine(p, "***VRX1=" + command + ";");
-        const std::string prepared = preparedCommand(p, command);
+        // A program's commands go as they came: it addresses the VFO it means.
+        const std::string prepared = radioForm(p, command);
         talkToRadio(p, kBridgeSide, prepared, isCatQuestion(p, prepared));
         p.sharedNews.push_back({kBridgeSide, prepared, "", false});
     }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "cat/debug_log.h"
 #include "cat/radio_identification.h"
+#include "core/radio_picture.h"
 #include "core/text.h"
 
 namespace vantor {
@@ -15,8 +17,10 @@ namespace {
 // given up so that one lost answer never stalls everybody else.
 constexpr long long kAnswerWaitMs = 250;
 // What the panel keeps of answers it has not read (late ones, unasked ones).
-constexpr std::size_t kPanelAnswerLimit = 1024;
+constexpr std::size_t kPanelAnswerLimit = 64;
 constexpr int kReadLimit = 255;
+// Questions given up whose answers may still come, to tell when they were asked.
+constexpr std::size_t kGivenUpLimit = 16;
 
 // Characters after the mnemonic that select what a read reports (the
 // receiver, the meter, the menu item); a command carrying more sets something.
@@ -31,18 +35,20 @@ std::size_t readSelectorLength(const Panel& p, std::string_view mnemonic) {
     return 0;
 }
 
-std::string mnemonicOf(std::string_view text) { return std::string(text.substr(0, std::min<std::size_t>(2, text.size()))); }
+std::string mnemonicOf(std::string_view text) {
+    return std::string(text.substr(0, std::min<std::size_t>(2, text.size())));
+}
 
 // The two letters every answer of a Yaesu radio can begin with.
 bool isReplyMnemonic(std::string_view text) {
     static constexpr std::string_view kMnemonics[] = {
-        "AB", "AC", "AG", "AI", "AM", "AN", "BA", "BC", "BD", "BI", "BM", "BP", "BS", "BU", "BY", "CF", "CH",
-        "CN", "CO", "CS", "CT", "DA", "DN", "DT", "ED", "EK", "EU", "EX", "FA", "FB", "FN", "FR", "FS", "FT",
-        "GT", "ID", "IF", "IS", "KM", "KP", "KR", "KS", "KY", "LK", "LM", "MA", "MB", "MC", "MD", "MG", "ML",
-        "MR", "MS", "MT", "MW", "MX", "NA", "NB", "NL", "NR", "OI", "OS", "PA", "PB", "PC", "PL", "PR", "PS",
-        "QI", "QR", "QS", "RA", "RC", "RD", "RG", "RI", "RL", "RM", "RS", "RT", "RU", "SC", "SD", "SH", "SM",
-        "SQ", "SS", "ST", "SV", "TS", "TX", "UL", "UP", "VD", "VG", "VM", "VR", "VS", "VT", "VV", "VX", "XT",
-        "ZI"};
+        "AB", "AC", "AG", "AI", "AM", "AN", "BA", "BC", "BD", "BI", "BM", "BP", "BS", "BU", "BY",
+        "CF", "CH", "CN", "CO", "CS", "CT", "DA", "DN", "DT", "ED", "EK", "EU", "EX", "FA", "FB",
+        "FN", "FR", "FS", "FT", "GT", "ID", "IF", "IS", "KM", "KP", "KR", "KS", "KY", "LK", "LM",
+        "MA", "MB", "MC", "MD", "MG", "ML", "MR", "MS", "MT", "MW", "MX", "NA", "NB", "NL", "NR",
+        "OI", "OS", "PA", "PB", "PC", "PL", "PR", "PS", "QI", "QR", "QS", "RA", "RC", "RD", "RG",
+        "RI", "RL", "RM", "RS", "RT", "RU", "SC", "SD", "SH", "SM", "SQ", "SS", "ST", "SV", "TS",
+        "TX", "UL", "UP", "VD", "VG", "VM", "VR", "VS", "VT", "VV", "VX", "XT", "ZI"};
     return std::find(std::begin(kMnemonics), std::end(kMnemonics), text) != std::end(kMnemonics);
 }
 
@@ -54,7 +60,8 @@ bool isReplyMnemonic(std::string_view text) {
 std::string fromReplyStart(const std::string& text, const std::optional<CatQuestion>& onLine) {
     if (onLine) {
         const std::string expected = mnemonicOf(onLine->command);
-        if (const auto at = text.find(expected); expected.size() == 2 && at != std::string::npos) return text.substr(at);
+        if (const auto at = text.find(expected); expected.size() == 2 && at != std::string::npos)
+            return text.substr(at);
     }
     for (std::size_t at = 0; at + 1 < text.size(); ++at)
         if (isReplyMnemonic(std::string_view(text).substr(at, 2))) return text.substr(at);
@@ -62,15 +69,46 @@ std::string fromReplyStart(const std::string& text, const std::optional<CatQuest
     return text;
 }
 
-void deliver(Panel& p, int side, const std::string& answer) {
-    std::string& box = p.conversation.answers[side];
-    box += answer;
-    if (side == kPanelSide && box.size() > kPanelAnswerLimit) box.erase(0, box.size() - kPanelAnswerLimit);
+// The values a command changes on the radio, by the mnemonics that read them.
+std::vector<std::string_view> valuesChangedBy(std::string_view command) {
+    const std::string_view mnemonic = command.substr(0, std::min<std::size_t>(2, command.size()));
+    if (mnemonic == "FA" || mnemonic == "FB" || mnemonic == "FT" || mnemonic == "MD") return {mnemonic};
+    if (mnemonic == "SV" || mnemonic == "MC" || mnemonic == "BS" || mnemonic == "BU" || mnemonic == "BD")
+        return {"FA", "FB", "MD", "FT"};
+    if (mnemonic == "AB") return {"FB"};
+    if (mnemonic == "BA" || mnemonic == "ZI" || mnemonic == "UP" || mnemonic == "DN") return {"FA"};
+    return {};
 }
 
-void write(Panel& p, const std::string& command) {
+// The values an answer reports, by the mnemonics of changes that outdate it.
+std::vector<std::string_view> valuesReportedBy(std::string_view answer) {
+    const std::string_view mnemonic = answer.substr(0, std::min<std::size_t>(2, answer.size()));
+    if (mnemonic == "FA" || mnemonic == "FB" || mnemonic == "FT" || mnemonic == "MD") return {mnemonic};
+    if (mnemonic == "IF") return {"FA", "MD"};
+    return {};
+}
+
+void deliver(Panel& p, int side, const std::string& answer, long long askedAt) {
+    CatConversation& c = p.conversation;
+    if (side == kPanelSide) {
+        c.panelAnswers.push_back({answer, askedAt});
+        if (c.panelAnswers.size() > kPanelAnswerLimit) c.panelAnswers.pop_front();
+        return;
+    }
+    c.answers[side] += answer;
+    // What a sharing program learns of the frequency the panel learns too.
+    if (mnemonicOf(answer) == "FA" || mnemonicOf(answer) == "FB") {
+        c.overheard.push_back({answer, askedAt});
+        if (c.overheard.size() > kPanelAnswerLimit) c.overheard.pop_front();
+    }
+}
+
+// Every command and question is numbered as it goes on the line; the radio
+// takes them in that order, so the number tells which answers are outdated.
+long long write(Panel& p, const std::string& command) {
     p.platform.serial.write(p.comHandle, command);
     writeDebugLine(p, "TX=" + command);
+    return ++p.conversation.linesWritten;
 }
 
 // The radio's answers wake the panel only while a program sharing the radio
@@ -84,30 +122,41 @@ void startWaitingQuestion(Panel& p) {
     c.onLine = c.waiting.front();
     c.waiting.pop_front();
     c.onLine->sentMs = p.platform.clock.monotonicMs();
-    write(p, c.onLine->command);
+    c.onLine->lineNumber = write(p, c.onLine->command);
 }
 
-// An answer nobody asked for may answer a command taken for a set; otherwise
-// it is the panel's, as every late answer used to be.
-int sideForUnaskedAnswer(Panel& p, const std::string& answer) {
-    auto& sets = p.conversation.recentSets;
-    auto it = std::find_if(sets.begin(), sets.end(), [&](const CatQuestion& q) {
-        return q.side != kPanelSide && mnemonicOf(q.command) == mnemonicOf(answer);
+// The oldest question of a list whose answer this may be, taken from the list.
+std::optional<CatQuestion> takeAskerOf(std::deque<CatQuestion>& questions, const std::string& answer,
+                                       bool clientsOnly) {
+    auto it = std::find_if(questions.begin(), questions.end(), [&](const CatQuestion& q) {
+        return (!clientsOnly || q.side != kPanelSide) && mnemonicOf(q.command) == mnemonicOf(answer);
     });
-    if (it == sets.end()) return kPanelSide;
-    const int side = it->side;
-    sets.erase(it);
-    return side;
+    if (it == questions.end()) return std::nullopt;
+    CatQuestion asker = *it;
+    questions.erase(it);
+    return asker;
+}
+
+// An answer nobody waits for may answer a program's command taken for a set,
+// or a question given up; otherwise the radio said it of itself (as it does
+// when the operator turns the dial with auto-information on), and it is news.
+void takeUnaskedAnswer(Panel& p, const std::string& answer) {
+    CatConversation& c = p.conversation;
+    if (auto set = takeAskerOf(c.recentSets, answer, true))
+        return deliver(p, set->side, answer, set->lineNumber);
+    if (auto late = takeAskerOf(c.givenUp, answer, false))
+        return deliver(p, kPanelSide, answer, late->lineNumber);
+    deliver(p, kPanelSide, answer, c.linesWritten);
 }
 
 void takeAnswer(Panel& p, const std::string& answer) {
     CatConversation& c = p.conversation;
     if (c.onLine && (answer == "?;" || mnemonicOf(answer) == mnemonicOf(c.onLine->command))) {
-        deliver(p, c.onLine->side, answer);
+        deliver(p, c.onLine->side, answer, c.onLine->lineNumber);
         c.onLine.reset();
         return;
     }
-    deliver(p, sideForUnaskedAnswer(p, answer), answer);
+    takeUnaskedAnswer(p, answer);
 }
 
 }  // namespace
@@ -122,11 +171,14 @@ void talkToRadio(Panel& p, int side, const std::string& command, bool question) 
     serveRadio(p);
     CatConversation& c = p.conversation;
     if (!question) {
-        write(p, command);
-        c.recentSets.push_back({side, command, p.platform.clock.monotonicMs()});
+        takeCommandIntoPicture(p, command);
+        const long long number = write(p, command);
+        for (std::string_view value : valuesChangedBy(command))
+            c.changedAt.insert_or_assign(std::string(value), number);
+        c.recentSets.push_back({side, command, p.platform.clock.monotonicMs(), number});
         return;
     }
-    c.waiting.push_back({side, command, 0});
+    c.waiting.push_back({side, command, 0, 0});
     startWaitingQuestion(p);
     wakeForClients(p);
 }
@@ -152,7 +204,10 @@ void serveRadio(Panel& p) {
         writeDebugLine(p, "no answer to " + c.onLine->command);
         giveUpQuestion(p, c.onLine->side);
     }
-    while (!c.recentSets.empty() && now - c.recentSets.front().sentMs > kAnswerWaitMs) c.recentSets.pop_front();
+    while (!c.recentSets.empty() && now - c.recentSets.front().sentMs > kAnswerWaitMs)
+        c.recentSets.pop_front();
+    // A late answer comes within two seconds or not at all.
+    while (!c.givenUp.empty() && now - c.givenUp.front().sentMs > 8 * kAnswerWaitMs) c.givenUp.pop_front();
     startWaitingQuestion(p);
     wakeForClients(p);
 }
@@ -160,13 +215,42 @@ void serveRadio(Panel& p) {
 void giveUpQuestion(Panel& p, int side) {
     CatConversation& c = p.conversation;
     if (!c.onLine || c.onLine->side != side) return;
+    c.givenUp.push_back(*c.onLine);
+    if (c.givenUp.size() > kGivenUpLimit) c.givenUp.pop_front();
     c.onLine.reset();
     // Half an answer now belongs to nobody; its rest will be seen as noise.
     c.heard.clear();
     startWaitingQuestion(p);
 }
 
+bool isCurrentAnswer(const CatConversation& c, const CatAnswer& answer) {
+    for (std::string_view value : valuesReportedBy(answer.text)) {
+        const auto changed = c.changedAt.find(value);
+        if (changed != c.changedAt.end() && changed->second > answer.askedAt) return false;
+    }
+    return true;
+}
+
+std::optional<std::string> takeAnswerFor(Panel& p, std::string_view prefix) {
+    CatConversation& c = p.conversation;
+    std::optional<std::string> newest;
+    std::erase_if(c.panelAnswers, [&](const CatAnswer& answer) {
+        if (!startsWith(answer.text, prefix)) return false;
+        if (isCurrentAnswer(c, answer)) newest = answer.text;
+        return true;
+    });
+    return newest;
+}
+
 std::string takeAnswers(Panel& p, int side) {
+    if (side == kPanelSide) {
+        CatConversation& c = p.conversation;
+        std::string answers;
+        for (const CatAnswer& answer : c.panelAnswers)
+            if (isCurrentAnswer(c, answer)) answers += answer.text;
+        c.panelAnswers.clear();
+        return answers;
+    }
     auto it = p.conversation.answers.find(side);
     if (it == p.conversation.answers.end()) return {};
     std::string answers = std::move(it->second);

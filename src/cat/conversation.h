@@ -5,6 +5,7 @@
 // letters of its question (or is "?;"), so each answer goes back to the side
 // that asked. A command that sets something has no answer and goes at once.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,8 +33,15 @@ void serveRadio(Panel& p);
 // The side no longer waits for the answer to its question on the line (the
 // panel has read without it): the next question may go.
 void giveUpQuestion(Panel& p, int side);
-// The answers that have come for a side since it last asked, taken.
+// The answers that have come for a side since it last asked, taken; for the
+// panel only those still current.
 std::string takeAnswers(Panel& p, int side);
+// The newest current answer of the panel's that begins with `prefix` ("FA",
+// "SM", "RM6"); every answer of the panel's with that prefix is taken.
+std::optional<std::string> takeAnswerFor(Panel& p, std::string_view prefix);
+// False for an answer to a question asked before the latest change of a
+// value it reports (frequency, VFO B, mode, split): the radio has moved since.
+bool isCurrentAnswer(const CatConversation& c, const CatAnswer& answer);
 // True while a question of a side other than the panel waits or is on the line.
 bool sharingProgramsBusy(const Panel& p);
 // True while a question of the side waits or is on the line.

@@ -1,8 +1,10 @@
 #include "cat/transport.h"
 
-#include "core/text.h"
+#include <utility>
+
 #include "cat/conversation.h"
 #include "cat/debug_log.h"
+#include "core/text.h"
 #include "speech/say.h"
 
 namespace vantor {
@@ -37,19 +39,14 @@ bool takeFrequencyReply(Panel& p, std::string& reply) {
 
 std::string preparedCommand(Panel& p, std::string command) {
     if (p.splitOn == 1 && startsWith(command, "FA")) command[1] = 'B';
+    return radioForm(p, std::move(command));
+}
+
+std::string radioForm(Panel& p, std::string command) {
     command = cut(command + ";");
-    // Only "FA"/"FB", the digits of a frequency and ";" set one and are
-    // remembered: the panel builds nine digits, a bridge client may speak the
-    // radio's own eight. Anything else goes out as it is and is forgotten.
-    auto isSetWith = [&](int digits) {
-        return command.size() == static_cast<std::size_t>(digits) + 3 && beginsWithFrequency(command, digits);
-    };
-    if (isSetWith(9)) {
-        p.lastFrequencyCommand = command;
-        if (p.frequencyDigits == 8) command.erase(2, 1);
-    } else if (p.frequencyDigits == 8 && isSetWith(8)) {
-        p.lastFrequencyCommand = std::string(command).insert(2, "0");
-    }
+    // The panel builds nine digits; the smaller radios take their own eight.
+    const bool nineDigitSet = command.size() == 12 && beginsWithFrequency(command, 9);
+    if (nineDigitSet && p.frequencyDigits == 8) return command.substr(0, 2) + command.substr(3);
     return command;
 }
 
@@ -68,22 +65,20 @@ void ask(Panel& p, const std::string& command) {
     talkToRadio(p, kPanelSide, p.commandText, true);
 }
 
+void askUnchanged(Panel& p, const std::string& command) { talkToRadio(p, kPanelSide, command, true); }
+
 void receive(Panel& p) {
     serveRadio(p);
     // What has not come by now is read, if ever, as a late answer.
     giveUpQuestion(p, kPanelSide);
     p.replyText = takeAnswers(p, kPanelSide);
     // The newest answers are the ones a caller looks for.
-    if (p.replyText.size() > static_cast<std::size_t>(kReadLimit)) p.replyText.erase(0, p.replyText.size() - kReadLimit);
+    if (p.replyText.size() > static_cast<std::size_t>(kReadLimit))
+        p.replyText.erase(0, p.replyText.size() - kReadLimit);
     p.bytesWaiting = static_cast<int>(p.replyText.size());
 }
 
 void delay(Panel& p) { say(p, "delay"); }
-
-void dropPendingReply(Panel& p) {
-    receive(p);
-    p.replyPending = 0;
-}
 
 void query(Panel& p, const std::string& command) {
     ask(p, command);

@@ -17,8 +17,8 @@ namespace vantor {
 // False when the port could not be opened.
 bool openCatPort(Panel& p, int port);
 // Sends commandText with ";" appended (FA becomes FB while split is on; radios
-// with 8-digit frequency fields get the leading digit dropped). A well-formed
-// frequency set becomes lastFrequencyCommand, always with nine digits.
+// with 8-digit frequency fields get the leading digit dropped). What it
+// changes goes into the picture of the radio on its way out.
 void send(Panel& p);
 // Convenience: commandText = command, then send.
 void send(Panel& p, const std::string& command);
@@ -27,6 +27,11 @@ std::string preparedCommand(Panel& p, std::string command);
 // Sends a question: it goes to the radio as soon as no other question is on
 // the line, and its answer comes back to the panel.
 void ask(Panel& p, const std::string& command);
+// A question exactly as given (with its ";"), with none of the panel's rewrites.
+void askUnchanged(Panel& p, const std::string& command);
+// The radio's own form of a command: ";" appended, a nine-digit frequency
+// set in eight digits on the smaller radios.
+std::string radioForm(Panel& p, std::string command);
 // replyText = what the radio has answered the panel so far (at most 255
 // bytes, late answers included); never waits.
 void receive(Panel& p);
@@ -39,9 +44,6 @@ void query(Panel& p, const std::string& command);
 // carries something else there.
 std::optional<std::string> queryDigits(Panel& p, const std::string& command, std::string_view marker,
                                        int offset, int count);
-// Drops the answer to a query the poll sent before the panel moved the radio:
-// it carries the old frequency and would move the panel back to the old band.
-void dropPendingReply(Panel& p);
 // True when text begins with "FA" or "FB", exactly `digits` digits and ";".
 bool beginsWithFrequency(std::string_view text, int digits);
 // True when reply begins with a frequency reply of the radio's field width; it

@@ -1,10 +1,10 @@
 #include "controls/tone_repeater.h"
 
-#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/toggles.h"
-#include "display/status_window.h"
 #include "controls/vfo.h"
+#include "core/text.h"
+#include "display/status_window.h"
 #include "memory/band_defaults.h"
 #include "speech/say.h"
 #include "speech/spoken_values.h"
@@ -116,11 +116,13 @@ void applyBandRow(Panel& p) {
     setSplit(p, false);
     if (p.toneOn == 1) switchToneOff(p);
     p.currentMode = charAt(row, 2) - '0';
-    showMode(p);
-
+    // The new band's frequency is the one the mode brings back, so that
+    // nothing typed meanwhile sends the radio back to the band it left.
     const std::string digits = mid(row, 4, 9);
-    p.frequencyText = megahertzTextOf(digits);
-    send(p, "FA" + digits);
+    p.vfoAFrequency = valueOf(digits);
+    showMode(p);
+    const std::string command = "FA" + digits;
+    if (p.lastFrequencyCommand != command + ";") send(p, command);
 
     if (charAt(row, 1) == '5') {
         p.repeaterOn = 0;
@@ -147,7 +149,6 @@ void applyBandRow(Panel& p) {
 
     setPreampFromRow(p, row);
     p.widthQuiet = 1;
-    dropPendingReply(p);  // a poll answer from before carries the band just left
 }
 
 void bandForEnteredMhz(Panel& p) {

@@ -1,8 +1,8 @@
 #include "controls/vfo.h"
 
-#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/tone_repeater.h"
+#include "core/text.h"
 #include "memory/band_defaults.h"
 
 namespace vantor {
@@ -21,22 +21,15 @@ void stepVfoA(Panel& p, long long hertz) {
 
 std::string frequencyCommand(int hertz) { return "FA" + zeroPadded(hertz, 9); }
 
-std::string megahertzTextOf(const std::string& nineDigits) {
-    std::string megahertz = mid(nineDigits, 1, 3);
-    for (int i = 0; i < 2 && startsWith(megahertz, "0"); ++i) megahertz.erase(0, 1);
-    return megahertz + "." + mid(nineDigits, 4);
-}
-
 void sendVfoAFrequency(Panel& p) {
     if (p.vfoAFrequency <= 0) return;
     send(p, frequencyCommand(p.vfoAFrequency));
 }
 
 bool classifyBand(Panel& p) {
-    const std::string hertz = right(p.lastFrequencyReply, 9);
-    // A garbled reply says nothing about the band: it moves nothing and teaches nothing.
-    if (!isDigits(hertz, 9)) return false;
-    const int band = bandForMegahertz(valueOf(hertz) / 1000000);
+    // Until the radio's frequency is known there is no band to learn.
+    if (p.vfoAFrequency <= 0) return false;
+    const int band = bandForMegahertz(p.vfoAFrequency / 1000000);
     p.bandIndex = band;
     // The FM family is not stored for the HF bands, nor C4FM below 2 m.
     if (band < 10 && p.currentMode > 4) return false;
@@ -50,16 +43,17 @@ void learnBandRow(Panel& p) {
     if (!classifyBand(p) || p.bandIndex > 14) return;
 
     const std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
-    const std::string reported = right(p.lastFrequencyReply, 9);
-    // The VFO the reply does not concern keeps its digits; a row damaged by
-    // hand editing (or still holding a repeater shift there) takes the
-    // reported frequency instead, so that the row keeps its layout.
+    const std::string working = zeroPadded(p.vfoAFrequency, 9);
+    // Outside split VFO B keeps the row's digits; a row damaged by hand
+    // editing (or still holding a repeater shift there) takes the working
+    // frequency instead, so that the row keeps its layout.
     auto kept = [&](int pos) {
         std::string digits = mid(row, pos, 9);
-        return isDigits(digits, 9) ? digits : reported;
+        return isDigits(digits, 9) ? digits : working;
     };
-    std::string vfoA = p.splitOn == 1 ? kept(4) : reported;
-    std::string vfoB = p.splitOn == 1 ? reported : kept(14);
+    std::string vfoA =
+        p.splitOn == 1 ? (p.picture.vfoA > 0 ? zeroPadded(p.picture.vfoA, 9) : kept(4)) : working;
+    std::string vfoB = p.splitOn == 1 ? working : kept(14);
 
     // Only a band with a configured shift has a repeater row; on the others
     // the row stays an ordinary one even while the shift is on.
@@ -74,6 +68,13 @@ void learnBandRow(Panel& p) {
     if (!isDigits(tone, 3)) tone = mid(row, 23, 3);
     if (!isDigits(tone, 3)) tone = "999";
     p.bandTable[static_cast<std::size_t>(p.bandIndex)] = body + tone + (p.preampOn == 1 ? '1' : '0');
+}
+
+void learnStartFrequency(Panel& p) {
+    classifyBand(p);
+    if (p.bandIndex < 1 || p.bandIndex > 14) return;
+    std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
+    if (isUsableBandRow(row)) row.replace(3, 9, zeroPadded(p.vfoAFrequency, 9));
 }
 
 void roundToKilohertz(Panel& p) {
@@ -98,12 +99,12 @@ void setSplit(Panel& p, bool on) {
 void splitOff(Panel& p) {
     p.splitOn = 0;
     send(p, "FT2");
-    // splitSavedText is "A" and nine digits; without them there is no VFO A
-    // frequency to restore.
-    const std::string digits = mid(p.splitSavedText, 2);
+    // The receiver has been on VFO A all along, and the dial or a sharing
+    // program may have moved it: VFO A stays where the picture has it. Only
+    // while it is unknown does the frequency saved when split went on serve.
+    std::string digits = p.picture.vfoA > 0 ? zeroPadded(p.picture.vfoA, 9) : mid(p.splitSavedText, 2);
     if (!isDigits(digits, 9)) return;
     send(p, "FA" + digits);
-    p.vfoAFrequency = valueOf(digits);
     if (p.externalCommand != 0 || p.bandIndex < 1 || p.bandIndex > 14) return;
     std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
     if (row.size() >= 12) row.replace(3, 9, digits);

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "core/panel.h"
+#include "core/radio_picture.h"
 
 namespace vantor {
 
@@ -13,21 +14,21 @@ void sendVfoAFrequency(Panel& p);
 void stepVfoA(Panel& p, long long hertz);
 // The frequency command for a number of hertz: FA014250000.
 std::string frequencyCommand(int hertz);
-// Nine digits of hertz as the operator reads them: "007100000" gives
-// "7.100000", "145500000" gives "145.500000".
-std::string megahertzTextOf(const std::string& nineDigits);
 
-// Sets bandIndex from lastFrequencyReply; false when the band row must not
+// Sets bandIndex from the working frequency; false when the band row must not
 // learn from it (FM on the HF bands, C4FM below 2 m).
 bool classifyBand(Panel& p);
-// The current band row takes the frequency and mode the radio reports.
+// The band row of the working frequency takes the picture's frequencies and mode.
 void learnBandRow(Panel& p);
+// The band of the frequency that connects the radio keeps it as its VFO A and
+// nothing else: its preamp, shift and tone are read back at connection.
+void learnStartFrequency(Panel& p);
 // Moves VFO A to a whole kilohertz (up in USB, down otherwise) and sends it.
 void roundToKilohertz(Panel& p);
 // Sets splitOn and tells the radio ("FT3" on, "FT2" off) when it changes: a
 // radio left in split would transmit on VFO B while the panel tunes VFO A.
 void setSplit(Panel& p, bool on);
-// Switches split off and puts VFO A back where it was.
+// Switches split off; VFO A stays where the radio's receiver is.
 void splitOff(Panel& p);
 
 }  // namespace vantor

@@ -24,6 +24,15 @@ struct CatQuestion {
     int side = 0;
     std::string command;  // with its ";"
     long long sentMs = 0;
+    long long lineNumber = 0;  // the number it went on the line with
+};
+
+// An answer from the radio and the number of the question it answers, so
+// that an answer to a question asked before the latest change of its value
+// can be told apart wherever and whenever it is read.
+struct CatAnswer {
+    std::string text;  // one answer, with its ";"
+    long long askedAt = 0;
 };
 
 // The one conversation with the radio that the panel and the programs sharing
@@ -32,8 +41,24 @@ struct CatConversation {
     std::deque<CatQuestion> waiting;    // questions waiting for the line
     std::optional<CatQuestion> onLine;  // the question whose answer is awaited
     std::deque<CatQuestion> recentSets; // commands sent as sets, in case one was a question
+    std::deque<CatQuestion> givenUp;    // questions whose answers may still come late
     std::string heard;                  // radio bytes not yet a whole answer
-    std::map<int, std::string> answers; // answers not yet taken, by side
+    std::map<int, std::string> answers; // answers not yet taken by the programs sharing the radio
+    std::deque<CatAnswer> panelAnswers; // answers not yet taken by the panel, in order
+    // Frequency answers the sharing programs got, for the panel's picture.
+    std::deque<CatAnswer> overheard;
+    long long linesWritten = 0;         // every command and question is numbered as it goes
+    // The number of the latest command that changed a value the radio reports
+    // ("FA", "FB", "FT", "MD"), by the mnemonic that reads it.
+    std::map<std::string, long long, std::less<>> changedAt;
+};
+
+// Where the radio is, as far as the panel knows: both VFOs in hertz (0 until
+// known). Split and the mode are the record's splitOn and currentMode; the
+// working frequency vfoAFrequency is VFO B in split and VFO A otherwise.
+struct RadioPicture {
+    int vfoA = 0;
+    int vfoB = 0;
 };
 
 // What a program sharing the radio did that the panel must act on outside
@@ -125,6 +150,7 @@ struct Panel {
     int rigctldPort = 0;
     std::shared_ptr<NetworkPort> networkPort;
     std::string debugText;
+    RadioPicture picture;
 
     // Radio mirror: frequency, band, VFO and mode.
     int vfoAFrequency = 0;

@@ -1,12 +1,12 @@
 #include "display/status_window.h"
 
-#include "core/text.h"
-#include "cat/transport.h"
 #include "cat/radio_identification.h"
+#include "cat/transport.h"
 #include "controls/levels.h"
-#include "controls/tone_repeater.h"
 #include "controls/toggles.h"
+#include "controls/tone_repeater.h"
 #include "controls/vfo.h"
+#include "core/text.h"
 #include "memory/memory_file.h"
 #include "speech/say.h"
 #include "speech/spoken_values.h"
@@ -80,21 +80,25 @@ void announceRecall(Panel& p) {
 
 }  // namespace
 
-int modeNumberFor(const Panel& p, std::string_view modeCommand) {
-    for (int mode = 1; mode <= 7; ++mode)
-        if (p.*kModes[mode].command == modeCommand) return mode;
-    return 0;
-}
-
 void showFrequencyReply(Panel& p) {
     // A short, long, foreign or garbled reply changes nothing.
     if (!beginsWithFrequency(p.replyText, 9)) return;
-    p.lastFrequencyReply = p.replyText.substr(0, 11);
+    const char vfo = p.replyText[1];
     const std::string digits = p.replyText.substr(2, 9);
-    if (startsWith(p.replyText, "FA")) p.vfoAText = "A" + digits;
-    if (startsWith(p.replyText, "FB")) p.vfoBText = "B" + digits;
-    learnBandRow(p);
-    p.vfoAFrequency = valueOf(digits);
+    takeFrequencyIntoPicture(p, vfo, valueOf(digits));
+    // The other VFO (the receiver in split) is in the picture; the window
+    // and the keys show and work from the working one.
+    if (vfo != workingVfo(p)) {
+        p.replyText.clear();
+        return;
+    }
+    p.lastFrequencyReply = p.replyText.substr(0, 11);
+    // The reply that connects leaves the start band's preamp, shift and
+    // tone alone until identification has read them.
+    if (p.radioConnected == 1)
+        learnBandRow(p);
+    else
+        learnStartFrequency(p);
     const std::string text = megahertzText(digits);
     showVfoMarker(p);
     p.platform.screen.moveTo(kFrequencyX, kFrequencyY);
@@ -122,12 +126,20 @@ void endQuit(Panel& p) {
     p.running = 0;
 }
 
+void showModeName(Panel& p) {
+    if (p.currentMode < 1 || p.currentMode > 7) return;
+    useLargeFont(p);
+    p.platform.screen.moveTo(kModeX, kModeY);
+    p.platform.screen.print(kModes[p.currentMode].shownName);
+    showFeatures(p);
+}
+
 void showMode(Panel& p) {
     Screen& screen = p.platform.screen;
     useLargeFont(p);
     screen.moveTo(kModeX, kModeY);
     p.widthQuiet = 1;
-    if (p.repeaterOn == 1) toggleRepeater(p);  // a new mode ends the repeater shift
+    if (p.repeaterOn == 1) toggleRepeater(p);            // a new mode ends the repeater shift
     if (p.currentMode < 1 || p.currentMode > 7) return;  // an unknown mode sends nothing
     if (p.toneOn == 1) switchToneOff(p);
     const int rememberedFrequency = p.vfoAFrequency;
@@ -135,8 +147,7 @@ void showMode(Panel& p) {
     if (p.currentMode == 3) p.widthCode = p.cwWidthCode;
     const ModeEntry& mode = kModes[p.currentMode];
     screen.print(mode.shownName);
-    // A mode that came from a bridge client has already gone to the radio.
-    if (p.externalCommand == 0) send(p, p.*mode.command);
+    send(p, p.*mode.command);
     send(p, p.currentMode == 3 && p.widthCode < 11 ? "NA1" : "NA0");
     showFeatures(p);
     if (p.currentMode == 5 || p.currentMode == 7) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/panel.h"
+#include "core/radio_picture.h"
 
 namespace vantor {
 
@@ -24,9 +25,9 @@ void endQuit(Panel& p);
 // Applies currentMode: shows its name, sends the mode, narrow and width
 // commands, and brings the frequency back where the radio may have moved it.
 void showMode(Panel& p);
-// The panel's mode number (1..7) that the radio's mode command ("MD02")
-// selects, 0 for a mode the panel has no name for (data, RTTY, CW reverse).
-int modeNumberFor(const Panel& p, std::string_view modeCommand);
+// Shows the mode a program sharing the radio set, and sends nothing: the
+// radio is where the program put it, width and narrow filter included.
+void showModeName(Panel& p);
 // Rewrites the feature row.
 void showFeatures(Panel& p);
 // The current band row remembers currentMode (not for modes set by a bridge client).

@@ -138,7 +138,6 @@ void recallChannel(Panel& p, int channel) {
     recallTone(p, digitsOf(row, 25, 3));
     p.preampOn = charAt(row, 28) == '1' ? 1 : 0;
     send(p, p.preampOn == 1 ? "PA01" : "PA00");
-    dropPendingReply(p);
 }
 
 }  // namespace vantor

@@ -178,7 +178,6 @@ void frequencyEnter(Panel& p) {
     p.frequencyText = megahertzTextOf(digits);
     setPreampFromRow(p, row);
     say(p, "ok");
-    dropPendingReply(p);
 }
 
 bool stepFrequency(Panel& p, bool& squelchSet) {

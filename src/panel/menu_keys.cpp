@@ -21,7 +21,7 @@ bool isFm(const Panel& p) { return p.currentMode == 5 || p.currentMode == 7; }
 // digits and the point have clips; anything else in the reply is passed over.
 void readMenuValue(Panel& p) {
     delay(p);
-    dropPendingReply(p);
+    receive(p);  // whatever was waiting belongs to an earlier question
     const std::string echo = "EX" + p.menuNumberText;
     query(p, echo);
     const int at = findPos(p.replyText, echo);

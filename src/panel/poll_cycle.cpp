@@ -1,10 +1,10 @@
 #include "panel/poll_cycle.h"
 
-#include "core/text.h"
 #include "cat/conversation.h"
 #include "cat/port_watch.h"
 #include "cat/radio_identification.h"
 #include "cat/transport.h"
+#include "core/text.h"
 #include "display/status_window.h"
 #include "speech/meter_readouts.h"
 #include "speech/say.h"
@@ -14,12 +14,9 @@ namespace vantor {
 namespace {
 
 constexpr int kTickWrap = 20;
-constexpr long long kLateReadMs = 100;  // two ticks
-
-void identifyModelFromReply(Panel& p) {
-    if (p.radioModel != 0) return;
-    if (int at = findPos(p.replyText, "ID")) takeModelNumber(p, p.replyText, at);
-}
+// Two ticks between questions: an idle panel reads the frequency every 200 ms
+// with a meter reading between.
+constexpr long long kQuestionSpacingMs = 100;
 
 // The S-meter field is refreshed on every meter reply, silently: a clip on
 // every second poll would drown everything else.
@@ -45,28 +42,56 @@ void takeAlcReading(Panel& p, int at) {
     if (p.tickCount > 10) sayAlc(p);
 }
 
-void readAnswer(Panel& p) {
-    p.replyPending = 0;
-    receive(p);
-    if (p.replyText.empty()) return;  // no answer in time: the next tick asks again
-    const bool frequencyReply = takeFrequencyReply(p, p.replyText);
-    if (frequencyReply) radioAnswered(p);
-    identifyModelFromReply(p);
+// A frequency answer of either VFO; false when it is damaged or of the wrong width.
+bool takeFrequencyAnswer(Panel& p, const std::string& answer) {
+    p.replyText = answer;
+    if (!takeFrequencyReply(p, p.replyText)) return false;
+    radioAnswered(p);
+    showFrequencyReply(p);
+    return true;
+}
+
+// Each answer goes to its reader by its letters, however late it came and
+// whatever came with it; answers the radio has outdated are gone already.
+void takePollAnswers(Panel& p) {
+    if (auto answer = takeAnswerFor(p, "ID"); answer && p.radioModel == 0) takeModelNumber(p, *answer, 1);
     if (p.radioModel == 840) {  // not served: its CAT differs too much
         say(p, "ftx");
         p.running = 0;
         return;
     }
-    if (frequencyReply) showFrequencyReply(p);
-    if (startsWith(p.replyText, "SM")) refreshSMeterSilently(p);
-    if (int at = findPos(p.replyText, "RM6")) takeSwrReading(p, at);
-    if (int at = findPos(p.replyText, "RM4"); at > 0 && p.micGainMeter > 0) takeAlcReading(p, at);
+    for (const char* vfo : {"FA", "FB"})
+        if (auto answer = takeAnswerFor(p, vfo)) takeFrequencyAnswer(p, *answer);
+    if (auto answer = takeAnswerFor(p, "SM")) {
+        p.replyText = *answer;
+        refreshSMeterSilently(p);
+    }
+    if (auto answer = takeAnswerFor(p, "RM6")) {
+        p.replyText = *answer;
+        takeSwrReading(p, 1);
+    }
+    if (auto answer = takeAnswerFor(p, "RM4"); answer && p.micGainMeter > 0) {
+        p.replyText = *answer;
+        takeAlcReading(p, 1);
+    }
 }
 
-std::string nextQuery(Panel& p) {
-    if (p.pollPhase == 0) return "FA";
-    if (p.micGainMeter > 0) return "RM4";
-    return p.tuneActive == 1 || p.txState > 0 ? "RM6" : "SM0";
+// The working VFO, a meter, and in split the receiver's VFO A and a meter again.
+void askNextQuestion(Panel& p) {
+    const int phases = p.splitOn == 1 ? 4 : 2;
+    if (p.pollPhase >= phases) p.pollPhase = 0;
+    const int phase = p.pollPhase;
+    p.pollPhase = (phase + 1) % phases;
+    if (phase == 0) {
+        ask(p, "FA");  // goes as FB in split
+    } else if (phase == 2) {
+        askUnchanged(p, "FA;");
+    } else {
+        const bool transmitting = p.tuneActive == 1 || p.txState > 0;
+        ask(p, p.micGainMeter > 0 ? "RM4" : transmitting ? "RM6" : "SM0");
+    }
+    p.replyPending = 1;
+    p.pollAskedMs = p.platform.clock.monotonicMs();
 }
 
 }  // namespace
@@ -75,20 +100,15 @@ void pollTick(Panel& p) {
     // Nothing is asked of a port whose device has gone.
     if (p.menuBusy == 1 || p.radioLink.lost) return;
     if (++p.tickCount > kTickWrap) p.tickCount = 0;
+    takePollAnswers(p);
+    if (p.running == 0) return;
     if (p.replyPending == 1) {
-        // An answer read long after its question means speech held the panel:
-        // the poll then asks again at once instead of a tick later.
-        const bool late = p.platform.clock.monotonicMs() - p.pollAskedMs >= kLateReadMs;
-        readAnswer(p);
-        if (!late || p.replyPending == 1 || p.running == 0) return;
+        if (isWaitingFor(p, kPanelSide)) return;  // neither answered nor given up yet
+        p.replyPending = 0;
     }
     // The programs sharing the radio go first; the poll never crowds the line.
-    if (sharingProgramsBusy(p)) return;
-    const std::string query = nextQuery(p);
-    p.pollPhase = 1 - p.pollPhase;
-    ask(p, query);
-    p.replyPending = 1;
-    p.pollAskedMs = p.platform.clock.monotonicMs();
+    if (p.platform.clock.monotonicMs() - p.pollAskedMs < kQuestionSpacingMs || sharingProgramsBusy(p)) return;
+    askNextQuestion(p);
 }
 
 }  // namespace vantor

@@ -4,8 +4,8 @@
 namespace vantor {
 
 // One 50 ms step of the poll that keeps the panel in step with the radio:
-// either the next query goes out, or the answer to the last one is read and
-// handed to whatever uses it.
+// every answer the poll is owed goes to its reader, whenever it came, and the
+// next question goes once the last one is answered or given up.
 void pollTick(Panel& p);
 
 }  // namespace vantor

@@ -20,23 +20,20 @@ void announceTransmitter(Panel& p, bool keyed) {
 
 void followCommand(Panel& p, int side, const std::string& command) {
     p.externalCommand = 1;
-    // A frequency the program set is where the radio now is: the panel must
-    // not send its old one back with the next mode the program sets.
-    if (p.radioConnected == 1 && startsWith(command, "FA") &&
+    // The picture took the program's frequency and split on their way out;
+    // the window shows the frequency the keys now work from.
+    if (p.radioConnected == 1 && (startsWith(command, "FA") || startsWith(command, "FB")) &&
         command.size() == static_cast<std::size_t>(p.frequencyDigits) + 3) {
         p.replyText = command;
         if (takeFrequencyReply(p, p.replyText)) showFrequencyReply(p);
         return;
     }
-    if (command == "FT2;" || command == "FT3;") {
-        p.splitOn = command == "FT3;" ? 1 : 0;
-        return;
-    }
     if (startsWith(command, "MD0") && command.size() == 5) {
-        // The radio's mode digit, read through the radio's own mode commands.
+        // The radio's mode digit, read through the radio's own mode commands;
+        // the panel only shows it: the program chose its width and filter.
         if (const int mode = modeNumberFor(p, command.substr(0, 4))) {
             p.currentMode = mode;
-            showMode(p);
+            showModeName(p);
         }
         return;
     }
@@ -53,15 +50,17 @@ void followCommand(Panel& p, int side, const std::string& command) {
     }
 }
 
-// A frequency a program asked for is news to the panel too: the newest of
-// the answers that came together.
-void learnFromAnswers(Panel& p, const std::string& answers) {
-    const std::size_t at = answers.rfind("FA");
-    if (at == std::string::npos) return;
-    const std::size_t end = answers.find(';', at);
-    if (end == std::string::npos) return;
-    p.replyText = answers.substr(at, end - at + 1);
-    if (takeFrequencyReply(p, p.replyText)) showFrequencyReply(p);
+// A frequency a program asked for is news to the panel too, while the radio
+// has not been moved since the program asked.
+void learnOverheardAnswers(Panel& p) {
+    CatConversation& c = p.conversation;
+    while (!c.overheard.empty()) {
+        const CatAnswer answer = c.overheard.front();
+        c.overheard.pop_front();
+        if (!isCurrentAnswer(c, answer)) continue;
+        p.replyText = answer.text;
+        if (takeFrequencyReply(p, p.replyText)) showFrequencyReply(p);
+    }
 }
 
 }  // namespace
@@ -88,8 +87,8 @@ void applySharedNews(Panel& p) {
             continue;
         }
         if (!news.command.empty()) followCommand(p, news.side, news.command);
-        if (!news.answer.empty()) learnFromAnswers(p, news.answer);
     }
+    learnOverheardAnswers(p);
 }
 
 }  // namespace vantor

@@ -1,9 +1,9 @@
 #include "panel/vfo_keys.h"
 
-#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/tone_repeater.h"
 #include "controls/vfo.h"
+#include "core/text.h"
 #include "display/status_window.h"
 #include "speech/say.h"
 #include "speech/spoken_values.h"
@@ -16,7 +16,10 @@ std::string& currentBandRow(Panel& p) { return p.bandTable[static_cast<std::size
 
 void splitOn(Panel& p) {
     say(p, "split");
-    p.splitSavedText = mid(p.lastFrequencyCommand, 2, 10);  // its letter and nine digits
+    // VFO B starts where VFO A is now: the picture follows the dial and the
+    // programs sharing the radio, the panel's own last command may not.
+    const int vfoA = p.picture.vfoA > 0 ? p.picture.vfoA : p.vfoAFrequency;
+    p.splitSavedText = "A" + zeroPadded(vfoA, 9);
     send(p, "FT3");
     std::string& row = currentBandRow(p);
     // The row keeps its layout: the letter and digits replace "B" and VFO B.

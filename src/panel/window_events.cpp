@@ -130,7 +130,7 @@ void keyDown(Panel& p, int code) {
         quitKey(p);
         return;
     }
-    if (p.vfoAFrequency == 0) {
+    if (p.radioConnected == 0 || p.vfoAFrequency == 0) {
         say(p, "nc");
         return;
     }

@@ -61,7 +61,7 @@ protected:
 TEST_F(BridgeTest, EveryCommandIsRelayedAndEachAnswerGoesBack) {
     // clang-format off
     const std::tuple<std::string, const char*, const char*> steps[] = {  // from the client, to the radio, to the client
-        {"MD03;", "MD03;NA0;SH011;", ""},   {"MD0;", "MD0;", "MD02;"},
+        {"MD03;", "MD03;", ""},             {"MD0;", "MD0;", "MD02;"},
         {"FA;IF;", "FA;IF;", "FA014250000;IF001014250000+000000200000;"},
         {"EX0321;EX032;", "EX0321;EX032;", "EX0321;"},
         {"F", "", ""},                      {"A;", "FA;", "FA014250000;"},
@@ -80,18 +80,21 @@ TEST_F(BridgeTest, EveryCommandIsRelayedAndEachAnswerGoesBack) {
 }
 
 // A frequency and then a mode set by the client: the panel follows both and
-// never sends its old frequency back; split set by the client is followed too.
+// answers with no command of its own (no frequency, narrow or width); split set
+// by the client is followed too, and in split the client's VFO A commands go
+// to VFO A as it sent them. A frequency the client reads is the panel's too.
 TEST_F(BridgeTest, ThePanelFollowsTheClientsFrequencyModeAndSplit) {
     p.vfoAFrequency = 7100000;
     fromClient("FA014074000;MD02;FT3;");
-    EXPECT_EQ(sent(), "FA014074000;MD02;FT3;NA0;FA014074000;SH014;");
-    EXPECT_EQ(std::tuple(p.vfoAFrequency, p.currentMode, p.splitOn), std::tuple(14074000, 2, 1));
+    EXPECT_EQ(sent(), "FA014074000;MD02;FT3;");
+    EXPECT_EQ(std::tuple(p.picture.vfoA, p.currentMode, p.splitOn), std::tuple(14074000, 2, 1));
+    fromClient("FA014075000;FB014076000;");
+    EXPECT_EQ(sent(), "FA014075000;FB014076000;");
+    EXPECT_EQ(std::tuple(p.picture.vfoA, p.picture.vfoB, p.vfoAFrequency), std::tuple(14075000, 14076000, 14076000));
     fromClient("FT2;");
-    EXPECT_EQ(p.splitOn, 0);
-    // Answers handed back together: the newest frequency is the radio's.
-    p.sharedNews.push_back({kBridgeSide, "", "FA007100000;MD02;FA021200000;", false});
-    applySharedNews(p);
-    EXPECT_EQ(p.vfoAFrequency, 21200000);
+    EXPECT_EQ(std::pair(p.splitOn, p.vfoAFrequency), std::pair(0, 14075000));
+    fromClient("FA;");
+    EXPECT_EQ(p.vfoAFrequency, 14250000);
 }
 
 // The client's mode digit is the radio's: "MD04" is FM, "MD05" AM. Modes the

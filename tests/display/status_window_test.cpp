@@ -65,9 +65,10 @@ TEST_F(StatusWindowTest, WhatGoesWithAModeDependsOnToneBridgeAndFrequency) {
     EXPECT_EQ(p.toneOn, 0);
     EXPECT_EQ(p.toneCodeText, "999");
     p.bandTable[4][1] = '1', p.externalCommand = 1;
-    showMode(p);
-    EXPECT_EQ(sent(), "NA0;FA007100000;SH014;");
+    showModeName(p);
+    EXPECT_EQ(sent(), "");
     EXPECT_EQ(p.bandTable[4][1], '1');
+    EXPECT_EQ(fake.screen.textAt(kModeX, kModeY), "USB    ");
     p.externalCommand = 0, p.vfoAFrequency = 0;
     showMode(p);
     EXPECT_EQ(sent(), "MD02;NA0;SH014;");

@@ -31,8 +31,8 @@ TEST_F(FrequencyKeysTest, TypedFrequenciesTuneTheRadio) {
         {"E28\n", 0, 0, "FA028000000;", 10, 2, {"2", "8", "mhz", "usb.wav"}},
         {"E432.1\n", 0, 0, "FA432100000;", 13, 5, {"4", "3", "2", "point", "1", "mhz", "fm.wav", "nar.wav"}},
         {"E445.5\n", 0, 0, "FA445500000;", 13, 5, {"4", "4", "5", "point", "5", "mhz", "fm.wav", "nar.wav"}},
-        {"E14\n", 6, '7', "FA014000000;", 6, 4, {"1", "4", "mhz", "am.wav"}},
         {"E14.2\n", 6, '7', "FA014200000;", 6, 7, {"1", "4", "point", "2", "mhz", "fm.wav"}},
+        {"E14\n", 6, '7', "FA014000000;", 6, 4, {"1", "4", "mhz", "am.wav"}},
         {"E07.1\n", 0, 0, "FA007100000;", 4, 1, {"7", "point", "1", "mhz", "lsb.wav"}},
         {"E0014.2\n", 6, '9', "FA014200000;", 6, 2, {"1", "4", "point", "2", "mhz", "usb.wav"}},
         {"E9.99\n", 0, 0, "FA009990000;", 14, 4, {"9", "point", "9", "9", "mhz", "am.wav"}},
@@ -174,7 +174,8 @@ TEST_F(FrequencyKeysTest, FReadsTheFrequencyModeAndTone) {
 }
 
 TEST_F(FrequencyKeysTest, SplitKeySwitchesSplitOrTheRepeaterShift) {
-    p.bandIndex = 6, p.currentMode = 2, p.lastFrequencyCommand = "FA014250000;";
+    // VFO B starts where the radio's VFO A is now, wherever the panel last sent it.
+    p.bandIndex = 6, p.currentMode = 2, p.lastFrequencyCommand = "FA014200000;", p.picture.vfoA = 14250000;
     press('V');
     EXPECT_EQ(sent(), "FT3;FB014250000;");
     EXPECT_EQ(p.splitOn, 1);
@@ -187,7 +188,9 @@ TEST_F(FrequencyKeysTest, SplitKeySwitchesSplitOrTheRepeaterShift) {
     p.bandIndex = 14;
     press('V');
     EXPECT_EQ(spoken(), (Clips{"split", "invalid"}));
-    p.splitOn = 1, p.splitSavedText = "A007100000";  // VFO B has wandered outside the bands
+    // VFO B has wandered outside the bands, and the dial took VFO A elsewhere
+    // too: split off leaves VFO A where the receiver is.
+    p.splitOn = 1, p.splitSavedText = "A014250000", p.picture.vfoA = 7100000;
     press('V');
     EXPECT_EQ(sent(), "FT2;FA007100000;");
     EXPECT_EQ(heard(), (Clips{"split", "off"}));

@@ -74,7 +74,7 @@ protected:
     // Ticks until the first frequency reply has connected the radio and the
     // next one has been shown.
     void connect() {
-        for (int i = 0; i < 40 && p.vfoAFrequency == 0; ++i) tick();
+        for (int i = 0; i < 40 && p.radioConnected == 0; ++i) tick();
         sent();
         spoken();
     }
