@@ -29,11 +29,12 @@ int slotOf(const Panel& p, int channel) { return std::clamp(p.bankDigit, 0, 9) *
 void sayDigit(Panel& p, int digit) { say(p, std::to_string(digit)); }
 
 // VFO A is the working frequency, except in split, where that is VFO B and
-// VFO A is kept in the band row. The band row learns only from the poll (and
-// not at all in FM below 10 m), so outside split it may lag behind.
+// VFO A is the receiver in the picture (the band row while it is unknown).
 std::string vfoADigits(const Panel& p, int band) {
+    if (p.splitOn == 0) return zeroPadded(p.vfoAFrequency, 9);
+    if (p.picture.vfoA > 0) return zeroPadded(p.picture.vfoA, 9);
     const std::string kept = mid(p.bandTable[static_cast<std::size_t>(band)], 4, 9);
-    return p.splitOn == 1 && isDigits(kept, 9) ? kept : zeroPadded(p.vfoAFrequency, 9);
+    return isDigits(kept, 9) ? kept : zeroPadded(p.vfoAFrequency, 9);
 }
 
 std::string channelRow(Panel& p) {
@@ -47,12 +48,10 @@ std::string channelRow(Panel& p) {
     if (!shift.empty()) {
         row = "5" + modeAndBand + p.vfoAText + "B" + shift;
     } else {
-        // In split the last FB reply is VFO B; until one has come, the working frequency.
-        if (p.splitOn == 0)
-            p.vfoBText = "B" + p.vfoAText.substr(1);
-        else if (!(charAt(p.vfoBText, 1) == 'B' && isDigits(mid(p.vfoBText, 2), 9)))
-            p.vfoBText = "B" + zeroPadded(p.vfoAFrequency, 9);
-        row = (p.splitOn == 1 ? "1" : "0") + modeAndBand + p.vfoAText + p.vfoBText;
+        // In split VFO B is the working frequency, where the panel last sent
+        // it or the radio last reported it, never an older reply.
+        const std::string vfoB = "B" + (p.splitOn == 1 ? zeroPadded(p.vfoAFrequency, 9) : p.vfoAText.substr(1));
+        row = (p.splitOn == 1 ? "1" : "0") + modeAndBand + p.vfoAText + vfoB;
     }
     // A code still being typed is no code.
     row += p.toneOn == 1 && isDigits(p.toneCodeText, 3) ? p.toneCodeText : "999";
@@ -114,6 +113,9 @@ void recallChannel(Panel& p, int channel) {
     p.tickCount = 0;
     const char flag = charAt(row, 1);
     const std::string vfoA = digitsOf(row, 6, 9), vfoB = digitsOf(row, 16, 9);
+    // The shift goes off before the channel's split is set: switching it off
+    // later (with the mode) would take the split with it.
+    if (p.repeaterOn == 1) toggleRepeater(p);
     recallSplit(p, flag);
     // The band and the working frequency (VFO B in split) come before the
     // mode: applying the mode remembers it in the band row and resends the frequency.

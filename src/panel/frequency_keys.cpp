@@ -165,7 +165,9 @@ void frequencyEnter(Panel& p) {
     p.bandIndex = p.entryBand;
     const std::string& row = usableBandRow(p, p.bandIndex);
     p.currentMode = charAt(row, 2) - '0';
-    // A repeater band ("5") is not split: split means VFO B transmits.
+    // The shift goes off first, or switching it off with the mode would end
+    // the row's split. A repeater band ("5") is not split: split means VFO B transmits.
+    if (p.repeaterOn == 1) toggleRepeater(p);
     takeSplitFromRow(p, row);
     showMode(p);
     if (p.enteredNumber < 25 && isFm(p)) {
