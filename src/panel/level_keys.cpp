@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/levels.h"
 #include "controls/toggles.h"
+#include "core/text.h"
 #include "display/status_window.h"
 #include "speech/meter_readouts.h"
 #include "speech/say.h"
@@ -96,6 +96,17 @@ void micGainKey(Panel& p) {
     delay(p);
     p.alcPeak = 0;
     p.micGainMeter = 1;
+}
+
+void endMicGainMetering(Panel& p) {
+    p.micGainMeter = -1;
+    say(p, "micgain");
+    say(p, "lev");
+    p.alcPeak = p.micGainValue;
+    sayAlc(p);
+    p.micGainMeter = 0;
+    p.alcPeak = 0;
+    say(p, "off");
 }
 
 void preampKey(Panel& p) {
