@@ -1,10 +1,10 @@
 #include "controls/tone_repeater.h"
 
-#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/toggles.h"
-#include "display/status_window.h"
 #include "controls/vfo.h"
+#include "core/text.h"
+#include "display/status_window.h"
 #include "memory/band_defaults.h"
 #include "speech/say.h"
 #include "speech/spoken_values.h"
@@ -94,6 +94,22 @@ void toggleRepeater(Panel& p) {
     send(p, shift);
     sayUnlessStepping(p, "on");
     if (p.toneOn == 1) send(p, p.dcsSelected == 1 ? "CT03" : "CT01");
+}
+
+ToneAndShift toneAndShiftInForce(const Panel& p) {
+    return {p.toneOn, p.toneCodeText, p.dcsSelected, p.repeaterOn == 1 ? 1 : 0};
+}
+
+void bringBackToneAndShift(Panel& p, const ToneAndShift& kept) {
+    // The shift first, while the tone is still off: it would resend the tone switch.
+    if (kept.repeaterOn == 1 && p.repeaterOn == 0) toggleRepeater(p);
+    // A code still being typed was no tone in force.
+    if (kept.toneOn != 1 || !isDigits(kept.toneCodeText, 3) || kept.toneCodeText == "999") return;
+    p.toneOn = 1;
+    p.toneCodeText = kept.toneCodeText;
+    p.dcsSelected = kept.dcsSelected;
+    p.toneFromKeyboard = 0;
+    applyToneCode(p);
 }
 
 std::string repeaterShiftField(Panel& p) {

@@ -29,11 +29,11 @@ struct CatQuestion {
 // The one conversation with the radio that the panel and the programs sharing
 // the radio take turns in.
 struct CatConversation {
-    std::deque<CatQuestion> waiting;    // questions waiting for the line
-    std::optional<CatQuestion> onLine;  // the question whose answer is awaited
-    std::deque<CatQuestion> recentSets; // commands sent as sets, in case one was a question
-    std::string heard;                  // radio bytes not yet a whole answer
-    std::map<int, std::string> answers; // answers not yet taken, by side
+    std::deque<CatQuestion> waiting;     // questions waiting for the line
+    std::optional<CatQuestion> onLine;   // the question whose answer is awaited
+    std::deque<CatQuestion> recentSets;  // commands sent as sets, in case one was a question
+    std::string heard;                   // radio bytes not yet a whole answer
+    std::map<int, std::string> answers;  // answers not yet taken, by side
 };
 
 // What a program sharing the radio did that the panel must act on outside
@@ -52,6 +52,15 @@ struct PortWatch {
     bool awaitingAnswer = false;  // open again, the radio not heard since
     bool announced = false;       // the loss was said, so the return is said too
     long long retryAtMs = 0;
+};
+
+// The tone and repeater shift in force, set aside while a mode that ends them
+// (CW for the keyer) holds the radio for a moment; see controls/tone_repeater.h.
+struct ToneAndShift {
+    int toneOn = 0;
+    std::string toneCodeText = "999";
+    int dcsSelected = 0;
+    int repeaterOn = 0;
 };
 
 struct NetworkPort;  // the rigctld listener and its clients (cat/network_port.cpp)
@@ -181,6 +190,7 @@ struct Panel {
     std::string savedToneCode;
     int toneFromKeyboard = 0;
     std::string offsetText;
+    ToneAndShift toneShiftBeforeKeyer;
 
     // Meters.
     int sMeterValue = 0;

@@ -5,6 +5,7 @@
 #include "cat/transport.h"
 #include "controls/levels.h"
 #include "controls/toggles.h"
+#include "controls/tone_repeater.h"
 #include "core/text.h"
 #include "display/status_window.h"
 #include "speech/meter_readouts.h"
@@ -65,6 +66,7 @@ KeyOutcome keyerKey(Panel& p) {
         return KeyOutcome::stop;
     }
     p.savedMode = p.currentMode;
+    p.toneShiftBeforeKeyer = toneAndShiftInForce(p);  // CW ends them; the mode that returns brings them back
     p.currentMode = 3;
     showMode(p);
     p.keyPrefix = 11;
@@ -80,6 +82,8 @@ void endKeyerMode(Panel& p) {
     p.currentMode = p.savedMode;
     showMode(p);
     if (p.breakInOn == 1) send(p, "BI1");
+    bringBackToneAndShift(p, p.toneShiftBeforeKeyer);
+    p.toneShiftBeforeKeyer = {};
 }
 
 // The gain is spoken first; then the poll meters the ALC and speaks its peak

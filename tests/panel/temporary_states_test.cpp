@@ -128,5 +128,46 @@ TEST_F(TemporaryStatesTest, EveryWayOutEndsWhatThePanelWasDoingForAMoment) {
         }
 }
 
+// K K (or K and another key) and the end of a tune on 2 m FM bring back the
+// tone (CTCSS or DCS) and the repeater shift that the CW or AM of the moment ended.
+TEST_F(TemporaryStatesTest, TheToneAndShiftComeBackWithTheMode) {
+    struct Case {
+        const char* what;
+        bool shift;
+        int decode;
+        const char* tone;  // typed after I, "" for none
+        const char* keys;
+        int toneSwitch;  // CT0 at the radio: 0 off, 1 CTCSS, 3 DCS
+        const char* codeSetting;
+        int code;
+    };
+    const Case cases[] = {{"K K, CTCSS and shift", true, 0, "12", "KK", 1, "CN00", 12},
+                          {"K K, DCS", false, 1, "523", "KK", 3, "CN01", 23},
+                          {"K K, shift alone", true, 0, "", "KK", 0, "CN00", 8},
+                          {"K then F, DCS and shift", true, 1, "523", "KF", 3, "CN01", 23},
+                          {"tune, CTCSS and shift", true, 0, "12", "TT", 1, "CN00", 12},
+                          {"tune, DCS and shift", true, 1, "523", "TT", 3, "CN01", 23},
+                          {"tune, neither", false, 0, "", "TT", 0, "CN00", 8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        start(1);
+        p.toneDecodeOn = c.decode;
+        type("BT");
+        tick(4);
+        if (c.shift) type("V");
+        if (*c.tone) type(std::string("I") + c.tone + "\n");
+        const char radioMode = radio->mode();
+        ASSERT_EQ(std::tuple(radio->setting("OS0"), radio->setting("CT0")),
+                  std::tuple(c.shift ? 2 : 0, c.toneSwitch));
+        type(c.keys);
+        EXPECT_EQ(std::tuple(radio->mode(), radio->transmitting(), radio->setting("OS0"),
+                             radio->setting("CT0"), radio->setting(c.codeSetting)),
+                  std::tuple(radioMode, false, c.shift ? 2 : 0, c.toneSwitch, c.code));
+        EXPECT_EQ(std::tuple(p.repeaterOn, p.toneOn), std::tuple(c.shift ? 1 : 0, *c.tone ? 1 : 0));
+        p.running = 0;
+        shutDown(p);
+    }
+}
+
 }  // namespace
 }  // namespace vantor
