@@ -9,7 +9,7 @@
 #include "cat/transport.h"
 #include "memory/memory_file.h"
 #include "panel/shared_radio.h"
-#include "panel/transmit_keys.h"
+#include "panel/temporary_states.h"
 #include "panel/window_events.h"
 #include "speech/say.h"
 
@@ -33,12 +33,14 @@ void runEventLoop(Panel& p) {
             handleWindowEvent(p, event.message, event.parameter);
 }
 
+}  // namespace
+
 void shutDown(Panel& p) {
     p.platform.screen.stopTimer(kPollTimerId);
     // Q, the close button and the signals all end here: the transmitter is
-    // unkeyed while the port is still open, and a tune gives back power and mode
-    // before the band rows are saved.
-    endTransmission(p);
+    // unkeyed while the port is still open, and a tune or the keyer gives back
+    // power and mode before the band rows are saved.
+    endTemporaryStates(p);
     saveMemoryFile(p);
     p.platform.screen.closeWindow();
     if (p.radioPowerControl == 1) {
@@ -50,8 +52,6 @@ void shutDown(Panel& p) {
     closeNetworkPort(p);
     closeDebugLog(p);
 }
-
-}  // namespace
 
 RunResult runProgram(Panel& p) {
     setFixedTexts(p);

@@ -13,5 +13,8 @@ enum class RunResult { finished, noWindow };
 // The whole run: start-up, the event loop until running is cleared, and the
 // orderly shut-down. The memories are saved on every path that had them loaded.
 RunResult runProgram(Panel& p);
+// The end of a run, however it came: whatever the panel had the radio do for
+// a moment ends, the memories are saved, the radio's port is closed.
+void shutDown(Panel& p);
 
 }  // namespace vantor

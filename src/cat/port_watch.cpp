@@ -1,7 +1,7 @@
 #include "cat/port_watch.h"
 
 #include "cat/transport.h"
-#include "panel/transmit_keys.h"
+#include "panel/temporary_states.h"
 #include "speech/say.h"
 
 namespace vantor {
@@ -80,13 +80,13 @@ void radioAnswered(Panel& p) {
         say(p, "radio");
         say(p, "back");
     }
-    // A radio that went away keyed may come back keyed: the carrier goes down first.
-    if (p.txState == 0 && p.tuneActive == 0) return;
-    send(p, "TX0");
-    say(p, "tx");
-    say(p, "off");
-    transmissionUnkeyed(p);
-    p.tuneActive = 0;
+    // A radio that went away keyed may come back keyed: the carrier goes down.
+    // Whatever else the panel had it doing for a moment ends too, as its key
+    // would end it, before the radio is connected again and its settings are
+    // read back. The answer that brought it back is still to be shown.
+    const std::string answer = p.replyText;
+    endTemporaryStates(p);
+    p.replyText = answer;
 }
 
 }  // namespace vantor

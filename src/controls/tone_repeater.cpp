@@ -96,6 +96,22 @@ void toggleRepeater(Panel& p) {
     if (p.toneOn == 1) send(p, p.dcsSelected == 1 ? "CT03" : "CT01");
 }
 
+ToneAndShift toneAndShiftInForce(const Panel& p) {
+    return {p.toneOn, p.toneCodeText, p.dcsSelected, p.repeaterOn == 1 ? 1 : 0};
+}
+
+void bringBackToneAndShift(Panel& p, const ToneAndShift& kept) {
+    // The shift first, while the tone is still off: it would resend the tone switch.
+    if (kept.repeaterOn == 1 && p.repeaterOn == 0) toggleRepeater(p);
+    // A code still being typed was no tone in force.
+    if (kept.toneOn != 1 || !isDigits(kept.toneCodeText, 3) || kept.toneCodeText == "999") return;
+    p.toneOn = 1;
+    p.toneCodeText = kept.toneCodeText;
+    p.dcsSelected = kept.dcsSelected;
+    p.toneFromKeyboard = 0;
+    applyToneCode(p);
+}
+
 std::string repeaterShiftField(Panel& p) {
     if (p.bandIndex < 10 || p.bandIndex > 13) return "";
     const int minus[] = {p.shift10mMinus, p.shift6mMinus, p.shift2mMinus, p.shift70cmMinus};

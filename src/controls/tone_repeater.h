@@ -14,6 +14,12 @@ void switchToneOff(Panel& p);
 void applyToneCode(Panel& p);
 // Switches the repeater shift of the current band on or off (silently when repeaterOn is 2).
 void toggleRepeater(Panel& p);
+// The tone and shift in force now, to be brought back once a mode that ends
+// them (see showMode) has come and gone.
+ToneAndShift toneAndShiftInForce(const Panel& p);
+// Switches the shift and the tone that were in force on again, as V and I
+// would: the radio gets "OS0x", then the code and "CT01" or "CT03".
+void bringBackToneAndShift(Panel& p, const ToneAndShift& kept);
 // Sign and 8-digit shift in kHz of the current band: "-00000600".
 std::string repeaterShiftField(Panel& p);
 // The highest band row the radio has, by the configured top band: 10 (10 m),

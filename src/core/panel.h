@@ -38,16 +38,16 @@ struct CatAnswer {
 // The one conversation with the radio that the panel and the programs sharing
 // the radio take turns in.
 struct CatConversation {
-    std::deque<CatQuestion> waiting;    // questions waiting for the line
-    std::optional<CatQuestion> onLine;  // the question whose answer is awaited
-    std::deque<CatQuestion> recentSets; // commands sent as sets, in case one was a question
-    std::deque<CatQuestion> givenUp;    // questions whose answers may still come late
-    std::string heard;                  // radio bytes not yet a whole answer
-    std::map<int, std::string> answers; // answers not yet taken by the programs sharing the radio
-    std::deque<CatAnswer> panelAnswers; // answers not yet taken by the panel, in order
+    std::deque<CatQuestion> waiting;     // questions waiting for the line
+    std::optional<CatQuestion> onLine;   // the question whose answer is awaited
+    std::deque<CatQuestion> recentSets;  // commands sent as sets, in case one was a question
+    std::deque<CatQuestion> givenUp;     // questions whose answers may still come late
+    std::string heard;                   // radio bytes not yet a whole answer
+    std::map<int, std::string> answers;  // answers not yet taken by the programs sharing the radio
+    std::deque<CatAnswer> panelAnswers;  // answers not yet taken by the panel, in order
     // Frequency answers the sharing programs got, for the panel's picture.
     std::deque<CatAnswer> overheard;
-    long long linesWritten = 0;         // every command and question is numbered as it goes
+    long long linesWritten = 0;  // every command and question is numbered as it goes
     // The number of the latest command that changed a value the radio reports
     // ("FA", "FB", "FT", "MD"), by the mnemonic that reads it.
     std::map<std::string, long long, std::less<>> changedAt;
@@ -77,6 +77,15 @@ struct PortWatch {
     bool awaitingAnswer = false;  // open again, the radio not heard since
     bool announced = false;       // the loss was said, so the return is said too
     long long retryAtMs = 0;
+};
+
+// The tone and repeater shift in force, set aside while a mode that ends them
+// (CW for the keyer) holds the radio for a moment; see controls/tone_repeater.h.
+struct ToneAndShift {
+    int toneOn = 0;
+    std::string toneCodeText = "999";
+    int dcsSelected = 0;
+    int repeaterOn = 0;
 };
 
 struct NetworkPort;  // the rigctld listener and its clients (cat/network_port.cpp)
@@ -207,6 +216,7 @@ struct Panel {
     std::string savedToneCode;
     int toneFromKeyboard = 0;
     std::string offsetText;
+    ToneAndShift toneShiftBeforeKeyer;
 
     // Meters.
     int sMeterValue = 0;

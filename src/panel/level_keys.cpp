@@ -2,10 +2,11 @@
 
 #include <string>
 
-#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/levels.h"
 #include "controls/toggles.h"
+#include "controls/tone_repeater.h"
+#include "core/text.h"
 #include "display/status_window.h"
 #include "speech/meter_readouts.h"
 #include "speech/say.h"
@@ -65,6 +66,7 @@ KeyOutcome keyerKey(Panel& p) {
         return KeyOutcome::stop;
     }
     p.savedMode = p.currentMode;
+    p.toneShiftBeforeKeyer = toneAndShiftInForce(p);  // CW ends them; the mode that returns brings them back
     p.currentMode = 3;
     showMode(p);
     p.keyPrefix = 11;
@@ -80,6 +82,8 @@ void endKeyerMode(Panel& p) {
     p.currentMode = p.savedMode;
     showMode(p);
     if (p.breakInOn == 1) send(p, "BI1");
+    bringBackToneAndShift(p, p.toneShiftBeforeKeyer);
+    p.toneShiftBeforeKeyer = {};
 }
 
 // The gain is spoken first; then the poll meters the ALC and speaks its peak
@@ -96,6 +100,17 @@ void micGainKey(Panel& p) {
     delay(p);
     p.alcPeak = 0;
     p.micGainMeter = 1;
+}
+
+void endMicGainMetering(Panel& p) {
+    p.micGainMeter = -1;
+    say(p, "micgain");
+    say(p, "lev");
+    p.alcPeak = p.micGainValue;
+    sayAlc(p);
+    p.micGainMeter = 0;
+    p.alcPeak = 0;
+    say(p, "off");
 }
 
 void preampKey(Panel& p) {

@@ -14,9 +14,11 @@ void powerKey(Panel& p);        // P
 void widthKey(Panel& p);        // W
 void levelKey(Panel& p);        // L: the level of the feature switched on last
 KeyOutcome keyerKey(Panel& p);  // K: keyer mode on, or off again
-// Keyer mode ends without a word: the mode and break-in come back.
+// Keyer mode ends without a word: the mode, break-in, tone and shift come back.
 void endKeyerMode(Panel& p);
-void micGainKey(Panel& p);       // F11
+void micGainKey(Panel& p);  // F11
+// The microphone-gain metering started by F11 ends, with the gain spoken.
+void endMicGainMetering(Panel& p);
 void preampKey(Panel& p);        // F1
 void contourKey(Panel& p);       // F6
 void processorKey(Panel& p);     // F7

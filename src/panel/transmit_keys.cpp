@@ -2,6 +2,7 @@
 
 #include "cat/transport.h"
 #include "controls/levels.h"
+#include "controls/tone_repeater.h"
 #include "controls/vfo.h"
 #include "display/status_window.h"
 #include "speech/meter_readouts.h"
@@ -26,7 +27,11 @@ void stopTune(Panel& p) {
         if (p.tunerState == 3) p.tunerState = p.tunerStateBeforeTune;
         for (int i = 0; i < kUnkeyDelays; ++i) delay(p);
         sendPower(p);
+        // The carrier went out in AM; the mode coming back ends the tone and
+        // shift of FM, which the operator still has in force.
+        const ToneAndShift kept = toneAndShiftInForce(p);
         showMode(p);
+        bringBackToneAndShift(p, kept);
     }
     p.tuneActive = 0;
 }

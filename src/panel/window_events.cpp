@@ -1,21 +1,21 @@
 #include "panel/window_events.h"
 
-#include "core/text.h"
 #include "cat/debug_log.h"
 #include "cat/port_watch.h"
 #include "cat/transport.h"
 #include "controls/vfo.h"
+#include "core/text.h"
 #include "display/status_window.h"
-#include "panel/key_map.h"
-#include "panel/level_keys.h"
 #include "panel/frequency_keys.h"
+#include "panel/key_map.h"
 #include "panel/keys.h"
-#include "panel/mode_band_keys.h"
+#include "panel/level_keys.h"
 #include "panel/memory_keys.h"
+#include "panel/mode_band_keys.h"
 #include "panel/poll_cycle.h"
 #include "panel/shared_radio.h"
+#include "panel/temporary_states.h"
 #include "panel/transmit_keys.h"
-#include "speech/meter_readouts.h"
 #include "speech/say.h"
 
 namespace vantor {
@@ -42,7 +42,7 @@ void logKey(Panel& p, int code) {
 constexpr long long kQuitWaitMs = 2000;
 
 void quitKey(Panel& p) {
-    if (p.tuneActive == 1) tuneKey(p);  // the tune ends first, power and mode restored
+    endTemporaryStates(p);  // before the band rows are saved, so the next run starts as the operator left it
     say(p, "quit");
     if (p.radioConnected == 0) {
         p.running = 0;
@@ -79,19 +79,6 @@ void monitorKey(Panel& p) {
     }
 }
 
-// The microphone-gain metering started by F11 ends at any key but up and down,
-// with the gain spoken.
-void endMicGainMetering(Panel& p) {
-    p.micGainMeter = -1;
-    say(p, "micgain");
-    say(p, "lev");
-    p.alcPeak = p.micGainValue;
-    sayAlc(p);
-    p.micGainMeter = 0;
-    p.alcPeak = 0;
-    say(p, "off");
-}
-
 void foldKeypad(Panel& p) {
     if (p.keyCode >= key::keypad0 && p.keyCode <= key::keypad9) p.keyCode -= key::keypad0 - key::digit0;
     if (p.keyCode == key::keypadPoint) p.keyCode = key::point;
@@ -119,7 +106,8 @@ void keyDown(Panel& p, int code) {
         return;
     }
     // While tuning only S, T and Q act: the operator can always take the carrier down.
-    const bool actsDuringTune = code == key::letter('S') || code == key::letter('T') || code == key::letter('Q');
+    const bool actsDuringTune =
+        code == key::letter('S') || code == key::letter('T') || code == key::letter('Q');
     if (p.tuneActive == 1 && !actsDuringTune) {
         say(p, "ton");
         return;
@@ -141,6 +129,7 @@ void keyDown(Panel& p, int code) {
     }
     if (code == key::f9) monitorKey(p);
     if (code == key::shift || code == key::ctrl || code == key::insert || code == key::leftWindows) return;
+    // The microphone-gain metering ends at any key but up and down.
     if (p.micGainMeter > 0 && code != key::up && code != key::down) {
         endMicGainMetering(p);
         if (code == key::f11) return;

@@ -17,7 +17,7 @@ bool holds(const Clips& heard, const Clips& run) {
 }
 
 class LostRadioTest : public testing::RadioTest {
-protected:
+  protected:
     LostRadioTest() {
         startPanel();
         fake.serial.close(1);
@@ -34,9 +34,10 @@ TEST_F(LostRadioTest, ALostRadioIsSaidOnceAndConnectedAgainWhenItAnswers) {
     struct Case {
         const char* what;
         int txState, tuneActive;
-        bool unkeys;
+        const char* unkeyed;  // what the end of the carrier says, "" for none
     };
-    const Case cases[] = {{"idle", 0, 0, false}, {"transmitting", 11, 0, true}, {"tuning", 0, 1, true}};
+    const Case cases[] = {
+        {"idle", 0, 0, ""}, {"transmitting", 11, 0, "tx off"}, {"tuning", 0, 1, "tune off"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         fake.serial.plugIn(1);
@@ -45,6 +46,7 @@ TEST_F(LostRadioTest, ALostRadioIsSaidOnceAndConnectedAgainWhenItAnswers) {
         ASSERT_TRUE(holds(heard(), words("connected")));
         p.txState = c.txState;
         p.tuneActive = c.tuneActive;
+        p.tunerState = 1;  // a tune's carrier with the tuner off
         sent();
 
         fake.serial.unplug(1);
@@ -74,8 +76,10 @@ TEST_F(LostRadioTest, ALostRadioIsSaidOnceAndConnectedAgainWhenItAnswers) {
         const Clips back = heard();
         ASSERT_TRUE(holds(back, words("radio back"))) << ::testing::PrintToString(back);
         EXPECT_TRUE(holds(back, words("connected")));
-        EXPECT_EQ(holds(back, words("tx off")), c.unkeys);
-        EXPECT_EQ(sent().find("TX0;") != std::string::npos, c.unkeys);
+        const bool unkeys = *c.unkeyed != '\0';
+        EXPECT_EQ(holds(back, words(unkeys ? c.unkeyed : "tx off")), unkeys)
+            << ::testing::PrintToString(back);
+        EXPECT_EQ(sent().find("TX0;") != std::string::npos, unkeys);
         EXPECT_EQ(p.txState + p.tuneActive, 0);
         EXPECT_EQ(p.radioConnected, 1);
         press('F');
