@@ -137,7 +137,7 @@ void showMode(Panel& p) {
     screen.print(mode.shownName);
     // A mode that came from a bridge client has already gone to the radio.
     if (p.externalCommand == 0) send(p, p.*mode.command);
-    send(p, p.currentMode == 3 && p.widthCode < 11 ? "NA1" : "NA0");
+    send(p, narrowFilterCommand(p.currentMode == 3 && p.widthCode < 11));
     showFeatures(p);
     if (p.currentMode == 5 || p.currentMode == 7) {
         readSquelch(p);

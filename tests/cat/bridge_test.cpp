@@ -61,7 +61,7 @@ protected:
 TEST_F(BridgeTest, EveryCommandIsRelayedAndEachAnswerGoesBack) {
     // clang-format off
     const std::tuple<std::string, const char*, const char*> steps[] = {  // from the client, to the radio, to the client
-        {"MD03;", "MD03;NA0;SH011;", ""},   {"MD0;", "MD0;", "MD02;"},
+        {"MD03;", "MD03;NA00;SH011;", ""},   {"MD0;", "MD0;", "MD02;"},
         {"FA;IF;", "FA;IF;", "FA014250000;IF001014250000+000000200000;"},
         {"EX0321;EX032;", "EX0321;EX032;", "EX0321;"},
         {"F", "", ""},                      {"A;", "FA;", "FA014250000;"},
@@ -84,7 +84,7 @@ TEST_F(BridgeTest, EveryCommandIsRelayedAndEachAnswerGoesBack) {
 TEST_F(BridgeTest, ThePanelFollowsTheClientsFrequencyModeAndSplit) {
     p.vfoAFrequency = 7100000;
     fromClient("FA014074000;MD02;FT3;");
-    EXPECT_EQ(sent(), "FA014074000;MD02;FT3;NA0;FA014074000;SH014;");
+    EXPECT_EQ(sent(), "FA014074000;MD02;FT3;NA00;FA014074000;SH014;");
     EXPECT_EQ(std::tuple(p.vfoAFrequency, p.currentMode, p.splitOn), std::tuple(14074000, 2, 1));
     fromClient("FT2;");
     EXPECT_EQ(p.splitOn, 0);

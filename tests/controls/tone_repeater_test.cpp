@@ -73,16 +73,16 @@ TEST_F(ToneRepeaterTest, RepeaterShiftFollowsTheBandAndSwitchesOffAgain) {
 TEST_F(ToneRepeaterTest, BandRowsPutTheRadioOnFrequencyShiftToneAndPreamp) {
     // clang-format off
     const std::tuple<int, const char*, const char*, const char*, const char*, int> cases[] = {
-        {13, "55A439000000B+000076006231", "MD0B;NA0;SQ0;FA439000000;OS01;CN01123;CT03;PA01;",
+        {13, "55A439000000B+000076006231", "MD0B;NA00;SQ0;FA439000000;OS01;CN01123;CT03;PA01;",
          "delay delay repeater on 70 metres dcs 6 2 3 preamp on", "623 on", 1},
-        {6, "02A014200000B0142000000121", "MD02;NA0;SH014;FA014200000;PA01;", "20 metres preamp on",
+        {6, "02A014200000B0142000000121", "MD02;NA00;SH014;FA014200000;PA01;", "20 metres preamp on",
          "012 off", 0},
-        {4, "01A0071", "MD01;NA0;SH014;FA007100000;PA00;", "40 metres preamp off", "999 off", 1},
-        {4, "08A007150000B0071500009990", "MD01;NA0;SH014;FA007100000;PA00;", "40 metres preamp off", "999 off", 1},
-        {6, "02A000000000B0142000009991", "MD02;NA0;SH014;FA014200000;PA01;", "20 metres preamp on", "999 off", 1},
-        {1, "01A001850000B00185000", "MD01;NA0;SH014;FA001850000;PA00;", "160 metres preamp off",
+        {4, "01A0071", "MD01;NA00;SH014;FA007100000;PA00;", "40 metres preamp off", "999 off", 1},
+        {4, "08A007150000B0071500009990", "MD01;NA00;SH014;FA007100000;PA00;", "40 metres preamp off", "999 off", 1},
+        {6, "02A000000000B0142000009991", "MD02;NA00;SH014;FA014200000;PA01;", "20 metres preamp on", "999 off", 1},
+        {1, "01A001850000B00185000", "MD01;NA00;SH014;FA001850000;PA00;", "160 metres preamp off",
          "999 off", 0},
-        {12, "57A145500000B-000006000120", "MD04;NA0;SQ0;FA145500000;OS02;CN00012;CT01;PA00;",
+        {12, "57A145500000B-000006000120", "MD04;NA00;SQ0;FA145500000;OS02;CN00012;CT01;PA00;",
          "delay delay repeater on 2 metres ctcss 0 1 2 preamp off", "012 on", 0}};
     // clang-format on
     for (const auto& [band, row, commands, clips, tone, dcs] : cases) {

@@ -18,8 +18,8 @@ constexpr const char* kResend = "FA007100000;";
 // another key; F1 takes the first amplifier; F6 cycles the contour.
 TEST_F(LevelKeysTest, KeysSpeakChooseAndReachTheRadioInOrder) {
     using namespace std::string_literals;
-    const std::string toCw = "MD03; NA0; "s + kResend + " SH011;";
-    const std::string toUsb = "MD02; NA0; "s + kResend + " SH014;";
+    const std::string toCw = "MD03; NA00; "s + kResend + " SH011;";
+    const std::string toUsb = "MD02; NA00; "s + kResend + " SH014;";
     // clang-format off
     const std::tuple<int, int, std::string> steps[] = {
         {'K', 2, "ks " + toCw + " KS; on BI0; 2 0 wpm"},
