@@ -97,7 +97,7 @@ void toggleNoiseReduction(Panel& p) {
 
 void toggleProcessor(Panel& p) {
     if (p.radioModel == 241) return;  // this radio takes no processor command
-    const bool shortForm = p.radioModel == 362 || p.radioModel == 251;
+    const bool shortForm = hasShortProcessorCommand(p);
     say(p, "spc");
     if (p.processorOn == 0) {
         say(p, "on");
@@ -112,6 +112,8 @@ void toggleProcessor(Panel& p) {
     p.processorOn = p.processorOn == 0 ? 1 : 0;
     if (p.processorOn == 1) readProcessorLevel(p);
 }
+
+bool hasShortProcessorCommand(const Panel& p) { return p.radioModel == 362 || p.radioModel == 251; }
 
 void toggleBreakIn(Panel& p) { plainToggle(p, "bkin", p.breakInOn, "BI1", "BI0"); }
 

@@ -19,6 +19,8 @@ void toggleAttenuator(Panel& p);      // refused above 6 m
 void toggleNoiseBlanker(Panel& p);    // reads back the blanker level
 void toggleNoiseReduction(Panel& p);  // reads back the reduction level
 void toggleProcessor(Panel& p);       // reads back the processor level; none on model 241
+// The radios switched and asked with "PR1"/"PR0"/"PR" instead of "PR01"/"PR00"/"PR0".
+bool hasShortProcessorCommand(const Panel& p);
 void toggleBreakIn(Panel& p);
 void toggleVox(Panel& p);
 void toggleNotch(Panel& p);

@@ -1,7 +1,7 @@
 #include "controls/tone_repeater.h"
 
 #include "app/radio_startup.h"
-#include "support/panel_fixture.h"
+#include "support/transcript.h"
 
 namespace vantor {
 namespace {
@@ -10,8 +10,32 @@ using testing::Clips;
 
 class ToneRepeaterTest : public testing::PanelTest {
   protected:
-    ToneRepeaterTest() { fillBandTable(p), p.topBandCode = "7"; }
+    ToneRepeaterTest() { fillBandTable(p), p.topBandCode = "7", p.radioModel = 670; }
 };
+
+class ToneOnRadioTest : public testing::TranscriptTest {};
+
+// The polarity goes only where menu 086 holds it; elsewhere the code is set
+// without it and that menu keeps what it had.
+TEST_F(ToneOnRadioTest, DcsPolarityGoesOnlyToTheRadiosThatKeepItInMenu086) {
+    // clang-format off
+    const std::tuple<int, const char*, const char*, const char*> cases[] = {
+        // model, code, commands, menu 086 afterwards on the radios with three-digit menus
+        {670, "723", "EX0863; CN01023; CT03;", "3"}, {570, "523", "EX0860; CN01023; CT03;", "0"},
+        {462, "723", "CN01023; CT03;", "0100"}, {362, "523", "CN01023; CT03;", "0100"},
+        {650, "523", "CN01023; CT03;", nullptr}, {681, "723", "CN01023; CT03;", nullptr}};
+    // clang-format on
+    for (const auto& [model, code, commands, menu] : cases) {
+        useModel(model);
+        radio->handle("EX0860100;");
+        p.toneCodeText = code, p.dcsSelected = 1, p.memoryChannelMode = 1;
+        applyToneCode(p);
+        EXPECT_EQ(transcript(), commands) << model;
+        if (menu) {
+            EXPECT_EQ(radio->menu("086"), menu) << model;
+        }
+    }
+}
 
 // Stepping through memories is silent; damaged codes send nothing.
 TEST_F(ToneRepeaterTest, ToneCodesGoToTheRadioAsCtcssOrDcs) {

@@ -17,7 +17,7 @@ using testing::words;
 
 class ChannelsTest : public testing::RadioTest {
   protected:
-    ChannelsTest() { startConnectedPanel(), p.shift2mDigits = "600", p.shift2mMinus = 1; }
+    ChannelsTest() { startConnectedPanel(), p.radioModel = 670, p.shift2mDigits = "600", p.shift2mMinus = 1; }
     bool fileHolds(const char* name, const std::string& text) {
         return testing::readFile(name).find(text) != std::string::npos;
     }

@@ -8,7 +8,7 @@ using testing::words;
 
 class MenuKeysTest : public testing::RadioTest {
   protected:
-    MenuKeysTest() { startConnectedPanel(); }
+    MenuKeysTest() { startConnectedPanel(), p.radioModel = 670; }
 };
 
 // A number of the model's length is taken; a value is set, then read back from the radio.
