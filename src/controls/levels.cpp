@@ -142,8 +142,10 @@ void stepTargetLevel(Panel& p, bool up) {
             send(p, "PL" + zeroPadded(p.processorLevel, 3));
             break;
         }
-        default:
-            break;  // no level chosen: the keys do nothing
+        default:  // the feature that held the keys is off: nothing changes, and the operator hears so
+            say(p, "lev");
+            say(p, "na");
+            break;
     }
 }
 

@@ -96,9 +96,12 @@ void toggleNoiseReduction(Panel& p) {
 }
 
 void toggleProcessor(Panel& p) {
-    if (p.radioModel == 241) return;  // this radio takes no processor command
     const bool shortForm = hasShortProcessorCommand(p);
     say(p, "spc");
+    if (p.radioModel == 241) {  // this radio takes no processor command
+        say(p, "na");
+        return;
+    }
     if (p.processorOn == 0) {
         say(p, "on");
         p.commandText = shortForm ? "PR1" : "PR01";

@@ -30,7 +30,7 @@ TEST_F(LevelKeysTest, KeysSpeakChooseAndReachTheRadioInOrder) {
         {'A', 0, "af"}, {key::up, 0, "AG0060;"},
         {'R', 0, "rf"}, {key::down, 0, "RG0230;"},
         {'P', 0, "Power 9 0 watts"}, {key::up, 0, "max PC100; 1 0 0 watts"},
-        {'W', 4, ""}, {'W', 2, "bw 2.wav point 4 khz"},
+        {'W', 4, "bw na"}, {'W', 2, "bw 2.wav point 4 khz"},
         {key::down, 0, "SH013; bw 2.wav point 3 khz "s + kResend},
         {'L', 0, "lev"},
         {key::f1, 0, "preamp on PA01; "s + kResend}, {'L', 0, "preamp lev"},
