@@ -184,6 +184,7 @@ struct Panel {
 
     // Meters.
     int sMeterValue = 0;
+    int sMeterHeard = 0;  // 1 once the radio has given an S-meter reading since it connected
     std::string swrText;
     std::string swrTenthsText;
     int alcPeak = 0;

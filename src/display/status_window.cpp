@@ -46,6 +46,7 @@ void readSquelch(Panel& p) {
 }
 
 void connectRadio(Panel& p) {
+    p.sMeterHeard = 0;  // a reading from before belongs to another connection
     identifyRadio(p);
     sayFrequency(p);
     sayMode(p);

@@ -26,7 +26,7 @@ TEST_F(LevelKeysTest, KeysSpeakChooseAndReachTheRadioInOrder) {
         {key::up, 0, "KS021; 2 1 wpm"},
         {'K', 0, "ks off 2 1 wpm " + toUsb + " BI1;"},
         {'K', 0, "ks " + toCw + " KS; on BI0; 2 1 wpm"},
-        {'S', 0, toUsb + " BI1; s.wav 0.wav " + kResend},
+        {'S', 0, toUsb + " BI1; s.wav na " + kResend},  // the poll has not metered yet
         {'A', 0, "af"}, {key::up, 0, "AG0060;"},
         {'R', 0, "rf"}, {key::down, 0, "RG0230;"},
         {'P', 0, "Power 9 0 watts"}, {key::up, 0, "max PC100; 1 0 0 watts"},
