@@ -45,6 +45,7 @@ int topBandRow(const Panel& p) {
 
 void switchToneOff(Panel& p) {
     p.toneOn = 0;
+    p.toneEntryOpen = 0;
     p.toneCodeText = "999";
     send(p, "CT00");
 }

@@ -180,6 +180,7 @@ struct Panel {
     int dcsSelected = 0;
     std::string savedToneCode;
     int toneFromKeyboard = 0;
+    int toneEntryOpen = 0;  // 1 between I and its Enter: digits typed then make the code
     std::string offsetText;
 
     // Meters.
