@@ -148,8 +148,9 @@ void identifyRadio(Panel& p) {
     readBackSettings(p);
     showFeatures(p);
     // togglePreamp, which runs next, turns this into the state the band row asks for.
-    p.preampOn = charAt(p.bandTable[static_cast<std::size_t>(p.bandIndex)], 26) == '0' ? 1 : 0;
-    p.preampLevel = 1;
+    const char preamp = charAt(p.bandTable[static_cast<std::size_t>(p.bandIndex)], 26);
+    p.preampOn = preamp == '0' ? 1 : 0;
+    p.preampLevel = preamp == '2' ? 2 : 1;
     if (p.bridgePort > 0) openBridgePort(p);
 }
 

@@ -104,6 +104,7 @@ TEST_F(ToneRepeaterTest, BandRowsPutTheRadioOnFrequencyShiftToneAndPreamp) {
         {4, "01A0071", "MD01;NA00;SH014;FA007100000;PA00;", "40 metres preamp off", "999 off", 1},
         {4, "08A007150000B0071500009990", "MD01;NA00;SH014;FA007100000;PA00;", "40 metres preamp off", "999 off", 1},
         {6, "02A000000000B0142000009991", "MD02;NA00;SH014;FA014200000;PA01;", "20 metres preamp on", "999 off", 1},
+        {6, "02A014200000B0142000009992", "MD02;NA00;SH014;FA014200000;PA02;", "20 metres preamp on", "999 off", 1},
         {1, "01A001850000B00185000", "MD01;NA00;SH014;FA001850000;PA00;", "160 metres preamp off",
          "999 off", 0},
         {12, "57A145500000B-000006000120", "MD04;NA00;SQ0;FA145500000;OS02;CN00012;CT01;PA00;",
