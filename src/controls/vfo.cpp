@@ -1,9 +1,9 @@
 #include "controls/vfo.h"
 
+#include "core/text.h"
 #include "cat/transport.h"
 #include "controls/toggles.h"
 #include "controls/tone_repeater.h"
-#include "core/text.h"
 #include "memory/band_defaults.h"
 
 namespace vantor {
