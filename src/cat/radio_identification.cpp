@@ -3,11 +3,12 @@
 #include <optional>
 #include <vector>
 
-#include "core/text.h"
 #include "cat/port_watch.h"
 #include "cat/transport.h"
 #include "controls/levels.h"
+#include "controls/toggles.h"
 #include "controls/tone_repeater.h"
+#include "core/text.h"
 #include "display/status_window.h"
 
 namespace vantor {
@@ -113,9 +114,10 @@ void readBackSettings(Panel& p) {
     if (queryDigits(p, "ML0", "ML0", 3, 3) == "001") p.monitorOn = 1;
     if (auto level = queryDigits(p, "ML1", "ML1", 3, 3)) p.monitorLevelText = *level;
     if (p.radioModel != 241) {
-        const bool shortForm = p.radioModel == 362 || p.radioModel == 251 || p.radioModel == 462;
+        // Asked in the form the processor key switches it in.
+        const std::string form = hasShortProcessorCommand(p) ? "PR" : "PR0";
         p.processorOn = 0;
-        takeSwitch(p.processorOn, queryDigits(p, shortForm ? "PR" : "PR0", "PR", shortForm ? 2 : 3, 1));
+        takeSwitch(p.processorOn, queryDigits(p, form, form, static_cast<int>(form.size()), 1));
     }
     send(p, p.nrOn == 1 ? "NR1" : "NR0");
     send(p, p.tunerState == 0 || p.tunerState == 2 ? "AC001" : "AC000");
@@ -146,8 +148,9 @@ void identifyRadio(Panel& p) {
     readBackSettings(p);
     showFeatures(p);
     // togglePreamp, which runs next, turns this into the state the band row asks for.
-    p.preampOn = charAt(p.bandTable[static_cast<std::size_t>(p.bandIndex)], 26) == '0' ? 1 : 0;
-    p.preampLevel = 1;
+    const char preamp = charAt(p.bandTable[static_cast<std::size_t>(p.bandIndex)], 26);
+    p.preampOn = preamp == '0' ? 1 : 0;
+    p.preampLevel = preamp == '2' ? 2 : 1;
     if (p.bridgePort > 0) openBridgePort(p);
 }
 

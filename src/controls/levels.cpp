@@ -62,7 +62,7 @@ void stepBand(Panel& p, bool up) {
 void stepWidth(Panel& p, bool up) {
     p.widthQuiet = 0;
     p.widthCode += up ? 1 : -1;
-    if (p.currentMode == 3 && p.widthCode == (up ? 11 : 10)) send(p, up ? "NA0" : "NA1");
+    if (p.currentMode == 3 && p.widthCode == (up ? 11 : 10)) send(p, narrowFilterCommand(!up));
     sendWidth(p);
 }
 
@@ -142,8 +142,10 @@ void stepTargetLevel(Panel& p, bool up) {
             send(p, "PL" + zeroPadded(p.processorLevel, 3));
             break;
         }
-        default:
-            break;  // no level chosen: the keys do nothing
+        default:  // the feature that held the keys is off: nothing changes, and the operator hears so
+            say(p, "lev");
+            say(p, "na");
+            break;
     }
 }
 
@@ -206,9 +208,25 @@ void sendWidth(Panel& p) {
         p.widthCode = std::clamp(p.widthCode, 1, 21);  // the codes the command carries
     }
     if (p.widthCode == 1 && p.widthQuiet == 0) say(p, "min");
-    send(p, "SH0" + zeroPadded(p.widthCode, 2));
+    send(p, widthCommand(p) + zeroPadded(p.widthCode, 2));
     p.widthQuiet = 0;
 }
+
+std::string widthCommand(const Panel& p) {
+    switch (p.radioModel) {
+        case 681:
+        case 682:
+        case 761:
+        case 800:
+        case 840:
+            return "SH00";
+        default:
+            return "SH0";
+    }
+}
+
+// "NA0" alone is the radio's question; the switch takes one more digit.
+std::string narrowFilterCommand(bool on) { return on ? "NA01" : "NA00"; }
 
 void sendPower(Panel& p) { send(p, "PC" + zeroPadded(p.powerWatts, 3)); }
 

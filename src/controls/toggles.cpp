@@ -44,9 +44,21 @@ void togglePreamp(Panel& p) {
 }
 
 void setPreampFromRow(Panel& p, const std::string& row) {
-    p.preampOn = charAt(row, 26) == '1' ? 0 : 1;  // the toggle turns it into what the row asks
-    p.preampLevel = 1;
+    const char column = charAt(row, 26);
+    p.preampOn = column == '1' || column == '2' ? 0 : 1;  // the toggle turns it into what the row asks
+    p.preampLevel = column == '2' ? 2 : 1;
     togglePreamp(p);
+}
+
+void restorePreamp(Panel& p, char column) {
+    p.preampOn = column == '1' || column == '2' ? 1 : 0;
+    p.preampLevel = column == '2' ? 2 : p.preampOn;
+    send(p, p.preampOn == 0 ? "PA00" : p.preampLevel == 2 ? "PA02" : "PA01");
+}
+
+char preampColumn(const Panel& p) {
+    if (p.preampOn != 1) return '0';
+    return p.preampLevel == 2 ? '2' : '1';
 }
 
 void toggleAttenuator(Panel& p) {
@@ -96,9 +108,12 @@ void toggleNoiseReduction(Panel& p) {
 }
 
 void toggleProcessor(Panel& p) {
-    if (p.radioModel == 241) return;  // this radio takes no processor command
-    const bool shortForm = p.radioModel == 362 || p.radioModel == 251;
+    const bool shortForm = hasShortProcessorCommand(p);
     say(p, "spc");
+    if (p.radioModel == 241) {  // this radio takes no processor command
+        say(p, "na");
+        return;
+    }
     if (p.processorOn == 0) {
         say(p, "on");
         p.commandText = shortForm ? "PR1" : "PR01";
@@ -112,6 +127,8 @@ void toggleProcessor(Panel& p) {
     p.processorOn = p.processorOn == 0 ? 1 : 0;
     if (p.processorOn == 1) readProcessorLevel(p);
 }
+
+bool hasShortProcessorCommand(const Panel& p) { return p.radioModel == 362 || p.radioModel == 251; }
 
 void toggleBreakIn(Panel& p) { plainToggle(p, "bkin", p.breakInOn, "BI1", "BI0"); }
 

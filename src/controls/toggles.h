@@ -12,13 +12,21 @@
 namespace vantor {
 
 void togglePreamp(Panel& p);
-// Leaves the preamp as a band row's preamp column asks ("1" on with the first
-// amplifier, anything else off), announced as the toggle announces it.
+// The preamp column of band and channel rows: "0" off, "1" the first
+// amplifier, "2" the second (files written before AMP2 was kept hold "1").
+// Leaves the preamp as a band row's column asks (anything else is off),
+// announced as the toggle announces it.
 void setPreampFromRow(Panel& p, const std::string& row);
+// The same from a channel row's column, without a word.
+void restorePreamp(Panel& p, char column);
+// The column that keeps the preamp as it is now.
+char preampColumn(const Panel& p);
 void toggleAttenuator(Panel& p);      // refused above 6 m
 void toggleNoiseBlanker(Panel& p);    // reads back the blanker level
 void toggleNoiseReduction(Panel& p);  // reads back the reduction level
 void toggleProcessor(Panel& p);       // reads back the processor level; none on model 241
+// The radios switched and asked with "PR1"/"PR0"/"PR" instead of "PR01"/"PR00"/"PR0".
+bool hasShortProcessorCommand(const Panel& p);
 void toggleBreakIn(Panel& p);
 void toggleVox(Panel& p);
 void toggleNotch(Panel& p);

@@ -22,6 +22,10 @@ void sayDigits(Panel& p, const std::string& digits) {
     for (char digit : digits) sayUnlessStepping(p, std::string(1, digit));
 }
 
+// Only these radios keep the DCS polarity in menu 086; elsewhere that number
+// is another item (the 10 m shift on 0462), a question, or no menu at all.
+bool hasDcsPolarityMenu(const Panel& p) { return p.radioModel == 570 || p.radioModel == 670; }
+
 // Band keys step one row past either end. A row the radio does not have is
 // general coverage: a radio is never sent a band above its highest one.
 void wrapBandIndex(Panel& p) {
@@ -41,6 +45,7 @@ int topBandRow(const Panel& p) {
 
 void switchToneOff(Panel& p) {
     p.toneOn = 0;
+    p.toneEntryOpen = 0;
     p.toneCodeText = "999";
     send(p, "CT00");
 }
@@ -52,7 +57,7 @@ void applyToneCode(Panel& p) {
     const int value = valueOf(code);
     const std::string lastTwo = code.substr(1, 2);
     if (p.dcsSelected == 1) {
-        send(p, code[0] > '6' ? "EX0863" : "EX0860");
+        if (hasDcsPolarityMenu(p)) send(p, code[0] > '6' ? "EX0863" : "EX0860");
         sayUnlessStepping(p, "dcs");
         sayUnlessStepping(p, "on");
         const bool upperTable = (value >= 600 && value <= 702) || (value >= 800 && value <= 899);

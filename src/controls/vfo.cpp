@@ -1,6 +1,7 @@
 #include "controls/vfo.h"
 
 #include "cat/transport.h"
+#include "controls/toggles.h"
 #include "controls/tone_repeater.h"
 #include "core/text.h"
 #include "memory/band_defaults.h"
@@ -67,7 +68,7 @@ void learnBandRow(Panel& p) {
     std::string tone = p.toneCodeText;
     if (!isDigits(tone, 3)) tone = mid(row, 23, 3);
     if (!isDigits(tone, 3)) tone = "999";
-    p.bandTable[static_cast<std::size_t>(p.bandIndex)] = body + tone + (p.preampOn == 1 ? '1' : '0');
+    p.bandTable[static_cast<std::size_t>(p.bandIndex)] = body + tone + preampColumn(p);
 }
 
 void learnStartFrequency(Panel& p) {

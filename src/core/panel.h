@@ -215,11 +215,13 @@ struct Panel {
     int dcsSelected = 0;
     std::string savedToneCode;
     int toneFromKeyboard = 0;
+    int toneEntryOpen = 0;  // 1 between I and its Enter: digits typed then make the code
     std::string offsetText;
     ToneAndShift toneShiftBeforeKeyer;
 
     // Meters.
     int sMeterValue = 0;
+    int sMeterHeard = 0;  // 1 once the radio has given an S-meter reading since it connected
     std::string swrText;
     std::string swrTenthsText;
     int alcPeak = 0;

@@ -46,6 +46,7 @@ void readSquelch(Panel& p) {
 }
 
 void connectRadio(Panel& p) {
+    p.sMeterHeard = 0;  // a reading from before belongs to another connection
     identifyRadio(p);
     sayFrequency(p);
     sayMode(p);
@@ -148,7 +149,7 @@ void showMode(Panel& p) {
     const ModeEntry& mode = kModes[p.currentMode];
     screen.print(mode.shownName);
     send(p, p.*mode.command);
-    send(p, p.currentMode == 3 && p.widthCode < 11 ? "NA1" : "NA0");
+    send(p, narrowFilterCommand(p.currentMode == 3 && p.widthCode < 11));
     showFeatures(p);
     if (p.currentMode == 5 || p.currentMode == 7) {
         readSquelch(p);

@@ -1,7 +1,7 @@
 #pragma once
 // The band rows the panel starts with, before "savmem.dat" is read. Each row:
 // split flag, mode digit, "A", VFO A in Hz (9 digits), "B", VFO B in Hz
-// (9 digits), tone code (3 digits), preamp flag. Row 0 is not used.
+// (9 digits), tone code (3 digits), preamp ("0" off, "1" AMP1, "2" AMP2). Row 0 is not used.
 
 #include <string>
 #include <string_view>

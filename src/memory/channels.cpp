@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cat/transport.h"
+#include "controls/toggles.h"
 #include "controls/tone_repeater.h"
 #include "controls/vfo.h"
 #include "core/text.h"
@@ -55,7 +56,7 @@ std::string channelRow(Panel& p) {
     }
     // A code still being typed is no code.
     row += p.toneOn == 1 && isDigits(p.toneCodeText, 3) ? p.toneCodeText : "999";
-    return row + (p.preampOn == 1 ? "1" : "0");
+    return row + preampColumn(p);
 }
 
 void recallSplit(Panel& p, char flag) {
@@ -138,8 +139,7 @@ void recallChannel(Panel& p, int channel) {
     }
     p.recallAnnouncePending = 1;
     recallTone(p, digitsOf(row, 25, 3));
-    p.preampOn = charAt(row, 28) == '1' ? 1 : 0;
-    send(p, p.preampOn == 1 ? "PA01" : "PA00");
+    restorePreamp(p, charAt(row, 28));
 }
 
 }  // namespace vantor

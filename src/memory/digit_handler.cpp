@@ -68,8 +68,8 @@ void handleDigit(Panel& p) {
         frequencyDigit(p, digit);
     } else if (p.keyPrefix == 1) {
         bandNumber(p, digit);
-    } else if (p.toneOn == 1) {
-        toneDigit(p, digit);
+    } else if (p.toneOn == 1 && p.toneEntryOpen == 1) {
+        toneDigit(p, digit);  // a code in force is changed only by a new I
     }
 }
 

@@ -21,7 +21,7 @@ constexpr int kChannelsPerBank = 10;
 // Channel row columns (1-based): 1 split flag ("0" simplex, "1" split,
 // "5" repeater), 2 mode digit, 3-4 band, 5 "A", 6-14 VFO A in Hz, 15 "B",
 // 16-24 VFO B in Hz or, on a repeater, sign and shift in kHz, 25-27 tone code,
-// 28 preamp flag.
+// 28 preamp ("0" off, "1" AMP1, "2" AMP2).
 constexpr char kSplit = '1';
 constexpr char kRepeater = '5';
 

@@ -39,9 +39,13 @@ void powerKey(Panel& p) {
     sayPower(p);
 }
 
-// AM and FM have no width to choose; the key stays silent there.
+// AM and FM have no width to choose; the operator hears so.
 void widthKey(Panel& p) {
-    if (p.currentMode == 4 || p.currentMode == 5 || p.currentMode == 7) return;
+    if (p.currentMode == 4 || p.currentMode == 5 || p.currentMode == 7) {
+        say(p, "bw");
+        say(p, "na");
+        return;
+    }
     p.keyPrefix = 2;
     sayBandwidth(p);
 }
@@ -113,8 +117,9 @@ void endMicGainMetering(Panel& p) {
     say(p, "off");
 }
 
+// Switched on, the preamp takes the level keys; switched off, it gives them
+// back only if it held them.
 void preampKey(Panel& p) {
-    p.levelTarget = 1;
     p.preampLevel = 1;
     togglePreamp(p);
 }

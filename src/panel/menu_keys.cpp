@@ -85,6 +85,7 @@ void toneKey(Panel& p) {
     if (p.toneOn == 1) {
         send(p, "CT00");
         p.toneOn = 0;
+        p.toneEntryOpen = 0;
         say(p, charAt(p.toneCodeText, 1) > '4' && p.dcsSelected == 1 ? "dcs" : "ctcss");
         say(p, "off");
         p.toneCodeText = "999";
@@ -92,10 +93,12 @@ void toneKey(Panel& p) {
     }
     say(p, p.toneDecodeOn == 1 ? "ecd" : "ec");
     p.toneOn = 1;
+    p.toneEntryOpen = 1;
     p.toneCodeText.clear();
 }
 
 void toneEnter(Panel& p) {
+    p.toneEntryOpen = 0;
     p.dcsSelected = 0;
     const std::string& typed = p.toneCodeText;
     if (typed.empty() || typed.size() > 3 || !isDigits(typed, typed.size())) {

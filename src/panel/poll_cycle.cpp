@@ -21,7 +21,10 @@ constexpr long long kQuestionSpacingMs = 100;
 // The S-meter field is refreshed on every meter reply, silently: a clip on
 // every second poll would drown everything else.
 void refreshSMeterSilently(Panel& p) {
-    p.sMeterValue = roundedValueOf(mid(p.replyText, 4, 3));
+    const std::string reading = mid(p.replyText, 4, 3);
+    if (!isDigits(reading, 3)) return;  // a garbled reading says nothing about the signal
+    p.sMeterValue = roundedValueOf(reading);
+    p.sMeterHeard = 1;
     p.wavePrefix = "xx";
     saySMeter(p);
     p.wavePrefix = "wave\\";

@@ -58,6 +58,7 @@ void keyTuneCarrier(Panel& p) {
 void startTune(Panel& p) {
     say(p, "on");
     p.tuneActive = 1;
+    p.swrText.clear();  // a reading from an earlier carrier is not this one's
     if (p.tunerState == 0 || p.tunerState == 2) {
         if (p.vfoAFrequency > kHighestTunerHertz) {
             say(p, "atu");
@@ -94,6 +95,7 @@ void transmitKey(Panel& p) {
 
 void transmissionKeyed(Panel& p) {
     if (p.txState > 0) return;
+    p.swrText.clear();  // a reading from an earlier carrier is not this one's
     // The poll keeps quiet about the SWR while transmitting; S reads it.
     p.txState = p.swrReportMode + 10;
     p.swrReportMode = 0;

@@ -83,11 +83,12 @@ void agcKey(Panel& p) {
 }
 
 void vfoSwapKey(Panel& p) {
-    if (p.repeaterOn == 1) {
+    say(p, "swop");
+    if (p.repeaterOn == 1) {  // VFO B holds the shift, not a frequency to swap to
+        say(p, "na");
         p.keyPrefix = 0;
         return;
     }
-    say(p, "swop");
     send(p, "SV");
     std::string& row = currentBandRow(p);
     if (p.fixedSwapModel != 1 && row.size() >= 22)

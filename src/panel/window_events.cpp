@@ -79,6 +79,11 @@ void monitorKey(Panel& p) {
     }
 }
 
+// Keys held with others or pressed by mistake: the panel takes no notice of them.
+bool isModifierKey(int code) {
+    return code == key::shift || code == key::ctrl || code == key::insert || code == key::leftWindows;
+}
+
 void foldKeypad(Panel& p) {
     if (p.keyCode >= key::keypad0 && p.keyCode <= key::keypad9) p.keyCode -= key::keypad0 - key::digit0;
     if (p.keyCode == key::keypadPoint) p.keyCode = key::point;
@@ -123,12 +128,14 @@ void keyDown(Panel& p, int code) {
         return;
     }
     if (runExtendedFirstKey(p)) return;
+    if (isModifierKey(code)) return;
     if (p.keyPrefix == 14 && code != 'M' && code != 'F' && code != 'S' && code != 'X') {
         p.keyPrefix = 0;  // a key that is no extended command cancels the prefix and does nothing
+        say(p, "extcm");
+        say(p, "na");
         return;
     }
     if (code == key::f9) monitorKey(p);
-    if (code == key::shift || code == key::ctrl || code == key::insert || code == key::leftWindows) return;
     // The microphone-gain metering ends at any key but up and down.
     if (p.micGainMeter > 0 && code != key::up && code != key::down) {
         endMicGainMetering(p);

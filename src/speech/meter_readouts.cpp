@@ -29,8 +29,12 @@ constexpr SUnit kSUnits[] = {
 void saySMeter(Panel& p) {
     Screen& screen = p.platform.screen;
     const int reading = p.sMeterValue;
-    screen.moveTo(kSMeterX, kSMeterY);
     say(p, "s.wav");
+    if (p.sMeterHeard == 0) {  // S0 would be a reading the radio never gave
+        say(p, "na");
+        return;
+    }
+    screen.moveTo(kSMeterX, kSMeterY);
     if (reading > 122) {
         say(p, "9.wav");
         screen.print("S9");
@@ -55,6 +59,12 @@ void saySMeter(Panel& p) {
 
 void saySwr(Panel& p) {
     if (p.tunerState == 0 && p.txState == 0) return;
+    // Until the radio has metered this carrier there is no SWR to speak of.
+    if (!isDigits(p.swrText, 3)) {
+        say(p, "SWR");
+        say(p, "na");
+        return;
+    }
     if (p.swrReportMode < 2) say(p, "SWR");
     const int n = valueOf(p.swrText);
     const char* units = "1";

@@ -24,7 +24,7 @@ TEST_F(StartupTest, WithoutConfigurationOnlyTheVersionAndCfgnfAreHeard) {
 TEST_F(StartupTest, StartBandIsTunedOnVfoAWithItsModeAndWidth) {
     writeFile("vantor.cfg", configuration(0, 0));
     runProgram(p);
-    EXPECT_EQ(sent(), "FA007100000;VS0;FT2;MD01;NA0;FA007100000;SH014;");
+    EXPECT_EQ(sent(), "FA007100000;VS0;FT2;MD01;NA00;FA007100000;SH014;");
     EXPECT_EQ(p.lastFrequencyCommand, "FA007100000;");
     EXPECT_EQ(p.frequencyText, "7.100000");
     EXPECT_EQ(std::pair(p.currentMode, p.savedMode), std::pair(1, 1));
@@ -113,7 +113,7 @@ TEST_F(StartupTest, WindowTimerShutDownAndDebugLog) {
     EXPECT_EQ(readFile("debug.dat"),
               "VANTOR 3.5a  06-12-2026   09:05:07\r\n"
               "Comport= 1  Speed= 38400 Baud\r\n"
-              "TX=FA007100000;\r\nTX=VS0;\r\nTX=FT2;\r\nTX=MD01;\r\nTX=NA0;\r\nTX=FA007100000;\r\nTX=SH014;\r\nTX=FA;\r\n");
+              "TX=FA007100000;\r\nTX=VS0;\r\nTX=FT2;\r\nTX=MD01;\r\nTX=NA00;\r\nTX=FA007100000;\r\nTX=SH014;\r\nTX=FA;\r\n");
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 #include <map>
 
 #include "app/radio_startup.h"
-#include "support/panel_fixture.h"
+#include "controls/toggles.h"
+#include "support/radio_fixture.h"
 
 namespace vantor {
 namespace {
@@ -55,6 +56,31 @@ TEST_F(IdentificationTest, ReadBacksTakeOnlyTheDigitsTheirCommandsNeed) {
     p.monitorLevelText = "050", answers["ML1;"] = "ML1;;;";
     identifyRadio(p);
     EXPECT_EQ(p.monitorLevelText, "050");
+}
+
+class ProcessorReadBackTest : public testing::RadioTest {};
+
+// The processor is asked at connection in the form its key switches it in, so
+// the panel starts where the radio is and the first F7 switches it over.
+TEST_F(ProcessorReadBackTest, TheProcessorIsAskedInTheFormItsKeyUses) {
+    // clang-format off
+    const std::tuple<int, const char*, const char*, int> cases[] = {
+        // model, processor set on the radio, the radio's record, on
+        {670, "PR01;", "PR0", 1}, {670, "PR00;", "PR0", 0}, {462, "PR01;", "PR0", 1}, {462, "PR00;", "PR0", 0},
+        {362, "PR1;", "PR", 1}, {362, "PR0;", "PR", 0}, {251, "PR1;", "PR", 1}, {251, "PR0;", "PR", 0}};
+    // clang-format on
+    for (const auto& [model, set, record, on] : cases) {
+        useRadio(model);
+        startPanel();
+        radio->handle(set);
+        p.processorOn = 1 - on, p.currentMode = 2;
+        identifyRadio(p);
+        EXPECT_EQ(p.processorOn, on) << model << " " << set;
+        toggleProcessor(p);
+        EXPECT_EQ(radio->setting(record), 1 - on) << model << " " << set;
+        sent();
+        spoken();
+    }
 }
 
 }  // namespace

@@ -48,7 +48,8 @@ TEST_F(LevelsTest, EveryLevelKeepsToItsRangeAndSaysItsEnds) {
         {10, 5, 670, 2, &P::processorLevel, 100, 1, 100, "max PL100;", "PL"},
         {10, 5, 362, 2, &P::processorLevel, 240, 1, 250, "max PL250;", "PL"},
         {10, 5, 670, 2, &P::processorLevel, 10, 0, 0, "min PL000;", "PL"},
-        {10, 0, 670, 2, &P::nbLevel, 5, 1, 5, "", nullptr},
+        {10, 0, 670, 2, &P::nbLevel, 5, 1, 5, "lev na", nullptr},
+        {10, 0, 670, 2, &P::nbLevel, 5, 0, 5, "lev na", nullptr},
         {8, 0, 670, 2, &P::nbLevel, 5, 1, 5, "", nullptr},
         {11, 0, 670, 2, &P::keyerSpeed, 60, 1, 60, "max KS060;", "KS"},
         {11, 0, 670, 2, &P::keyerSpeed, 4, 0, 4, "min KS004;", "KS"},
@@ -57,11 +58,18 @@ TEST_F(LevelsTest, EveryLevelKeepsToItsRangeAndSaysItsEnds) {
         {12, 0, 670, 2, &P::micGainValue, 0, 0, 0, "min MG000;", "MG"},
         {2, 0, 670, 2, &P::widthCode, 21, 1, 21, "max SH021;", "SH0"},
         {2, 0, 670, 1, &P::widthCode, 9, 0, 9, "min SH009;", "SH0"},
-        {2, 0, 670, 3, &P::widthCode, 10, 1, 11, "NA0; SH011;", "SH0"},
-        {2, 0, 670, 3, &P::widthCode, 11, 0, 10, "NA1; SH010;", "SH0"},
+        {2, 0, 670, 3, &P::widthCode, 10, 1, 11, "NA00; SH011;", "SH0"},
+        {2, 0, 670, 3, &P::widthCode, 11, 0, 10, "NA01; SH010;", "SH0"},
         {2, 0, 670, 3, &P::widthCode, 12, 1, 12, "max SH012;", "SH0"},
         {2, 0, 670, 3, &P::widthCode, 1, 0, 1, "min SH001;", "SH0"},
-        {2, 0, 670, 4, &P::widthCode, 21, 1, 21, "SH021;", "SH0"}};
+        {2, 0, 670, 4, &P::widthCode, 21, 1, 21, "SH021;", "SH0"},
+        {2, 0, 681, 2, &P::widthCode, 14, 1, 15, "SH0015;", "SH00"},
+        {2, 0, 682, 3, &P::widthCode, 11, 0, 10, "NA01; SH0010;", "SH00"},
+        {2, 0, 761, 1, &P::widthCode, 9, 0, 9, "min SH0009;", "SH00"},
+        {2, 0, 800, 2, &P::widthCode, 20, 1, 21, "max SH0021;", "SH00"},
+        {2, 0, 840, 3, &P::widthCode, 10, 1, 11, "NA00; SH0011;", "SH00"},
+        {2, 0, 462, 2, &P::widthCode, 14, 0, 13, "SH013;", "SH0"},
+        {2, 0, 241, 3, &P::widthCode, 5, 1, 6, "SH006;", "SH0"}};
     // clang-format on
     for (const auto& c : cases) {
         useModel(c.model);
@@ -72,6 +80,10 @@ TEST_F(LevelsTest, EveryLevelKeepsToItsRangeAndSaysItsEnds) {
         EXPECT_EQ(p.*c.field, c.after) << c.prefix << "/" << c.target << " from " << c.before;
         if (c.setting) {
             EXPECT_EQ(radio->setting(c.setting), c.after) << c.setting;
+        }
+        // The narrow filter follows the CW width across code 11.
+        if (std::string(c.transcript).find("NA0") != std::string::npos) {
+            EXPECT_EQ(radio->setting("NA0"), c.after < 11 ? 1 : 0) << c.transcript;
         }
         if (c.prefix == 2 && c.mode < 4) {
             EXPECT_EQ(c.mode == 3 ? p.cwWidthCode : p.ssbWidthCode, c.after);

@@ -1,6 +1,7 @@
 #include "controls/toggles.h"
 
 #include "display/status_window.h"
+#include "panel/level_keys.h"
 #include "support/panel_fixture.h"
 #include "support/transcript.h"
 
@@ -64,7 +65,11 @@ TEST_F(FeatureTogglesTest, FeaturesSwitchAfterTheirWordsAndHandOverTheLevelKeys)
         {toggleProcessor, 670, 4, &P::processorOn, 1, 3, "spc off PR00;", 0, 3, "PR0"},
         {toggleProcessor, 362, 4, &P::processorOn, 0, 0, "spc on PR1; PL;", 1, 5, "PR"},
         {toggleProcessor, 251, 4, &P::processorOn, 1, 5, "spc off PR0;", 0, 0, "PR"},
-        {toggleProcessor, 241, 4, &P::processorOn, 0, 2, "", 0, 2, "PR0"},
+        {toggleProcessor, 241, 4, &P::processorOn, 0, 2, "spc na", 0, 2, "PR0"},
+        {preampKey, 670, 4, &P::preampOn, 0, 2, "preamp on PA01;", 1, 1, "PA0"},
+        {preampKey, 670, 4, &P::preampOn, 1, 1, "preamp off PA00;", 0, 0, "PA0"},
+        {preampKey, 670, 4, &P::preampOn, 1, 2, "preamp off PA00;", 0, 2, "PA0"},
+        {preampKey, 670, 4, &P::preampOn, 1, 5, "preamp off PA00;", 0, 5, "PA0"},
         {toggleBreakIn, 670, 4, &P::breakInOn, 0, 1, "bkin on BI1;", 1, 1, "BI"},
         {toggleVox, 670, 4, &P::voxOn, 1, 1, "vox off VX0;", 0, 1, "VX"},
         {toggleNotch, 670, 4, &P::notchOn, 0, 1, "notch on BC01;", 1, 1, "BC0"}};

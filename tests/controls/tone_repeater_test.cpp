@@ -1,7 +1,7 @@
 #include "controls/tone_repeater.h"
 
 #include "app/radio_startup.h"
-#include "support/panel_fixture.h"
+#include "support/transcript.h"
 
 namespace vantor {
 namespace {
@@ -10,8 +10,32 @@ using testing::Clips;
 
 class ToneRepeaterTest : public testing::PanelTest {
   protected:
-    ToneRepeaterTest() { fillBandTable(p), p.topBandCode = "7"; }
+    ToneRepeaterTest() { fillBandTable(p), p.topBandCode = "7", p.radioModel = 670; }
 };
+
+class ToneOnRadioTest : public testing::TranscriptTest {};
+
+// The polarity goes only where menu 086 holds it; elsewhere the code is set
+// without it and that menu keeps what it had.
+TEST_F(ToneOnRadioTest, DcsPolarityGoesOnlyToTheRadiosThatKeepItInMenu086) {
+    // clang-format off
+    const std::tuple<int, const char*, const char*, const char*> cases[] = {
+        // model, code, commands, menu 086 afterwards on the radios with three-digit menus
+        {670, "723", "EX0863; CN01023; CT03;", "3"}, {570, "523", "EX0860; CN01023; CT03;", "0"},
+        {462, "723", "CN01023; CT03;", "0100"}, {362, "523", "CN01023; CT03;", "0100"},
+        {650, "523", "CN01023; CT03;", nullptr}, {681, "723", "CN01023; CT03;", nullptr}};
+    // clang-format on
+    for (const auto& [model, code, commands, menu] : cases) {
+        useModel(model);
+        radio->handle("EX0860100;");
+        p.toneCodeText = code, p.dcsSelected = 1, p.memoryChannelMode = 1;
+        applyToneCode(p);
+        EXPECT_EQ(transcript(), commands) << model;
+        if (menu) {
+            EXPECT_EQ(radio->menu("086"), menu) << model;
+        }
+    }
+}
 
 // Stepping through memories is silent; damaged codes send nothing.
 TEST_F(ToneRepeaterTest, ToneCodesGoToTheRadioAsCtcssOrDcs) {
@@ -72,16 +96,17 @@ TEST_F(ToneRepeaterTest, RepeaterShiftFollowsTheBandAndSwitchesOffAgain) {
 TEST_F(ToneRepeaterTest, BandRowsPutTheRadioOnFrequencyShiftToneAndPreamp) {
     // clang-format off
     const std::tuple<int, const char*, const char*, const char*, const char*, int> cases[] = {
-        {13, "55A439000000B+000076006231", "MD0B;NA0;SQ0;FA439000000;OS01;CN01123;CT03;PA01;",
+        {13, "55A439000000B+000076006231", "MD0B;NA00;SQ0;FA439000000;OS01;CN01123;CT03;PA01;",
          "delay delay repeater on 70 metres dcs 6 2 3 preamp on", "623 on", 1},
-        {6, "02A014200000B0142000000121", "MD02;NA0;FA014200000;SH014;PA01;", "20 metres preamp on",
+        {6, "02A014200000B0142000000121", "MD02;NA00;FA014200000;SH014;PA01;", "20 metres preamp on",
          "012 off", 0},
-        {4, "01A0071", "MD01;NA0;FA007100000;SH014;PA00;", "40 metres preamp off", "999 off", 1},
-        {4, "08A007150000B0071500009990", "MD01;NA0;FA007100000;SH014;PA00;", "40 metres preamp off", "999 off", 1},
-        {6, "02A000000000B0142000009991", "MD02;NA0;FA014200000;SH014;PA01;", "20 metres preamp on", "999 off", 1},
-        {1, "01A001850000B00185000", "MD01;NA0;FA001850000;SH014;PA00;", "160 metres preamp off",
+        {4, "01A0071", "MD01;NA00;FA007100000;SH014;PA00;", "40 metres preamp off", "999 off", 1},
+        {4, "08A007150000B0071500009990", "MD01;NA00;FA007100000;SH014;PA00;", "40 metres preamp off", "999 off", 1},
+        {6, "02A000000000B0142000009991", "MD02;NA00;FA014200000;SH014;PA01;", "20 metres preamp on", "999 off", 1},
+        {6, "02A014200000B0142000009992", "MD02;NA00;FA014200000;SH014;PA02;", "20 metres preamp on", "999 off", 1},
+        {1, "01A001850000B00185000", "MD01;NA00;FA001850000;SH014;PA00;", "160 metres preamp off",
          "999 off", 0},
-        {12, "57A145500000B-000006000120", "MD04;NA0;SQ0;FA145500000;OS02;CN00012;CT01;PA00;",
+        {12, "57A145500000B-000006000120", "MD04;NA00;SQ0;FA145500000;OS02;CN00012;CT01;PA00;",
          "delay delay repeater on 2 metres ctcss 0 1 2 preamp off", "012 on", 0}};
     // clang-format on
     for (const auto& [band, row, commands, clips, tone, dcs] : cases) {

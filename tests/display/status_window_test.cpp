@@ -19,10 +19,10 @@ protected:
 TEST_F(StatusWindowTest, EachModeSendsItsCommandsAndShowsItsName) {
     // clang-format off
     const std::tuple<int, int, const char*, const char*> cases[] = {  // mode, CW width, sent, shown
-        {1, 11, "MD01;NA0;FA007100000;SH014;", "LSB    "}, {2, 11, "MD02;NA0;FA007100000;SH014;", "USB    "},
-        {3, 11, "MD03;NA0;FA007100000;SH011;", "CW      "}, {3, 10, "MD03;NA1;FA007100000;SH010;", "CW      "},
-        {3, 12, "MD03;NA0;FA007100000;SH012;", "CW      "}, {4, 11, "MD05;NA0;FA007100000;", "AM     "},
-        {6, 11, "MD0E;NA0;FA007100000;", "C4FM  "}};
+        {1, 11, "MD01;NA00;FA007100000;SH014;", "LSB    "}, {2, 11, "MD02;NA00;FA007100000;SH014;", "USB    "},
+        {3, 11, "MD03;NA00;FA007100000;SH011;", "CW      "}, {3, 10, "MD03;NA01;FA007100000;SH010;", "CW      "},
+        {3, 12, "MD03;NA00;FA007100000;SH012;", "CW      "}, {4, 11, "MD05;NA00;FA007100000;", "AM     "},
+        {6, 11, "MD0E;NA00;FA007100000;", "C4FM  "}};
     // clang-format on
     for (const auto& [mode, cwWidth, commands, shown] : cases) {
         p.currentMode = mode, p.cwWidthCode = cwWidth;
@@ -39,9 +39,9 @@ TEST_F(StatusWindowTest, FmModesReadTheSquelchBackInsteadOfResendingTheFrequency
     // clang-format off
     const std::tuple<int, const char*, const char*, const char*, int> cases[] = {
         // mode, the radio's answer to SQ0;, sent, shown, squelch afterwards
-        {7, "SQ0012;", "MD04;NA0;SQ0;", "FM      ", 12}, {5, "?;", "MD0B;NA0;SQ0;", "FMN     ", 12},
-        {7, "SQ0;;;;", "MD04;NA0;SQ0;", "FM      ", 12}, {5, "SQ00x5;", "MD0B;NA0;SQ0;", "FMN     ", 12},
-        {7, "SQ01;", "MD04;NA0;SQ0;", "FM      ", 12},   {5, "SQ0020;", "MD0B;NA0;SQ0;", "FMN     ", 20}};
+        {7, "SQ0012;", "MD04;NA00;SQ0;", "FM      ", 12}, {5, "?;", "MD0B;NA00;SQ0;", "FMN     ", 12},
+        {7, "SQ0;;;;", "MD04;NA00;SQ0;", "FM      ", 12}, {5, "SQ00x5;", "MD0B;NA00;SQ0;", "FMN     ", 12},
+        {7, "SQ01;", "MD04;NA00;SQ0;", "FM      ", 12},   {5, "SQ0020;", "MD0B;NA00;SQ0;", "FMN     ", 20}};
     // clang-format on
     for (const auto& [mode, answer, commands, shown, squelch] : cases) {
         fake.serial.setResponder(1,
@@ -61,7 +61,7 @@ TEST_F(StatusWindowTest, FmModesReadTheSquelchBackInsteadOfResendingTheFrequency
 TEST_F(StatusWindowTest, WhatGoesWithAModeDependsOnToneBridgeAndFrequency) {
     p.toneOn = 1, p.toneCodeText = "012", p.currentMode = 2;
     showMode(p);
-    EXPECT_EQ(sent(), "CT00;MD02;NA0;FA007100000;SH014;");
+    EXPECT_EQ(sent(), "CT00;MD02;NA00;FA007100000;SH014;");
     EXPECT_EQ(p.toneOn, 0);
     EXPECT_EQ(p.toneCodeText, "999");
     p.bandTable[4][1] = '1', p.externalCommand = 1;
@@ -71,7 +71,7 @@ TEST_F(StatusWindowTest, WhatGoesWithAModeDependsOnToneBridgeAndFrequency) {
     EXPECT_EQ(fake.screen.textAt(kModeX, kModeY), "USB    ");
     p.externalCommand = 0, p.vfoAFrequency = 0;
     showMode(p);
-    EXPECT_EQ(sent(), "MD02;NA0;SH014;");
+    EXPECT_EQ(sent(), "MD02;NA00;SH014;");
     p.currentMode = 0;
     showMode(p);
     EXPECT_EQ(sent(), "");

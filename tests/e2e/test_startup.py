@@ -6,7 +6,7 @@ import signal
 from harness import BUILD_DIR, TestFailure, configuration, run_tests, wait_for
 
 VERSION_WORDS = ["ft.wav", "3.wav", "point", "5"]
-STARTUP_COMMANDS = "FA007100000;VS0;FT2;MD01;NA0;FA007100000;SH014;"
+STARTUP_COMMANDS = "FA007100000;VS0;FT2;MD01;NA00;FA007100000;SH014;"
 
 
 def starts_speaks_and_shuts_down_on_sigterm(s):

@@ -17,16 +17,16 @@ using testing::words;
 
 class ChannelsTest : public testing::RadioTest {
   protected:
-    ChannelsTest() { startConnectedPanel(), p.shift2mDigits = "600", p.shift2mMinus = 1; }
+    ChannelsTest() { startConnectedPanel(), p.radioModel = 670, p.shift2mDigits = "600", p.shift2mMinus = 1; }
     bool fileHolds(const char* name, const std::string& text) {
         return testing::readFile(name).find(text) != std::string::npos;
     }
 };
 
 // State: s split (VFO A kept in the band row, VFO B from the last FB reply), r repeater
-// shift, p preamp; the tone is in force unless "999". Outside split VFO A is the working
-// frequency, wherever the band row stands. Row 14 has no shift to store; a code being typed
-// is no tone. The bank stays until an entry is abandoned.
+// shift, p preamp, P its second amplifier; the tone is in force unless "999". Outside split
+// VFO A is the working frequency, wherever the band row stands. Row 14 has no shift to store;
+// a code being typed is no tone. The bank stays until an entry is abandoned.
 TEST_F(ChannelsTest, StoreWritesTheRadiosStateAndBothFilesAtOnce) {
     // clang-format off
     const std::tuple<int, int, int, const char*, const char*, const char*, int, const char*> cases[] = {
@@ -37,14 +37,15 @@ TEST_F(ChannelsTest, StoreWritesTheRadiosStateAndBothFilesAtOnce) {
         {12, 7, 145000000, "", "01", "C3", 3, "0712A145000000B1450000009990"},
         {4, 1, 7100000, "p", "999", "CB25", 25, "0104A007100000B0071000009991"},
         {4, 1, 7100000, "p", "999", "C7", 27, "0104A007100000B0071000009991"},
-        {4, 1, 7100000, "p", "999", "CJC7", 7, "0104A007100000B0071000009991"}};
+        {4, 1, 7100000, "p", "999", "CJC7", 7, "0104A007100000B0071000009991"},
+        {4, 1, 7100000, "P", "999", "C8", 8, "0104A007100000B0071000009992"}};
     // clang-format on
     p.bandTable[6] = "12A014200000B0142600009990";
     for (const auto& [band, mode, hertz, state, tone, typed, slot, row] : cases) {
         const std::string s = state;
         p.bandIndex = band, p.currentMode = mode, p.vfoAFrequency = hertz, p.toneCodeText = tone;
         p.toneOn = tone != std::string("999"), p.splitOn = s == "s", p.repeaterOn = s == "r",
-        p.preampOn = s == "p";
+        p.preampOn = s == "p" || s == "P", p.preampLevel = s == "P" ? 2 : 1;
         p.vfoBText = "B014260000";
         type(typed);
         EXPECT_EQ(heard().back(), "ok") << row;
@@ -140,7 +141,8 @@ TEST_F(ChannelsTest, RecallPutsTheRadioOnTheChannelAndTheNextReplySaysWhere) {
          {"OS00;", "FT2;", "MD04;", "FA145500000;", "EX0860;", "CN01012;", "CT03;"}, "FT3", 145500000, 14260000, '4', 3},
         {"0712A145500000B1455000000120", "ctcss 0 1 2", {"FA145500000;", "CN00012;", "CT01;"}, "EX", 145500000,
          14260000, '4', 1},
-        {"0206A01425X000B0142500000121", "", {"FA014250000;", "CT00;", "PA01;"}, "CN", 14250000, 14260000, '2', 0}};
+        {"0206A01425X000B0142500000121", "", {"FA014250000;", "CT00;", "PA01;"}, "CN", 14250000, 14260000, '2', 0},
+        {"0206A014250000B0142500009992", "", {"FA014250000;", "CT00;", "PA02;"}, "PA01", 14250000, 14260000, '2', 0}};
     // clang-format on
     for (const auto& [row, said, commands, never, vfoA, vfoB, mode, toneMode] : cases) {
         SCOPED_TRACE(row);
@@ -153,6 +155,7 @@ TEST_F(ChannelsTest, RecallPutsTheRadioOnTheChannelAndTheNextReplySaysWhere) {
         EXPECT_EQ(radio->split(), row[0] == '1');
         EXPECT_EQ(radio->mode(), mode);
         EXPECT_EQ(radio->setting("CT0"), toneMode);
+        EXPECT_EQ(radio->setting("PA0"), row[27] - '0');  // off, AMP1 or AMP2, as stored
         EXPECT_EQ(p.memoryBank, 0);
     }
     for (int i = 0; i < 10 && p.recallAnnouncePending == 1; ++i) tick();

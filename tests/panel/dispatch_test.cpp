@@ -54,10 +54,39 @@ TEST_F(DispatchTest, KeysWithoutARowResendTheFrequencyUnlessAPrefixHoldsThem) {
         EXPECT_EQ(sent(), expected) << prefix << "/" << code;
     }
     EXPECT_EQ(p.keyPrefix, 0);
+    EXPECT_EQ(heard(), testing::words("extcm na"));  // the foreign key after X
     p.tuneActive = 1;
     press('J');
     EXPECT_EQ(spoken(), Clips{"ton"});
     EXPECT_EQ(sent(), "");
+}
+
+// A key that can do nothing where the panel stands says so, and changes nothing.
+TEST_F(DispatchTest, KeysThatCannotActSaySo) {
+    struct Case {
+        int model, mode, repeater, prefix;
+        std::vector<int> keys;
+        const char* said;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {670, 4, 0, 0, {'W'}, "bw na"}, {670, 5, 0, 0, {'W'}, "bw na"}, {670, 7, 0, 0, {'W'}, "bw na"},
+        {241, 2, 0, 0, {key::f7}, "spc na"}, {670, 7, 1, 0, {'X', 'S'}, "extcm on swop na"},
+        {670, 2, 0, 0, {'X', 'J'}, "extcm on extcm na"}, {670, 2, 0, 0, {'X', key::up}, "extcm on extcm na"},
+        {670, 2, 0, 0, {'X', 'A', 'J'}, "extcm on agc mid extcm na"},
+        {670, 2, 0, 10, {key::up}, "lev na"}, {670, 2, 0, 10, {key::down}, "lev na"},
+        {670, 2, 0, 0, {key::f3, 'L', key::f3, key::up}, "nb on nb lev nb off lev na"}};
+    // clang-format on
+    for (const auto& c : cases) {
+        p.radioModel = c.model, p.currentMode = c.mode, p.repeaterOn = c.repeater, p.keyPrefix = c.prefix;
+        p.bandIndex = c.repeater ? 12 : 4, p.levelTarget = p.nbOn = 0, p.agcStep = 2;
+        const std::string row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
+        sent();
+        for (int code : c.keys) press(code);
+        EXPECT_EQ(testing::words(c.said), heard()) << c.said;
+        EXPECT_EQ(sent().find("PR"), std::string::npos) << c.said;
+        EXPECT_EQ(p.bandTable[static_cast<std::size_t>(p.bandIndex)], row) << c.said;
+    }
 }
 
 TEST_F(DispatchTest, MonitorKeySwitchesWithItsLevelAndGoesOn) {

@@ -210,7 +210,7 @@ TEST_F(FrequencyKeysTest, ZeroAndSMeterKeys) {
     p.currentMode = 3;
     press('Z');
     EXPECT_EQ(sent(), "ZI;");
-    p.vfoAFrequency = 7100000, p.sMeterValue = 130;
+    p.vfoAFrequency = 7100000, p.sMeterValue = 130, p.sMeterHeard = 1;
     spoken();
     press('S');
     EXPECT_EQ(sent(), "FA007100000;");

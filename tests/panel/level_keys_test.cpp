@@ -18,19 +18,19 @@ constexpr const char* kResend = "FA007100000;";
 // another key; F1 takes the first amplifier; F6 cycles the contour.
 TEST_F(LevelKeysTest, KeysSpeakChooseAndReachTheRadioInOrder) {
     using namespace std::string_literals;
-    const std::string toCw = "MD03; NA0; "s + kResend + " SH011;";
-    const std::string toUsb = "MD02; NA0; "s + kResend + " SH014;";
+    const std::string toCw = "MD03; NA00; "s + kResend + " SH011;";
+    const std::string toUsb = "MD02; NA00; "s + kResend + " SH014;";
     // clang-format off
     const std::tuple<int, int, std::string> steps[] = {
         {'K', 2, "ks " + toCw + " KS; on BI0; 2 0 wpm"},
         {key::up, 0, "KS021; 2 1 wpm"},
         {'K', 0, "ks off 2 1 wpm " + toUsb + " BI1;"},
         {'K', 0, "ks " + toCw + " KS; on BI0; 2 1 wpm"},
-        {'S', 0, toUsb + " BI1; s.wav 0.wav " + kResend},
+        {'S', 0, toUsb + " BI1; s.wav na " + kResend},  // the poll has not metered yet
         {'A', 0, "af"}, {key::up, 0, "AG0060;"},
         {'R', 0, "rf"}, {key::down, 0, "RG0230;"},
         {'P', 0, "Power 9 0 watts"}, {key::up, 0, "max PC100; 1 0 0 watts"},
-        {'W', 4, ""}, {'W', 2, "bw 2.wav point 4 khz"},
+        {'W', 4, "bw na"}, {'W', 2, "bw 2.wav point 4 khz"},
         {key::down, 0, "SH013; bw 2.wav point 3 khz "s + kResend},
         {'L', 0, "lev"},
         {key::f1, 0, "preamp on PA01; "s + kResend}, {'L', 0, "preamp lev"},

@@ -1,3 +1,4 @@
+#include "core/text.h"
 #include "support/radio_fixture.h"
 
 namespace vantor {
@@ -8,7 +9,7 @@ using testing::words;
 
 class MenuKeysTest : public testing::RadioTest {
   protected:
-    MenuKeysTest() { startConnectedPanel(); }
+    MenuKeysTest() { startConnectedPanel(), p.radioModel = 670; }
 };
 
 // A number of the model's length is taken; a value is set, then read back from the radio.
@@ -80,6 +81,33 @@ TEST_F(MenuKeysTest, ToneCodesAreTakenInTheirRangesOnly) {
     p.toneCodeText = "999", p.currentMode = 2;
     type("NI");
     EXPECT_EQ(heard(), words("mn wrong mode"));
+}
+
+// Only digits between I and its Enter make the code: digits typed while a code is in force
+// leave it, on the panel and on the radio, and an Enter then gives the radio the same code.
+TEST_F(MenuKeysTest, DigitsAfterTheEnterLeaveTheCodeInForce) {
+    // clang-format off
+    const std::tuple<const char*, int, const char*, const char*, const char*, const char*> cases[] = {
+        // entry, decode, typed later, heard then, sent then, code in force
+        {"I12\n", 0, "3", "", "", "012"}, {"I12\n", 0, "34\n", "ctcss on", "CN00012;CT01;", "012"},
+        {"I523\n", 1, "6", "", "", "523"}, {"I8\n", 0, "1\n", "ctcss on", "CN00008;CT01;", "008"},
+        {"I", 0, "12\n", "1 2 ctcss on", "CN00012;CT01;", "012"}};
+    // clang-format on
+    p.currentMode = 5;
+    for (const auto& [entry, decode, later, said, commands, code] : cases) {
+        p.toneDecodeOn = decode;
+        type(entry);
+        heard(), sent();
+        type(later);
+        EXPECT_EQ(heard(), words(said)) << entry << " then " << later;
+        EXPECT_EQ(sent(), commands) << entry << " then " << later;
+        EXPECT_EQ(std::tuple(p.toneOn, p.toneCodeText), std::tuple(1, std::string(code)))
+            << entry << " then " << later;
+        EXPECT_EQ(radio->setting(code[0] > '4' ? "CN01" : "CN00"),
+                  valueOf(code) % 100 + (code[0] == '6' ? 100 : 0));
+        type("I");
+        heard(), sent();
+    }
 }
 
 // D switches FM to C4FM and back with the tone, on the two models that have C4FM only.

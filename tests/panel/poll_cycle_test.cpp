@@ -17,8 +17,8 @@ protected:
         p.shift10mDigits = "100", p.shift6mDigits = "500", p.shift2mDigits = "600", p.shift70cmDigits = "7600";
         startPanel();
         radioStartup(p);
-        // Start-up's "NA0;" is a read on these radios; its answer waits in
-        // the port until the first poll reads it (and drops it).
+        // Anything start-up left unread in the port goes, as the first
+        // poll would read (and drop) it.
         fake.virtualClock.advance(50);
         fake.serial.read(1, 255);
         sent();

@@ -66,11 +66,35 @@ TEST_F(TransmitKeysTest, TuneRunsTheTunerTheCarrierOrBoth) {
     }
 }
 
+// S speaks only what the radio has metered: no S-meter reading since it connected, or no SWR
+// reading since this carrier went up, is said as none, whatever an earlier carrier read.
+TEST_F(TransmitKeysTest, SSaysThereIsNoReadingUntilTheRadioHasGivenOne) {
+    p.swrText = "060";
+    // clang-format off
+    const std::tuple<int, int, const char*> steps[] = {
+        // key before S (0: none), poll ticks before S, what S says first
+        {0, 0, "s.wav na"}, {0, 6, "s.wav 9.wav"}, {key::space, 0, "SWR na"}, {0, 6, "SWR 1 point"},
+        {key::space, 0, "s.wav 9.wav"}, {key::space, 0, "SWR na"}, {key::space, 0, "s.wav 9.wav"},
+        {'T', 0, "SWR na"}, {0, 6, "SWR 1 point"}};
+    // clang-format on
+    p.tunerState = 1;
+    for (const auto& [code, ticks, said] : steps) {
+        if (code) press(code);
+        tick(ticks);
+        heard();
+        press('S');
+        const Clips expected = words(said), clips = heard();
+        EXPECT_EQ(Clips(clips.begin(), clips.begin() + std::min(clips.size(), expected.size())), expected)
+            << said;
+    }
+}
+
 // Only S, T and Q act on a carrier: S reads the SWR, Q ends the tune as T would, then quits.
 TEST_F(TransmitKeysTest, DuringATuneSReadsTheSwrAndQEndsTheTuneBeforeQuitting) {
-    p.tunerState = 1, p.swrText = "060";
+    p.tunerState = 1;
     press('T');
     sent(), spoken();
+    p.swrText = "060";  // as the poll reads it
     press(key::space);
     EXPECT_EQ(std::tuple(heard(), sent()), std::tuple(words("ton"), ""));
     press('S');

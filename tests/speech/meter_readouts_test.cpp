@@ -31,6 +31,7 @@ TEST_F(MeterReadoutsTest, SMeterThresholdsAreSpokenAndShownEvenWhenMuted) {
         {108, "7", "S7  "}, {109, "8", "S8  "}, {122, "8", "S8  "}, {123, "9", "S9  "}, {156, "9", "S9  "},
         {157, "9.wav plus", "S9+"}, {255, "9.wav plus", "S9+"}};
     // clang-format on
+    p.sMeterHeard = 1;
     for (const auto& [reading, units, shown] : cases) {
         p.sMeterValue = reading;
         saySMeter(p);
@@ -41,22 +42,28 @@ TEST_F(MeterReadoutsTest, SMeterThresholdsAreSpokenAndShownEvenWhenMuted) {
     saySMeter(p);
     EXPECT_EQ(spoken(), (Clips{"xxs.wav", "xx9.wav", "xxplus.wav"}));
     EXPECT_EQ(printedInField(), "S9+");
+    // No reading since the radio connected: no S0 the radio never gave.
+    p.wavePrefix = "wave\\", p.sMeterHeard = 0, p.sMeterValue = 0;
+    saySMeter(p);
+    EXPECT_EQ(spoken(), words("s.wav na"));
+    EXPECT_TRUE(fake.screen.prints.empty());
 }
 
 TEST_F(MeterReadoutsTest, SwrReadingsMapToUnitsAndTenths) {
     // clang-format off
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"", "1", "0"}, {"000", "1", "0"}, {"049", "1", "0"}, {"050", "1", "0"}, {"056", "1", "0"},
+        {"", "na", ""}, {"06", "na", ""}, {"x7", "na", ""}, {"000", "1", "0"}, {"049", "1", "0"}, {"050", "1", "0"}, {"056", "1", "0"},
         {"057", "1", "1"}, {"119", "1", "9"}, {"120", "2", "0"}, {"129", "2", "0"}, {"130", "2", "1"},
         {"159", "2", "3"}, {"160", "3", "0"}, {"179", "3", "9"}, {"180", "4", "0"}, {"181", "4", "0"},
-        {"182", "4", "1"}, {"187", "4", "3"}, {"199", "4", "8"}, {"200", "gt5", "0"}, {"255", "gt5", "0"},
-        {"x7", "1", "0"}};
+        {"182", "4", "1"}, {"187", "4", "3"}, {"199", "4", "8"}, {"200", "gt5", "0"}, {"255", "gt5", "0"}};
     // clang-format on
     p.tunerState = 1, p.swrReportMode = 2;
     for (const auto& [reading, units, tenths] : cases) {
-        p.swrText = reading;
+        p.swrText = reading, p.swrTenthsText = "";
         saySwr(p);
-        EXPECT_EQ(spoken(), (Clips{units, "point", tenths})) << "\"" << reading << "\"";
+        // Without a reading the operator hears that there is none, framed or not.
+        const Clips said = std::string(units) == "na" ? Clips{"SWR", "na"} : Clips{units, "point", tenths};
+        EXPECT_EQ(spoken(), said) << "\"" << reading << "\"";
         EXPECT_EQ(p.swrTenthsText, tenths) << "\"" << reading << "\"";
     }
 }

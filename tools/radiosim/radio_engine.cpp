@@ -35,6 +35,7 @@ ModelTraits makeTraits(int id) {
         case 840:
             t.menuDigits = 6;
             t.meterDigits = 6;
+            t.receiverWidth = true;
             break;
         default:
             break;

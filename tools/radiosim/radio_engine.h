@@ -21,6 +21,7 @@ struct ModelTraits {
     int menuDigits = 3;           // EX menu number
     int meterDigits = 3;          // RM reply field (6: value then "000")
     bool shortProcessor = false;  // "PRx" instead of "PR0x"
+    bool receiverWidth = false;   // "SH00xx" (main receiver) instead of "SH0xx"
 };
 
 // The traits of a known model (241, 251, 310, ...), or nothing.

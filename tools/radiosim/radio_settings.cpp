@@ -7,8 +7,9 @@
 namespace vantor::radiosim {
 
 void RadioEngine::installSettings() {
+    const char* width = traits_.receiverWidth ? "SH00" : "SH0";
     settings_ = {
-        {"SH0", 2, 0, 23, 13},       // receive width code
+        {width, 2, 0, 23, 13},       // receive width code
         {"NA0", 1, 0, 1, 0},         // narrow filter
         {"PC", 3, 5, 200, 100},      // transmit power, watts
         {"RG0", 3, 0, 255, 255},     // RF gain
