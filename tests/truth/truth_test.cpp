@@ -1,0 +1,34 @@
+// The panel's picture of the radio against the radio itself, over many
+// seeded runs of random keys, late answers, the radio's dial and a program on
+// the network port. VANTOR_TRUTH_SEED=N replays one run; VANTOR_TRUTH_SEEDS=N
+// runs seeds 1 to N.
+
+#include <cstdlib>
+#include <string>
+
+#include "support/panel_fixture.h"
+#include "truth/truth_harness.h"
+
+namespace vantor {
+namespace {
+
+constexpr unsigned kDefaultSeeds = 200;
+
+unsigned fromEnvironment(const char* name, unsigned fallback) {
+    const char* text = std::getenv(name);
+    return text && *text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : fallback;
+}
+
+TEST(Truth, AfterEveryQuietSecondThePanelSaysWhereTheRadioIs) {
+    const unsigned one = fromEnvironment("VANTOR_TRUTH_SEED", 0);
+    const unsigned first = one != 0 ? one : 1;
+    const unsigned last = one != 0 ? one : fromEnvironment("VANTOR_TRUTH_SEEDS", kDefaultSeeds);
+    for (unsigned seed = first; seed <= last; ++seed) {
+        testing::TemporaryDirectory directory;
+        truth::TruthRun run(seed);
+        for (const std::string& failure : run.run()) ADD_FAILURE() << "seed " << seed << ": " << failure;
+    }
+}
+
+}  // namespace
+}  // namespace vantor
