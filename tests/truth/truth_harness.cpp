@@ -154,7 +154,7 @@ void TruthRun::fail(const std::string& property, const std::string& detail) {
 void TruthRun::checkPicture() {
     radio.advance(virtualClock.nowMs() - radio.now());
     const Picture panel = viewOf(p), real = radioPicture(radio);
-    const std::string at = "t=" + std::to_string(virtualClock.nowMs());
+    const std::string at = "t=" + std::to_string(virtualClock.nowMs()) + (real.split ? " in split" : "");
     for (const Property& row : kProperties) {
         const long long seen = row.field ? panel.*row.field : panel.*row.flag;
         const long long truth = row.field ? real.*row.field : real.*row.flag;

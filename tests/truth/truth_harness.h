@@ -91,7 +91,8 @@ inline std::vector<std::string> spokenFor(const Picture& radio) {
     if (radio.split) clips.push_back("vfob");
     if (!radio.split && radio.shift) clips.push_back("repeater");
     const long long hz = radio.split ? radio.vfoB : radio.vfoA;
-    for (char c : std::to_string(hz / 1000000)) clips.emplace_back(1, c);
+    if (hz >= 1000000)  // below 1 MHz only the decimals are said
+        for (char c : std::to_string(hz / 1000000)) clips.emplace_back(1, c);
     std::string decimals = zeroPadded(static_cast<int>(hz % 1000000), 6);
     while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
     if (!decimals.empty()) clips.push_back("point");

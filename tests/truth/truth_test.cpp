@@ -12,7 +12,7 @@
 namespace vantor {
 namespace {
 
-constexpr unsigned kDefaultSeeds = 200;
+constexpr unsigned kDefaultSeeds = 400;
 
 unsigned fromEnvironment(const char* name, unsigned fallback) {
     const char* text = std::getenv(name);
