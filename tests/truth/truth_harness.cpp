@@ -1,131 +1,125 @@
 #include "truth/truth_harness.h"
 
+#include <algorithm>
+#include <fstream>
+
+#include "app/program.h"
+#include "display/status_window.h"
+#include "memory/band_defaults.h"
+#include "panel/keys.h"
+#include "panel/window_events.h"
+
 namespace vantor::truth {
 
 namespace {
 
-constexpr int kTickMs = 50;
-constexpr int kQuietMs = 1000;
+constexpr int kTickMs = 50, kQuietMs = 1000;
 constexpr int kGiveUpMs = 250;  // the conversation stops waiting for an answer here
 
-std::string keyName(int code) {
-    static const std::map<int, std::string> names{
-        {key::enter, "<ret>"}, {key::space, "<sp>"}, {key::up, "<up>"},       {key::down, "<dn>"},
-        {key::left, "<lt>"},   {key::right, "<rt>"}, {key::pageUp, "<pgup>"}, {key::pageDown, "<pgdn>"},
-        {key::plus, "+"},      {key::minus, "-"},    {key::point, "."},       {key::f11, "<F11>"},
-        {key::f12, "<F12>"},   {key::f9, "<F9>"},    {key::letter('Q'), "Q"},
-    };
-    if (names.count(code)) return names.at(code);
-    if (code >= key::f1 && code <= key::f8) return "<F" + std::to_string(code - key::f1 + 1) + ">";
-    return std::string(1, static_cast<char>(code));
+// The operator's alphabet, in the transcript's characters: every key of the
+// key map but N (a menu set can put the radio anywhere the panel cannot know)
+// and Q (the end of the run). "#" is any digit, "%" a digit 0 to 4.
+const char* const kGestures[] = {
+    "F",      "M",      "XM",      "V",       "Z",     "XS",     "XA",      "XF",       "^",      "v",
+    "<",      ">",      "[",       "]",       "+",     "-",      "B^",      "Bv",       "BX",     "BT",
+    "BS",     "BU",     "B#",      "_",       "T",     "l",      "S",       "O",        "H",      "I",
+    "D",      "U",      "A^",      "Rv",      "P^",    "Wv",     "L^",      "a",        "b",      "c",
+    "d",      "e",      "f",       "g",       "h",     "i",      "k^J",     "J",        "/",      "C#",
+    "G#",     "K^K",    "I%#/",    "E1.85/",  "E3.6/", "E7.05/", "E10.12/", "E14.074/", "E21.3/", "E28.5/",
+    "E29.6/", "E50.2/", "E145.5/", "E433.5/", "E5/"};
+
+int codeOf(char c) {
+    static const std::map<char, int> special{
+        {'^', key::up},       {'v', key::down}, {'<', key::left},  {'>', key::right}, {'[', key::pageUp},
+        {']', key::pageDown}, {'+', key::plus}, {'-', key::minus}, {'.', key::point}, {'_', key::space},
+        {'/', key::enter},    {'k', key::f11},  {'l', key::f12}};
+    if (special.count(c)) return special.at(c);
+    return c >= 'a' && c <= 'i' ? key::f1 + (c - 'a') : c;
 }
 
-// Frequencies in the bands and general coverage, as typed after E.
-const char* const kTyped[] = {"1.85", "3.6",  "7.05", "10.12", "14.2",  "18.1", "21.3",  "24.95",
-                              "28.5", "29.6", "50.2", "145.5", "433.5", "5",    "14.074"};
+Picture radioPicture(const radiosim::RadioEngine& r) {
+    Picture v;
+    v.split = r.split();
+    v.vfoA = r.frequencyA();
+    if (r.split()) v.vfoB = r.frequencyB();
+    v.mode = r.mode();
+    v.tone = r.setting("CT0").value_or(0);
+    if (v.tone == 1) v.toneCode = r.setting("CN00").value_or(0);
+    v.shift = r.setting("OS0").value_or(0) != 0;
+    v.onAir = r.transmitting() || r.tuning();
+    v.tune = r.tuning() || (r.transmitting() && r.mode() == '5' && r.setting("PC") == 5);
+    return v;
+}
+
+const std::pair<const char*, long long Picture::*> kProperties[] = {
+    {"VFO A", &Picture::vfoA},  {"VFO B", &Picture::vfoB},     {"split", &Picture::split},
+    {"mode", &Picture::mode},   {"tone", &Picture::tone},      {"tone code", &Picture::toneCode},
+    {"shift", &Picture::shift}, {"transmit", &Picture::onAir}, {"tune", &Picture::tune}};
+
+// What F says for the radio: "vfob" in split, the megahertz (none below 1 MHz),
+// the decimals up to the last that is not zero, "mhz", the mode, the tone.
+std::vector<std::string> spokenFor(const Picture& radio) {
+    std::vector<std::string> clips;
+    if (radio.split) clips.push_back("vfob");
+    if (!radio.split && radio.shift) clips.push_back("repeater");
+    const long long hz = radio.split ? radio.vfoB : radio.vfoA;
+    std::string decimals = zeroPadded(static_cast<int>(hz % 1000000), 6);
+    while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
+    std::string digits =
+        (hz >= 1000000 ? std::to_string(hz / 1000000) : "") + (decimals.empty() ? "" : "." + decimals);
+    for (char c : digits) clips.push_back(c == '.' ? "point" : std::string(1, c));
+    clips.push_back("mhz");
+    const std::map<long long, std::vector<std::string>> names{
+        {'1', {"lsb.wav"}}, {'2', {"usb.wav"}},           {'3', {"cw.wav"}},  {'5', {"am.wav"}},
+        {'4', {"fm.wav"}},  {'B', {"fm.wav", "nar.wav"}}, {'E', {"c4fm.wav"}}};
+    if (names.count(radio.mode))
+        clips.insert(clips.end(), names.at(radio.mode).begin(), names.at(radio.mode).end());
+    if (radio.tone == 1) clips.push_back("ctcss");
+    if (radio.tone == 1)
+        for (char c : zeroPadded(static_cast<int>(radio.toneCode), 3)) clips.emplace_back(1, c);
+    return clips;
+}
+
+std::string joined(const std::vector<std::string>& clips) {
+    std::string text;
+    for (const auto& clip : clips) text += (text.empty() ? "" : " ") + clip;
+    return text;
+}
+
+int bandOf(long long hz) { return bandForMegahertz(static_cast<int>(hz / 1000000)); }
 
 }  // namespace
 
-TruthRun::TruthRun(unsigned seed) : random_(seed) {
+TruthRun::TruthRun(std::function<unsigned()> random) : random_(std::move(random)) {
     radio.setSMeter(130);
     serial.setResponder(1, [this](std::string_view bytes) {
         radio.advance(virtualClock.nowMs() - radio.now());
         return radio.handle(bytes);
     });
-    serial.setLatency(1, [this] {
-        const int roll = static_cast<int>(random_() % 20);
-        if (roll == 0) return kGiveUpMs + static_cast<int>(random_() % 200);  // after the panel gave up
-        return static_cast<int>(random_() % 151);
-    });
+    // Mostly within 150 ms; one answer in twenty after the panel gave up on it.
+    serial.setLatency(1, [this] { return pick(20) == 0 ? kGiveUpMs + pick(200) : pick(151); });
     p.rigctldPort = 4532;
     plan();
 }
 
-// The operator's alphabet: every key of the key map but N (a menu set can put
-// the radio anywhere the panel cannot know) and Q (the end of the run).
 void TruthRun::plan() {
-    auto pick = [&](int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); };
-    auto digit = [&] { return key::digit0 + pick(10); };
-    const std::vector<std::vector<int>> fixed{
-        {'F'},
-        {'M'},
-        {'X', 'M'},
-        {'V'},
-        {'Z'},
-        {'X', 'S'},
-        {'X', 'A'},
-        {'X', 'F'},
-        {key::up},
-        {key::down},
-        {key::left},
-        {key::right},
-        {key::pageUp},
-        {key::pageDown},
-        {key::plus},
-        {key::minus},
-        {'B', key::up},
-        {'B', key::down},
-        {'B', 'X'},
-        {'B', 'T'},
-        {'B', 'S'},
-        {'B', 'U'},
-        {key::space},
-        {'T'},
-        {key::f12},
-        {'S'},
-        {'O'},
-        {'H'},
-        {'I'},
-        {'D'},
-        {'U'},
-        {'K', key::up, 'K'},
-        {'A', key::up},
-        {'R', key::down},
-        {'P', key::up},
-        {'W', key::down},
-        {'L', key::up},
-        {key::f1},
-        {key::f2},
-        {key::f3},
-        {key::f4},
-        {key::f5},
-        {key::f6},
-        {key::f7},
-        {key::f8},
-        {key::f9},
-        {key::f11, key::up, 'J'},
-        {'J'},
-        {key::enter},
-    };
-    steps_.push_back({1500, {}, 0});  // connected and settled
-    const int gestures = 20 + pick(40);
-    for (int g = 0; g < gestures; ++g) {
-        std::vector<int> keys;
-        const int kind = pick(10);
-        if (kind == 0) {
-            keys.push_back('E');
-            for (char c : std::string(kTyped[pick(std::size(kTyped))]))
-                keys.push_back(c == '.' ? key::point : c);
-            keys.push_back(key::enter);
-        } else if (kind == 1) {
-            keys = {'B', digit()};
-        } else if (kind == 2) {
-            keys = {pick(2) ? 'C' : 'G', digit()};
-        } else if (kind == 3) {
-            keys = {'I', key::digit0 + pick(5), digit(), key::enter};
-        } else {
-            keys = fixed[static_cast<std::size_t>(pick(static_cast<int>(fixed.size())))];
-        }
-        for (int code : keys) steps_.push_back({pick(601), {code}, 0});
-        if (pick(4) == 0) steps_.push_back({pick(601), {}, 1 + pick(4)});
-        if (pick(3) == 0) steps_.push_back({kQuietMs, {}, 0});
+    steps_.push_back({1500, 0, 0});  // connected and settled
+    for (int g = 0, gestures = 20 + pick(40); g < gestures; ++g) {
+        for (const char* c = kGestures[pick(std::size(kGestures))]; *c; ++c)
+            steps_.push_back({pick(601),
+                              *c == '#'   ? static_cast<char>('0' + pick(10))
+                              : *c == '%' ? static_cast<char>('0' + pick(5))
+                                          : *c,
+                              0});
+        if (pick(4) == 0) steps_.push_back({pick(601), 0, 1 + pick(4)});
+        if (pick(3) == 0) steps_.push_back({kQuietMs, 0, 0});
     }
-    steps_.push_back({kQuietMs, {}, 0});
-    steps_.push_back({pick(601), {key::letter('Q')}, 0});
+    steps_.push_back({kQuietMs, 0, 0});
+    steps_.push_back({pick(601), 'Q', 0});
 }
 
+// The dial, or a program on the network port setting frequency, mode or split.
 void TruthRun::outsideChange(int kind) {
-    auto pick = [&](int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); };
     std::string line;
     if (kind == 1) {
         const int hertz = (pick(2) ? 1 : -1) * (1 + pick(50)) * 100;
@@ -133,15 +127,14 @@ void TruthRun::outsideChange(int kind) {
         transcript += " [dial " + std::to_string(hertz) + "]";
         return;
     }
-    if (kind == 2) {
-        const long long near = radio.frequencyA() / 1000 * 1000 + (pick(21) - 10) * 1000LL;
-        line = "F " + std::to_string(pick(4) ? near : 14074000LL);
-    } else if (kind == 3) {
-        const char* const modes[] = {"USB", "LSB", "CW", "AM", "FM"};
+    const char* const modes[] = {"USB", "LSB", "CW", "AM", "FM"};
+    if (kind == 2)
+        line = "F " + std::to_string(pick(4) ? radio.frequencyA() / 1000 * 1000 + (pick(21) - 10) * 1000LL
+                                             : 14074000LL);
+    else if (kind == 3)
         line = std::string("M ") + modes[pick(5)] + " 0";
-    } else {
+    else
         line = pick(2) ? "S 1 VFOB" : "S 0 VFOA";
-    }
     if (client_ == 0) client_ = network.connect("127.0.0.1", p.rigctldPort);
     network.send(client_, line + "\n");
     transcript += " [" + line + "]";
@@ -155,54 +148,26 @@ void TruthRun::checkPicture() {
     radio.advance(virtualClock.nowMs() - radio.now());
     const Picture panel = viewOf(p), real = radioPicture(radio);
     const std::string at = "t=" + std::to_string(virtualClock.nowMs()) + (real.split ? " in split" : "");
-    for (const Property& row : kProperties) {
-        const long long seen = row.field ? panel.*row.field : panel.*row.flag;
-        const long long truth = row.field ? real.*row.field : real.*row.flag;
-        if (truth >= 0 && seen != truth)
-            fail(row.name, at + " panel " + std::to_string(seen) + " radio " + std::to_string(truth));
-    }
-    const long long working = real.split ? real.vfoB : real.vfoA;
-    const int band = bandForMegahertz(static_cast<int>(working / 1000000));
-    const int modeNumber = modeNumberFor(p, std::string("MD0") + static_cast<char>(real.mode));
+    for (const auto& [name, field] : kProperties)
+        if (real.*field >= 0 && panel.*field != real.*field)
+            fail(name,
+                 at + " panel " + std::to_string(panel.*field) + " radio " + std::to_string(real.*field));
+    const int band = bandOf(real.split ? real.vfoB : real.vfoA);
+    const int mode = modeNumberFor(p, "MD0" + std::string(1, static_cast<char>(real.mode)));
     // The FM family is not stored on the HF bands, nor C4FM below 2 m, nor a tune's carrier.
-    const bool storable =
-        modeNumber >= 1 && (band >= 10 || modeNumber <= 4) && (band >= 12 || modeNumber != 6);
-    if (storable && !real.tune && band >= 1 && band <= 14) {
+    if (mode >= 1 && (band >= 10 || mode <= 4) && (band >= 12 || mode != 6) && !real.tune && band <= 14) {
         const std::string& row = p.bandTable[static_cast<std::size_t>(band)];
-        if (charAt(row, 2) != '0' + modeNumber)
-            fail("band row mode", at + " row " + row + " radio mode " + char(real.mode));
+        if (charAt(row, 2) != '0' + mode)
+            fail("band row mode", at + " row " + row + " radio mode " + std::to_string(mode));
         bandPicture_[band] = real;
-        bandMovedSince_[band] = false;
+        bandMoved_[band] = false;
     }
-    // F, when no entry, prefix or tune changes what it says.
+    // F, unless an entry, a prefix or a tune changes what it says.
     if (p.keyPrefix == 0 && p.memoryChannelMode == 0 && p.freqEntryActive == 0 && p.tuneActive == 0) {
-        spokenExpected_ = spokenFor(real);
+        saysF_ = spokenFor(real);
         speaker.played.clear();
-        fPressed_ = true;
+        pressF_ = true;
     }
-}
-
-void TruthRun::checkSpoken() {
-    std::vector<std::string> heard;
-    for (const std::string& clip : speaker.played)
-        if (clip != "wave\\delay") heard.push_back(clip.rfind("wave\\", 0) == 0 ? clip.substr(5) : clip);
-    auto join = [](const std::vector<std::string>& clips) {
-        std::string text;
-        for (const auto& c : clips) text += c + " ";
-        return text;
-    };
-    if (heard != spokenExpected_)
-        fail("F speaks", "said \"" + join(heard) + "\" radio \"" + join(spokenExpected_) + "\"");
-}
-
-// Bands the radio moved on after their last quiet picture are not judged.
-void TruthRun::sample() {
-    const long long working = radio.split() ? radio.frequencyB() : radio.frequencyA();
-    const int band = bandForMegahertz(static_cast<int>(working / 1000000));
-    auto it = bandPicture_.find(band);
-    if (it != bandPicture_.end() &&
-        (it->second.vfoA != radio.frequencyA() || it->second.mode != radio.mode()))
-        bandMovedSince_[band] = true;
 }
 
 WindowEvent TruthRun::nextEvent() {
@@ -210,20 +175,27 @@ WindowEvent TruthRun::nextEvent() {
         keyUp_ = false;
         return {kKeyUp, 0};
     }
-    if (fPressed_) {
-        fPressed_ = false;
+    if (pressF_) {
+        pressF_ = false;
         keyUp_ = true;
         transcript += " (F)";
         return {kKeyDown, 'F'};
     }
-    if (!spokenExpected_.empty()) {
-        checkSpoken();
-        spokenExpected_.clear();
+    if (!saysF_.empty()) {
+        std::vector<std::string> heard;
+        for (const std::string& clip : speaker.played)
+            if (clip != "wave\\delay") heard.push_back(clip.rfind("wave\\", 0) == 0 ? clip.substr(5) : clip);
+        if (heard != saysF_)
+            fail("F speaks", "said \"" + joined(heard) + "\" radio \"" + joined(saysF_) + "\"");
+        saysF_.clear();
     }
-    sample();
+    // A band the radio leaves in another state than its last picture is not judged at the end.
+    const auto last = bandPicture_.find(bandOf(radio.split() ? radio.frequencyB() : radio.frequencyA()));
+    if (last != bandPicture_.end() &&
+        (last->second.vfoA != radio.frequencyA() || last->second.mode != radio.mode()))
+        bandMoved_[last->first] = true;
     for (;;) {
-        if (step_ >= steps_.size()) {
-            // After Q: ticks until the panel ends, which it must within its wait.
+        if (step_ >= steps_.size()) {  // after Q: ticks until the panel ends, as it must within its wait
             if (virtualClock.nowMs() - quitAt_ > 5000) {
                 fail("Q ends the run", "still running");
                 return {kCloseRequest, 0};
@@ -243,16 +215,15 @@ WindowEvent TruthRun::nextEvent() {
         waitUntil_ = -1;
         ++step_;
         transcript += " +" + std::to_string(s.gapMs);
-        if (!s.keys.empty()) {
-            const int code = s.keys.front();
-            transcript += " " + keyName(code);
-            if (code == key::letter('Q')) {
+        if (s.key != 0) {
+            transcript += " " + std::string(1, s.key);
+            if (s.key == 'Q') {
                 quitAt_ = virtualClock.nowMs();
-                chosenMode_ = viewOf(p).mode;
-                if (p.tuneActive == 1) chosenMode_ = 0;  // the mode before the tune, judged below
+                chosenMode_ =
+                    p.tuneActive == 1 ? 0 : static_cast<int>(viewOf(p).mode);  // a tune gives it back
             }
             keyUp_ = true;
-            return {kKeyDown, code};
+            return {kKeyDown, codeOf(s.key)};
         }
         if (s.change > 0) {
             outsideChange(s.change);
@@ -260,7 +231,7 @@ WindowEvent TruthRun::nextEvent() {
         }
         transcript += " |";
         checkPicture();
-        if (fPressed_) return nextEvent();
+        if (pressF_) return nextEvent();
     }
 }
 
@@ -270,19 +241,19 @@ void TruthRun::checkEnd() {
     radio.advance(virtualClock.nowMs() - radio.now());
     if (radio.transmitting() || radio.tuning()) fail("Q unkeys", "the radio is still on the air");
     if (chosenMode_ != 0 && radio.mode() != chosenMode_)
-        fail("Q keeps the mode", std::string("radio ") + radio.mode() + " operator " + char(chosenMode_));
+        fail("Q keeps the mode",
+             std::string("radio ") + radio.mode() + " operator " + static_cast<char>(chosenMode_));
     std::ifstream file("savmem.dat", std::ios::binary);
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);) lines.push_back(line);
     for (const auto& [band, picture] : bandPicture_) {
-        if (bandMovedSince_[band] || picture.split) continue;
+        if (bandMoved_[band] || picture.split) continue;
         const std::string row =
             band < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(band)] : "";
-        const int modeNumber = modeNumberFor(p, std::string("MD0") + static_cast<char>(picture.mode));
-        if (charAt(row, 2) != '0' + modeNumber ||
-            mid(row, 4, 9) != zeroPadded(static_cast<int>(picture.vfoA), 9))
+        const int mode = modeNumberFor(p, "MD0" + std::string(1, static_cast<char>(picture.mode)));
+        if (charAt(row, 2) != '0' + mode || mid(row, 4, 9) != zeroPadded(static_cast<int>(picture.vfoA), 9))
             fail("savmem band row", "band " + std::to_string(band) + " row " + row + " radio " +
-                                        std::to_string(picture.vfoA) + " mode " + char(picture.mode));
+                                        std::to_string(picture.vfoA) + " mode " + std::to_string(mode));
     }
 }
 

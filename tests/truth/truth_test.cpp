@@ -4,6 +4,7 @@
 // runs seeds 1 to N.
 
 #include <cstdlib>
+#include <random>
 #include <string>
 
 #include "support/panel_fixture.h"
@@ -25,7 +26,8 @@ TEST(Truth, AfterEveryQuietSecondThePanelSaysWhereTheRadioIs) {
     const unsigned last = one != 0 ? one : fromEnvironment("VANTOR_TRUTH_SEEDS", kDefaultSeeds);
     for (unsigned seed = first; seed <= last; ++seed) {
         testing::TemporaryDirectory directory;
-        truth::TruthRun run(seed);
+        std::mt19937 random(seed);
+        truth::TruthRun run([&random] { return static_cast<unsigned>(random()); });
         for (const std::string& failure : run.run()) ADD_FAILURE() << "seed " << seed << ": " << failure;
     }
 }
