@@ -56,34 +56,24 @@ const std::pair<const char*, long long Picture::*> kProperties[] = {
     {"mode", &Picture::mode},   {"tone", &Picture::tone},      {"tone code", &Picture::toneCode},
     {"shift", &Picture::shift}, {"transmit", &Picture::onAir}, {"tune", &Picture::tune}};
 
-// What F says for the radio: "vfob" in split, the megahertz (none below 1 MHz),
-// the decimals up to the last that is not zero, "mhz", the mode, the tone.
-std::vector<std::string> spokenFor(const Picture& radio) {
-    std::vector<std::string> clips;
-    if (radio.split) clips.push_back("vfob");
-    if (!radio.split && radio.shift) clips.push_back("repeater");
-    const long long hz = radio.split ? radio.vfoB : radio.vfoA;
-    std::string decimals = zeroPadded(static_cast<int>(hz % 1000000), 6);
+// What F says for the radio, clip by clip: "vfob" in split, the megahertz
+// (none below 1 MHz), the decimals up to the last that is not zero, "mhz", the
+// mode, the tone.
+std::string spokenFor(const Picture& radio) {
+    std::string decimals = zeroPadded(static_cast<int>((radio.split ? radio.vfoB : radio.vfoA) % 1000000), 6);
     while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
-    std::string digits =
-        (hz >= 1000000 ? std::to_string(hz / 1000000) : "") + (decimals.empty() ? "" : "." + decimals);
-    for (char c : digits) clips.push_back(c == '.' ? "point" : std::string(1, c));
-    clips.push_back("mhz");
-    const std::map<long long, std::vector<std::string>> names{
-        {'1', {"lsb.wav"}}, {'2', {"usb.wav"}},           {'3', {"cw.wav"}},  {'5', {"am.wav"}},
-        {'4', {"fm.wav"}},  {'B', {"fm.wav", "nar.wav"}}, {'E', {"c4fm.wav"}}};
-    if (names.count(radio.mode))
-        clips.insert(clips.end(), names.at(radio.mode).begin(), names.at(radio.mode).end());
-    if (radio.tone == 1) clips.push_back("ctcss");
+    const long long megahertz = (radio.split ? radio.vfoB : radio.vfoA) / 1000000;
+    std::string said = radio.split ? "vfob" : radio.shift ? "repeater" : "";
+    for (char c : (megahertz > 0 ? std::to_string(megahertz) : "") + (decimals.empty() ? "" : "." + decimals))
+        said += c == '.' ? " point" : std::string(" ") + c;
+    const std::map<long long, const char*> modes{{'1', "lsb.wav"}, {'2', "usb.wav"}, {'3', "cw.wav"},
+                                                 {'5', "am.wav"},  {'4', "fm.wav"},  {'B', "fm.wav nar.wav"},
+                                                 {'E', "c4fm.wav"}};
+    said += std::string(" mhz ") + (modes.count(radio.mode) ? modes.at(radio.mode) : "");
+    if (radio.tone == 1) said += " ctcss";
     if (radio.tone == 1)
-        for (char c : zeroPadded(static_cast<int>(radio.toneCode), 3)) clips.emplace_back(1, c);
-    return clips;
-}
-
-std::string joined(const std::vector<std::string>& clips) {
-    std::string text;
-    for (const auto& clip : clips) text += (text.empty() ? "" : " ") + clip;
-    return text;
+        for (char c : zeroPadded(static_cast<int>(radio.toneCode), 3)) said += std::string(" ") + c;
+    return said.substr(said.front() == ' ' ? 1 : 0);
 }
 
 int bandOf(long long hz) { return bandForMegahertz(static_cast<int>(hz / 1000000)); }
@@ -182,11 +172,11 @@ WindowEvent TruthRun::nextEvent() {
         return {kKeyDown, 'F'};
     }
     if (!saysF_.empty()) {
-        std::vector<std::string> heard;
+        std::string heard;
         for (const std::string& clip : speaker.played)
-            if (clip != "wave\\delay") heard.push_back(clip.rfind("wave\\", 0) == 0 ? clip.substr(5) : clip);
-        if (heard != saysF_)
-            fail("F speaks", "said \"" + joined(heard) + "\" radio \"" + joined(saysF_) + "\"");
+            if (clip != "wave\\delay")
+                heard += (heard.empty() ? "" : " ") + clip.substr(clip.rfind('\\') + 1);
+        if (heard != saysF_) fail("F speaks", "said \"" + heard + "\" radio \"" + saysF_ + "\"");
         saysF_.clear();
     }
     // A band the radio leaves in another state than its last picture is not judged at the end.

@@ -91,7 +91,7 @@ class TruthRun : public fake::FakeScreen {
     long long waitUntil_ = -1, nextTick_ = 0, quitAt_ = -1;
     bool keyUp_ = false, pressF_ = false;
     int client_ = 0, chosenMode_ = 0;
-    std::vector<std::string> saysF_;  // what F must say, once pressed
+    std::string saysF_;  // what F must say, once pressed
     std::map<std::string, std::string> failures_;
     std::map<int, Picture> bandPicture_;  // the last quiet picture of each band
     std::map<int, bool> bandMoved_;       // the radio left that picture on the band since
