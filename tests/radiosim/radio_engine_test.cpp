@@ -133,6 +133,26 @@ TEST(RadioEngine, TuningCycleEndsByItselfOrWithTheTuner) {
     EXPECT_EQ(radio.handle("AC;RM6;"), "AC000;RM6000;");
 }
 
+// The operator's dial moves VFO A only, and never past the radio's range.
+TEST(RadioEngine, TheDialMovesVfoAWithinRange) {
+    const struct {
+        const char* start;
+        long long turn;
+        const char* reply;
+    } cases[] = {
+        {"FA014074000;", 1500, "FA014075500;FB014250000;"},
+        {"FA014074000;", -74000, "FA014000000;FB014250000;"},
+        {"FA000040000;", -20000, "FA000030000;FB014250000;"},  // the lowest frequency
+        {"FA469999000;", 5000, "FA470000000;FB014250000;"},    // the top of 70 cm
+    };
+    for (const auto& c : cases) {
+        RadioEngine radio(670);
+        radio.handle(c.start);
+        radio.turnDial(c.turn);
+        EXPECT_EQ(radio.handle("FA;FB;"), c.reply) << c.start << " turned " << c.turn;
+    }
+}
+
 TEST(RadioEngine, TransmitMetersMoveOnlyOnTheAir) {
     const std::vector<std::tuple<int, std::string, std::string, int, int>> cases = {
         {670, "RM6;", "RM6000;", 15, 80},

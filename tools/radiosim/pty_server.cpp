@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -107,6 +108,7 @@ class PtyServer {
     bool linkMade_ = false;
     std::FILE* log_ = nullptr;
     std::deque<Pending> queue_;
+    std::minstd_rand latencyRandom_{20261208u};  // the same delays on every run
     std::size_t queuedBytes_ = 0;
     long commands_ = 0;
     bool vanishAfterWrites_ = false;
@@ -230,6 +232,9 @@ void PtyServer::queueReply(const std::string& reply, std::int64_t now) {
         return;
     }
     std::int64_t due = now + engine_.latencyMs();
+    // A radio busy with its own work answers some commands later than others.
+    if (options_.latencyRandomMs > 0)
+        due += static_cast<std::int64_t>(latencyRandom_() % (options_.latencyRandomMs + 1u));
     if (!queue_.empty() && queue_.back().due > due) due = queue_.back().due;  // keep the byte order
     queuedBytes_ += reply.size();
     if (options_.mergeReplies) {

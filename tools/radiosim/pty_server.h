@@ -11,13 +11,14 @@ struct ServerOptions {
     std::string link;     // symbolic link made to the terminal ("" for none)
     std::string logPath;  // one line per command received ("" for none)
     int latencyMs = 0;
-    int sMeter = -1;  // fixed S-meter reading, or -1 for the random walk
+    int latencyRandomMs = 0;  // each answer up to this much later still, at random
+    int sMeter = -1;          // fixed S-meter reading, or -1 for the random walk
     std::string garbage;
     bool splitReplies = false;
     bool refuseAll = false;     // "?;" to every command
     bool mergeReplies = false;  // a reply waits up to 30 ms for the next, then both go in one write
-    long silentAfter = -1;  // commands answered before the radio goes quiet
-    long vanishAfter = -1;  // commands received before the port goes away
+    long silentAfter = -1;      // commands answered before the radio goes quiet
+    long vanishAfter = -1;      // commands received before the port goes away
 };
 
 // Runs until SIGINT, SIGTERM or SIGHUP. SIGUSR1 removes the port, SIGUSR2

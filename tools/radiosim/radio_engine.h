@@ -63,6 +63,9 @@ class RadioEngine {
     bool splitReplies() const { return splitReplies_; }
     bool silent() const { return silent_; }
 
+    // The operator turns the main dial: VFO A moves, within the radio's range.
+    void turnDial(std::int64_t hertz);
+
     // State, as the front panel of the radio would show it.
     const ModelTraits& traits() const { return traits_; }
     std::int64_t frequencyA() const { return freqA_; }

@@ -1,5 +1,6 @@
 // VFOs, mode, transmit, tuner and identification commands.
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -26,6 +27,10 @@ RadioEngine::Outcome RadioEngine::frequency(std::string_view body, std::int64_t&
     if (!hz || *hz < kLowestFrequency || *hz > kHighestFrequency) return Outcome::error();
     vfo = *hz;
     return Outcome::silent();
+}
+
+void RadioEngine::turnDial(std::int64_t hertz) {
+    freqA_ = std::clamp(freqA_ + hertz, kLowestFrequency, kHighestFrequency);
 }
 
 RadioEngine::Outcome RadioEngine::vfoCommand(std::string_view body) {

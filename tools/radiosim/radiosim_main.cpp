@@ -26,6 +26,8 @@ constexpr const char* kUsage =
     "  --log FILE         write one line per command received: the arrival of its first byte in\n"
     "                     microseconds on the monotonic clock (CLOCK_MONOTONIC), a space, the command\n"
     "  --latency-ms N     answer N milliseconds after the command arrived (default 0)\n"
+    "  --latency-random N each answer a further 0 to N milliseconds later, at random; the\n"
+    "                     answers keep their order, so a late one can bring the next with it\n"
     "  --smeter N         fixed S-meter reading 0-255 (S9 is about 130); default a slow random walk\n"
     "  --garbage TEXT     send TEXT before every reply\n"
     "  --split-replies    send every reply in two writes, 20 ms apart\n"
@@ -71,8 +73,9 @@ int main(int argc, char** argv) {
             flag = true;
             continue;
         }
-        static const char* const valued[] = {"--model",  "--link",    "--log",          "--latency-ms",
-                                             "--smeter", "--garbage", "--silent-after", "--vanish-after"};
+        static const char* const valued[] = {"--model",      "--link",           "--log",
+                                             "--latency-ms", "--latency-random", "--smeter",
+                                             "--garbage",    "--silent-after",   "--vanish-after"};
         bool known = false;
         for (const char* v : valued) known = known || name == v;
         if (!known) return badOption("unknown option " + name);
@@ -94,11 +97,14 @@ int main(int argc, char** argv) {
         } else if (name == "--garbage") {
             options.garbage = value;
         } else {
-            const long max = name == "--smeter" ? 255 : name == "--latency-ms" ? 60000 : 1000000000;
+            const long max = name == "--smeter"                                     ? 255
+                             : name == "--latency-ms" || name == "--latency-random" ? 60000
+                                                                                    : 1000000000;
             auto n = number(value, max);
             if (!n) return badOption(name + " needs a number from 0 to " + std::to_string(max));
             if (name == "--smeter") options.sMeter = static_cast<int>(*n);
             if (name == "--latency-ms") options.latencyMs = static_cast<int>(*n);
+            if (name == "--latency-random") options.latencyRandomMs = static_cast<int>(*n);
             if (name == "--silent-after") options.silentAfter = *n;
             if (name == "--vanish-after") options.vanishAfter = *n;
         }

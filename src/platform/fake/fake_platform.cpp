@@ -67,7 +67,8 @@ void FakeSerialPorts::write(int port, std::string_view bytes) {
     p->written += bytes;
     if (p->responder) {
         std::string answer = p->responder(bytes);
-        if (!answer.empty()) p->incoming.push_back({clock_.nowMs() + p->latencyMs, answer});
+        const int latencyMs = p->latency ? p->latency() : p->latencyMs;
+        if (!answer.empty()) p->incoming.push_back({clock_.nowMs() + latencyMs, answer});
     }
 }
 
@@ -174,7 +175,8 @@ int FakeNetwork::listen(const std::string& address, int port) {
     }
     if (port == 0) port = nextFreePort_++;
     bool taken = occupied_.count({address, port}) > 0;
-    for (const auto& [id, listener] : listeners_) taken = taken || (listener.address == address && listener.port == port);
+    for (const auto& [id, listener] : listeners_)
+        taken = taken || (listener.address == address && listener.port == port);
     if (taken) {
         lastError_ = "Address already in use";
         return 0;

@@ -16,16 +16,16 @@
 namespace vantor::fake {
 
 class VirtualClock {
-public:
+  public:
     long long nowMs() const { return now_; }
     void advance(long long ms) { now_ += ms; }
 
-private:
+  private:
     long long now_ = 0;
 };
 
 class FakeSerialPorts : public SerialPorts {
-public:
+  public:
     // Turns the bytes written to a port into the bytes the far end answers.
     using Responder = std::function<std::string(std::string_view written)>;
 
@@ -43,6 +43,9 @@ public:
 
     // Test set-up and observation.
     void setResponder(int port, Responder responder, int latencyMs = 20);
+    // Each answer's own delay, asked once per answer; a later answer never
+    // overtakes an earlier one, so two may arrive in one read.
+    void setLatency(int port, std::function<int()> latency) { ports_[port].latency = std::move(latency); }
     void failOpen(int port) { unopenable_.insert(port); }
     // The device goes away: the open port is lost and opening it fails until
     // it is plugged in again.
@@ -60,7 +63,7 @@ public:
     int framingStopCode(int port) { return ports_[port].stopCode; }
     int baud(int port) { return ports_[port].baud; }
 
-private:
+  private:
     struct Pending {
         long long releaseMs;
         std::string bytes;
@@ -77,6 +80,7 @@ private:
         std::deque<Pending> incoming;
         Responder responder;
         int latencyMs = 20;
+        std::function<int()> latency;
     };
     Port* openPort(int port);
     std::string released(Port& port);
@@ -87,7 +91,7 @@ private:
 };
 
 class FakeSpeaker : public Speaker {
-public:
+  public:
     explicit FakeSpeaker(VirtualClock& clock) : clock_(clock) {}
 
     void play(const std::string& clipPath) override;
@@ -101,7 +105,7 @@ public:
     long long delayMs = 100;
     long long wordMs = 300;
 
-private:
+  private:
     bool exists(const std::string& clipPath) const;
     VirtualClock& clock_;
     std::function<void()> work_;
@@ -116,7 +120,7 @@ struct PrintedText {
 };
 
 class FakeScreen : public Screen {
-public:
+  public:
     bool openWindow(int x, int y, int width, int height, const std::string& title) override;
     void closeWindow() override { windowOpen = false; }
     void moveTo(int x, int y) override;
@@ -137,7 +141,7 @@ public:
     // Text printed most recently at exactly (x, y), "" when none.
     std::string textAt(int x, int y) const;
 
-private:
+  private:
     int x_ = 0, y_ = 0;
     std::string face_;
     int points_ = 0, weight_ = 0;
@@ -147,7 +151,7 @@ private:
 // the panel listens on, writes as the client, reads what the panel wrote to
 // it, and hangs up.
 class FakeNetwork : public Network {
-public:
+  public:
     int listen(const std::string& address, int port) override;
     std::string lastError() const override { return lastError_; }
     int localPort(int listener) override;
@@ -168,11 +172,13 @@ public:
     void stopReading(int client) { clients_.at(static_cast<std::size_t>(client - 1)).reading = false; }
     // The panel closed the connection, cut it off, or never took it before
     // it stopped listening.
-    bool closedByPanel(int client) const { return clients_.at(static_cast<std::size_t>(client - 1)).closedByPanel; }
+    bool closedByPanel(int client) const {
+        return clients_.at(static_cast<std::size_t>(client - 1)).closedByPanel;
+    }
     // Another program holds the port: listening there fails.
     void occupy(const std::string& address, int port) { occupied_.insert({address, port}); }
 
-private:
+  private:
     struct Listener {
         std::string address;
         int port = 0;
@@ -195,13 +201,13 @@ private:
 
 // A fixed time of day; the monotonic time is the shared virtual clock.
 class FakeClock : public Clock {
-public:
+  public:
     explicit FakeClock(VirtualClock& clock) : clock_(clock) {}
     LocalTime now() override { return time; }
     long long monotonicMs() override { return clock_.nowMs(); }
     LocalTime time{2026, 12, 6, 9, 5, 7};
 
-private:
+  private:
     VirtualClock& clock_;
 };
 
