@@ -96,8 +96,8 @@ void deliver(Panel& p, int side, const std::string& answer, long long askedAt) {
         return;
     }
     c.answers[side] += answer;
-    // What a sharing program learns of the frequency the panel learns too.
-    if (mnemonicOf(answer) == "FA" || mnemonicOf(answer) == "FB") {
+    // What a sharing program learns of the frequency and mode the panel learns too.
+    if (mnemonicOf(answer) == "FA" || mnemonicOf(answer) == "FB" || mnemonicOf(answer) == "MD") {
         c.overheard.push_back({answer, askedAt});
         if (c.overheard.size() > kPanelAnswerLimit) c.overheard.pop_front();
     }
@@ -137,15 +137,18 @@ std::optional<CatQuestion> takeAskerOf(std::deque<CatQuestion>& questions, const
     return asker;
 }
 
-// An answer nobody waits for may answer a program's command taken for a set,
-// or a question given up; otherwise the radio said it of itself (as it does
-// when the operator turns the dial with auto-information on), and it is news.
+// An answer nobody waits for answers a question given up, which nobody
+// waits for either, or else a program's command taken for a set; otherwise
+// the radio said it of itself (as it does when the operator turns the dial
+// with auto-information on), and it is news. The question given up comes
+// first: a program's frequency set must not take the answer of the poll's
+// frequency question that was on the line before it.
 void takeUnaskedAnswer(Panel& p, const std::string& answer) {
     CatConversation& c = p.conversation;
-    if (auto set = takeAskerOf(c.recentSets, answer, true))
-        return deliver(p, set->side, answer, set->lineNumber);
     if (auto late = takeAskerOf(c.givenUp, answer, false))
         return deliver(p, kPanelSide, answer, late->lineNumber);
+    if (auto set = takeAskerOf(c.recentSets, answer, true))
+        return deliver(p, set->side, answer, set->lineNumber);
     deliver(p, kPanelSide, answer, c.linesWritten);
 }
 

@@ -39,8 +39,10 @@ bool classifyBand(Panel& p) {
 }
 
 void learnBandRow(Panel& p) {
-    if (p.currentMode < 1 || p.currentMode > 7) return;  // no mode digit to store
-    const char modeDigit = static_cast<char>('0' + p.currentMode);
+    // The keyer's CW is the operator's only for a moment: the row keeps the mode before it.
+    const int mode = p.keyPrefix == 11 ? p.savedMode : p.currentMode;
+    if (mode < 1 || mode > 7) return;  // no mode digit to store
+    const char modeDigit = static_cast<char>('0' + mode);
     if (!classifyBand(p) || p.bandIndex > 14) return;
 
     const std::string& row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];

@@ -45,7 +45,7 @@ struct CatConversation {
     std::string heard;                   // radio bytes not yet a whole answer
     std::map<int, std::string> answers;  // answers not yet taken by the programs sharing the radio
     std::deque<CatAnswer> panelAnswers;  // answers not yet taken by the panel, in order
-    // Frequency answers the sharing programs got, for the panel's picture.
+    // Frequency and mode answers the sharing programs got, for the panel's picture.
     std::deque<CatAnswer> overheard;
     long long linesWritten = 0;  // every command and question is numbered as it goes
     // The number of the latest command that changed a value the radio reports
@@ -59,6 +59,9 @@ struct CatConversation {
 struct RadioPicture {
     int vfoA = 0;
     int vfoB = 0;
+    // The radio's own mode character ("2" of "MD02"), whoever set it: a
+    // tune's AM carrier or a program's data mode, not only the operator's mode.
+    char mode = 0;
 };
 
 // What a program sharing the radio did that the panel must act on outside

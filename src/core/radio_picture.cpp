@@ -23,6 +23,9 @@ void followWorkingVfo(Panel& p) {
     if (hertz <= 0) return;
     p.vfoAFrequency = hertz;
     p.frequencyText = megahertzTextOf(zeroPadded(hertz, 9));
+    // The band is where the working frequency is, however it got there: a
+    // step key, a program, the dial.
+    p.bandIndex = bandForMegahertz(hertz / 1000000);
 }
 
 }  // namespace
@@ -57,12 +60,27 @@ void takeCommandIntoPicture(Panel& p, std::string_view command) {
     } else if (command == "FT2;" || command == "FT3;" || command == "FT0;" || command == "FT1;") {
         p.splitOn = command == "FT3;" || command == "FT1;" ? 1 : 0;
         followWorkingVfo(p);
+    } else if (command.size() == 5 && startsWith(command, "MD0") && command.back() == ';') {
+        p.picture.mode = command[3];
     } else if (command == "SV;") {
         std::swap(p.picture.vfoA, p.picture.vfoB);
         if (p.picture.vfoA > 0) p.vfoAText = "A" + zeroPadded(p.picture.vfoA, 9);
         if (p.picture.vfoB > 0) p.vfoBText = "B" + zeroPadded(p.picture.vfoB, 9);
         followWorkingVfo(p);
     }
+}
+
+int bandForMegahertz(int megahertz) {
+    struct Band {
+        int lowest, highest, row;
+    };
+    static constexpr Band
+        kBands[] = {{1, 1, 1},    {3, 3, 2},      {5, 5, 3},     {7, 7, 4},   {10, 10, 5},
+                    {14, 14, 6},  {18, 18, 7},    {21, 21, 8},   {24, 24, 9}, {28, 29, 10},
+                    {50, 54, 11}, {144, 148, 12}, {430, 449, 13}};  // 440-449: the US repeaters of 70 cm
+    for (const Band& band : kBands)
+        if (megahertz >= band.lowest && megahertz <= band.highest) return band.row;
+    return 14;
 }
 
 int modeNumberFor(const Panel& p, std::string_view modeCommand) {

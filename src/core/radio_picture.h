@@ -14,7 +14,7 @@ namespace vantor {
 
 // Takes a command (with its ";", in the radio's own field width) that is
 // being written to the radio into the picture: frequency sets, split and the
-// VFO swap. A frequency set becomes lastFrequencyCommand, with nine digits.
+// VFO swap, the mode. A frequency set becomes lastFrequencyCommand, with nine digits.
 void takeCommandIntoPicture(Panel& p, std::string_view command);
 // A frequency the radio reported for VFO 'A' or 'B', current by the order of
 // the conversation, in hertz.
@@ -25,6 +25,8 @@ char workingVfo(const Panel& p);
 int pictureFrequency(const Panel& p, char vfo);
 // "007100000" as "7.100000": whole megahertz without leading zeros.
 std::string megahertzTextOf(const std::string& nineDigits);
+// The band row of a frequency in whole megahertz; 14 (general coverage) outside the bands.
+int bandForMegahertz(int megahertz);
 // The panel's mode number (1..7) that the radio's mode command ("MD02")
 // selects, 0 for a mode the panel has no name for (data, RTTY, CW reverse).
 int modeNumberFor(const Panel& p, std::string_view modeCommand);

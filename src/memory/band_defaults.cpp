@@ -19,17 +19,4 @@ const std::string& usableBandRow(Panel& p, int band) {
     return row;
 }
 
-int bandForMegahertz(int megahertz) {
-    struct Band {
-        int lowest, highest, row;
-    };
-    static constexpr Band kBands[] = {{1, 1, 1},     {3, 3, 2},     {5, 5, 3},       {7, 7, 4},
-                                      {10, 10, 5},   {14, 14, 6},   {18, 18, 7},     {21, 21, 8},
-                                      {24, 24, 9},   {28, 29, 10},  {50, 54, 11},    {144, 148, 12},
-                                      {430, 449, 13}};  // 440-449: the US repeaters of 70 cm
-    for (const Band& band : kBands)
-        if (megahertz >= band.lowest && megahertz <= band.highest) return band.row;
-    return 14;
-}
-
 }  // namespace vantor

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/panel.h"
+#include "core/radio_picture.h"
 #include "core/text.h"
 
 namespace vantor {
@@ -36,7 +37,5 @@ bool isUsableBandRow(std::string_view row);
 // Band row `band` (1..14), first replaced by its built-in values when it is not
 // usable, with one line on standard error for whoever set up the panel.
 const std::string& usableBandRow(Panel& p, int band);
-// The band row of a frequency in whole megahertz; 14 (general coverage) outside the bands.
-int bandForMegahertz(int megahertz);
 
 }  // namespace vantor

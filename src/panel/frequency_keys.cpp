@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "core/text.h"
 #include "cat/transport.h"
-#include "controls/tone_repeater.h"
 #include "controls/toggles.h"
+#include "controls/tone_repeater.h"
 #include "controls/vfo.h"
+#include "core/text.h"
 #include "display/status_window.h"
 #include "memory/band_defaults.h"
 #include "panel/keys.h"
@@ -17,7 +17,7 @@ namespace vantor {
 
 namespace {
 
-constexpr int kHighestTypedMegahertz = 449;      // the top of 70 cm
+constexpr int kHighestTypedMegahertz = 449;  // the top of 70 cm
 
 // The nine digits of hertz of the typed entry: the megahertz fill three places
 // (leading zeros typed before them were not counted), the fraction follows.
@@ -26,7 +26,8 @@ constexpr int kHighestTypedMegahertz = 449;      // the top of 70 cm
 std::string typedHertzDigits(const Panel& p) {
     if (p.megahertzDigits < 1 || p.megahertzDigits > 3) return "";
     if (p.pointTyped == 0 && p.enteredNumber > kHighestTypedMegahertz) return "";
-    std::string digits = std::string(3 - static_cast<std::size_t>(p.megahertzDigits), '0') + std::to_string(p.enteredNumber);
+    std::string digits =
+        std::string(3 - static_cast<std::size_t>(p.megahertzDigits), '0') + std::to_string(p.enteredNumber);
     if (digits.size() > 9) return "";
     return digits.append(9 - digits.size(), '0');
 }
@@ -87,7 +88,9 @@ int stepSize(const Panel& p, int code) {
 
 // The shift of the current band, in kHz, with its direction.
 int repeaterShiftKhz(const Panel& p) {
-    auto signedShift = [](int minus, const std::string& digits) { return (minus == 1 ? -1 : 1) * valueOf(digits); };
+    auto signedShift = [](int minus, const std::string& digits) {
+        return (minus == 1 ? -1 : 1) * valueOf(digits);
+    };
     switch (p.bandIndex) {
         case 10:
             return signedShift(p.shift10mMinus, p.shift10mDigits);
@@ -169,15 +172,16 @@ void frequencyEnter(Panel& p) {
     // the row's split. A repeater band ("5") is not split: split means VFO B transmits.
     if (p.repeaterOn == 1) toggleRepeater(p);
     takeSplitFromRow(p, row);
+    // The typed frequency is the one the mode brings back, so that the radio
+    // never hears the new mode on the old frequency.
+    p.vfoAFrequency = valueOf(digits);
     showMode(p);
     if (p.enteredNumber < 25 && isFm(p)) {
         p.currentMode = 4;  // no FM below 25 MHz
         showMode(p);
     }
-    send(p, "FA" + digits);
-    // The panel now stands where it sent the radio, before the poll confirms it.
-    p.vfoAFrequency = valueOf(digits);
-    p.frequencyText = megahertzTextOf(digits);
+    if (p.lastFrequencyCommand != preparedCommand(p, "FA" + digits) || p.currentMode >= 5)
+        send(p, "FA" + digits);
     setPreampFromRow(p, row);
     say(p, "ok");
 }

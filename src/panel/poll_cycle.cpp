@@ -82,7 +82,9 @@ void takePollAnswers(Panel& p) {
 // The working VFO, a meter, and in split the receiver's VFO A and a meter again.
 void askNextQuestion(Panel& p) {
     const int phases = p.splitOn == 1 ? 4 : 2;
-    if (p.pollPhase >= phases) p.pollPhase = 0;
+    // A working VFO the panel has never heard (split just set by a program)
+    // is asked for before anything else.
+    if (p.pollPhase >= phases || pictureFrequency(p, workingVfo(p)) == 0) p.pollPhase = 0;
     const int phase = p.pollPhase;
     p.pollPhase = (phase + 1) % phases;
     if (phase == 0) {

@@ -58,6 +58,10 @@ void learnOverheardAnswers(Panel& p) {
         const CatAnswer answer = c.overheard.front();
         c.overheard.pop_front();
         if (!isCurrentAnswer(c, answer)) continue;
+        if (answer.text.size() == 5 && startsWith(answer.text, "MD0")) {
+            p.picture.mode = answer.text[3];
+            continue;
+        }
         p.replyText = answer.text;
         if (takeFrequencyReply(p, p.replyText)) showFrequencyReply(p);
     }

@@ -23,6 +23,8 @@ void stopTune(Panel& p) {
     say(p, "off");
     if (p.tunerState > 0) {
         send(p, "TX0");
+        // The carrier's end unkeys a transmission the tune was started in, too.
+        transmissionUnkeyed(p);
         // The tuner was only left out of this tune: the operator's setting returns.
         if (p.tunerState == 3) p.tunerState = p.tunerStateBeforeTune;
         for (int i = 0; i < kUnkeyDelays; ++i) delay(p);

@@ -89,10 +89,15 @@ void vfoSwapKey(Panel& p) {
         p.keyPrefix = 0;
         return;
     }
+    learnBandRow(p);  // the band left keeps where the operator was
     send(p, "SV");
-    std::string& row = currentBandRow(p);
-    if (p.fixedSwapModel != 1 && row.size() >= 22)
-        row = row.substr(0, 3) + mid(row, 14, 9) + "B" + mid(row, 4, 9) + mid(row, 23);
+    // The panel may never have heard VFO B (outside split nobody asks for
+    // it), and some radios swap more than the two frequencies: the new
+    // working frequency is read back before the next key can step from it.
+    query(p, "FA");
+    const int at = findPos(p.replyText, std::string("F") + workingVfo(p));
+    p.replyText = at > 0 ? mid(p.replyText, at, 12) : "";
+    if (takeFrequencyReply(p, p.replyText)) showFrequencyReply(p);
     p.keyPrefix = 0;
 }
 

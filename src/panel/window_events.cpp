@@ -118,7 +118,10 @@ void keyDown(Panel& p, int code) {
         return;
     }
     // An unfinished tone code is dropped by any key that cannot continue it.
-    if (p.toneOn == 1 && p.toneCodeText == "999" && code != key::enter && !isDigitKey(code)) p.toneOn = 0;
+    if (p.toneEntryOpen == 1 && code != key::enter && !isDigitKey(code) && !isModifierKey(code)) {
+        p.toneOn = p.toneEntryOpen = 0;
+        p.toneCodeText = "999";
+    }
     if (code == key::letter('Q')) {
         quitKey(p);
         return;

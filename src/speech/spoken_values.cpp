@@ -62,7 +62,8 @@ void sayFrequency(Panel& p) {
     }
     if (p.splitOn == 0 && p.repeaterOn == 1) say(p, "repeater");
     if (p.txFrequencyReadout == 1 && p.repeaterOn == 1) say(p, "tx");
-    if (p.splitOn == 1 && p.repeaterOn == 0 && p.txFrequencyReadout == 0) say(p, "vfob");
+    // In split the keys tune VFO B, also when a program set split with the shift on.
+    if (p.splitOn == 1 && p.txFrequencyReadout == 0) say(p, "vfob");
 
     // A typed frequency may come without a point: then it is all megahertz.
     const int point = findPos(text, ".");

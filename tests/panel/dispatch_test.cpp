@@ -13,7 +13,7 @@ protected:
 
 // Help plays in the background, and like any key ends an unfinished tone code.
 TEST_F(DispatchTest, AHeldKeyActsOnceUntilReleased) {
-    p.toneOn = 1, p.toneCodeText = "999";
+    p.toneOn = p.toneEntryOpen = 1, p.toneCodeText = "";  // I typed, no digit yet
     for (int i = 0; i < 3; ++i) handleWindowEvent(p, kKeyDown, 'H');  // auto-repeat
     EXPECT_EQ(spoken(), Clips{"&wave\\help.wav"});
     EXPECT_EQ(p.toneOn, 0);

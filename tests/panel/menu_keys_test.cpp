@@ -78,7 +78,7 @@ TEST_F(MenuKeysTest, ToneCodesAreTakenInTheirRangesOnly) {
     p.toneOn = 1, p.toneCodeText = "012";
     type("N");
     EXPECT_EQ(sent(), "FA007100000;");
-    p.toneCodeText = "999", p.currentMode = 2;
+    p.toneOn = 0, p.toneCodeText = "999", p.currentMode = 2;
     type("NI");
     EXPECT_EQ(heard(), words("mn wrong mode"));
 }

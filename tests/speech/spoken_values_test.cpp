@@ -47,12 +47,13 @@ TEST_F(SpokenValuesTest, FrequencyTextsAreReadDigitByDigit) {
     }
 }
 
-// A pending switch-off (repeater 2) is not "on"; without a frequency there is no context word.
+// A pending switch-off (repeater 2) is not "on"; split (a program may set it with the shift
+// on) is VFO B; without a frequency there is no context word.
 TEST_F(SpokenValuesTest, ContextWordComesBeforeTheFrequency) {
     const std::tuple<int, int, int, const char*> cases[] = {
         {0, 0, 0, ""},   {1, 0, 0, "vfob"}, {0, 1, 0, "repeater"}, {0, 1, 1, "repeater tx"},
-        {1, 1, 1, "tx"}, {1, 1, 0, ""},     {1, 0, 1, ""},         {0, 2, 1, ""},
-        {1, 2, 0, ""}};
+        {1, 1, 1, "tx"}, {1, 1, 0, "vfob"}, {1, 0, 1, ""},         {0, 2, 1, ""},
+        {1, 2, 0, "vfob"}};
     for (const auto& [split, repeater, txReadout, context] : cases) {
         p.splitOn = split, p.repeaterOn = repeater, p.txFrequencyReadout = txReadout;
         for (const char* text : {"145.600000", ""}) {

@@ -13,7 +13,7 @@ namespace vantor::truth {
 
 namespace {
 
-constexpr int kTickMs = 50, kQuietMs = 1000;
+constexpr int kTickMs = 50, kQuietMs = 1000, kLongestWaitMs = 6000;
 constexpr int kGiveUpMs = 250;  // the conversation stops waiting for an answer here
 
 // The operator's alphabet, in the transcript's characters: every key of the
@@ -47,7 +47,7 @@ Picture radioPicture(const radiosim::RadioEngine& r) {
     if (v.tone == 1) v.toneCode = r.setting("CN00").value_or(0);
     v.shift = r.setting("OS0").value_or(0) != 0;
     v.onAir = r.transmitting() || r.tuning();
-    v.tune = r.tuning() || (r.transmitting() && r.mode() == '5' && r.setting("PC") == 5);
+    v.tune = r.tuning() || (r.transmitting() && r.setting("PC") == 5);  // the tune's 5 W carrier
     return v;
 }
 
@@ -86,8 +86,12 @@ TruthRun::TruthRun(std::function<unsigned()> random) : random_(std::move(random)
         radio.advance(virtualClock.nowMs() - radio.now());
         return radio.handle(bytes);
     });
-    // Mostly within 150 ms; one answer in twenty after the panel gave up on it.
-    serial.setLatency(1, [this] { return pick(20) == 19 ? kGiveUpMs + pick(200) : pick(151); });
+    // Mostly within 150 ms; one answer in twenty, never two in a row, after
+    // the panel gave up on it.
+    serial.setLatency(1, [this] {
+        lateAnswer_ = !lateAnswer_ && pick(20) == 19;
+        return lateAnswer_ ? kGiveUpMs + pick(200) : pick(151);
+    });
     p.rigctldPort = 4532;
     plan();
 }
@@ -144,8 +148,11 @@ void TruthRun::checkPicture() {
                  at + " panel " + std::to_string(panel.*field) + " radio " + std::to_string(real.*field));
     const int band = bandOf(real.split ? real.vfoB : real.vfoA);
     const int mode = modeNumberFor(p, "MD0" + std::string(1, static_cast<char>(real.mode)));
-    // The FM family is not stored on the HF bands, nor C4FM below 2 m, nor a tune's carrier.
-    if (mode >= 1 && (band >= 10 || mode <= 4) && (band >= 12 || mode != 6) && !real.tune && band <= 14) {
+    // The FM family is not stored on the HF bands, nor C4FM below 2 m, nor a
+    // tune's carrier or the keyer's CW; nor do the rows learn while a sharing
+    // program's command is the latest: they keep the operator's own settings.
+    if (mode >= 1 && (band >= 10 || mode <= 4) && (band >= 12 || mode != 6) && !real.tune && band <= 14 &&
+        p.externalCommand == 0 && p.keyPrefix != 11) {
         const std::string& row = p.bandTable[static_cast<std::size_t>(band)];
         if (charAt(row, 2) != '0' + mode)
             fail("band row mode", at + " row " + row + " radio mode " + std::to_string(mode));
@@ -156,6 +163,7 @@ void TruthRun::checkPicture() {
     if (p.keyPrefix == 0 && p.memoryChannelMode == 0 && p.freqEntryActive == 0 && p.tuneActive == 0) {
         saysF_ = spokenFor(real);
         speaker.played.clear();
+        playedSeen_ = 0;
         pressF_ = true;
     }
 }
@@ -179,6 +187,9 @@ WindowEvent TruthRun::nextEvent() {
         if (heard != saysF_) fail("F speaks", "said \"" + heard + "\" radio \"" + saysF_ + "\"");
         saysF_.clear();
     }
+    // The muted S-meter field ("xx" clips) is no speech.
+    for (; playedSeen_ < speaker.played.size(); ++playedSeen_)
+        if (speaker.played[playedSeen_].rfind("wave\\", 0) == 0) lastSpeechMs_ = virtualClock.nowMs();
     // A band the radio leaves in another state than its last picture is not judged at the end.
     const auto last = bandPicture_.find(bandOf(radio.split() ? radio.frequencyB() : radio.frequencyA()));
     if (last != bandPicture_.end() &&
@@ -201,7 +212,19 @@ WindowEvent TruthRun::nextEvent() {
             nextTick_ = tickAt + kTickMs;
             return {kTimerTick, kPollTimerId};
         }
-        virtualClock.advance(waitUntil_ - virtualClock.nowMs());
+        // A tick's work (speech at connection, say) may have run past the gap.
+        virtualClock.advance(std::max(0LL, waitUntil_ - virtualClock.nowMs()));
+        // Quiet means a second without speech too (the SWR of a tune, a
+        // recall's readout), for at most a few seconds.
+        if (s.key == 0 && s.change == 0) {
+            if (quietFromMs_ < 0) quietFromMs_ = virtualClock.nowMs();
+            const long long silentFrom = std::max(lastSpeechMs_ + kQuietMs, virtualClock.nowMs());
+            if (silentFrom > virtualClock.nowMs() && silentFrom - quietFromMs_ < kLongestWaitMs) {
+                waitUntil_ = silentFrom;
+                continue;
+            }
+            quietFromMs_ = -1;
+        }
         waitUntil_ = -1;
         ++step_;
         transcript += " +" + std::to_string(s.gapMs);
@@ -209,8 +232,8 @@ WindowEvent TruthRun::nextEvent() {
             transcript += " " + std::string(1, s.key);
             if (s.key == 'Q') {
                 quitAt_ = virtualClock.nowMs();
-                chosenMode_ =
-                    p.tuneActive == 1 ? 0 : static_cast<int>(viewOf(p).mode);  // a tune gives it back
+                // A tune and the keyer give the mode before them back.
+                chosenMode_ = p.tuneActive == 1 || p.keyPrefix == 11 ? 0 : static_cast<int>(viewOf(p).mode);
             }
             keyUp_ = true;
             return {kKeyDown, codeOf(s.key)};
@@ -249,7 +272,8 @@ void TruthRun::checkEnd() {
 
 std::vector<std::string> TruthRun::run() {
     std::ofstream("vantor.cfg") << "COM=1\nSPEED=38400\nPOWER=100\nSWR=0\nATU=0\nTOPBAND=7\nPOWRON=0\nTSQ=0\n"
-                                   "10MOFS+100\n6MOFS-500\n2MOFS-600\n70MOFS-7600\nBRIDGE=0\nDEBUG=0\n";
+                                   "10MOFS+100\n6MOFS-500\n2MOFS-600\n70MOFS-7600\nBRIDGE=0\nDEBUG="
+                                << (debugLog ? 1 : 0) << "\n";
     runProgram(p);
     checkEnd();
     std::vector<std::string> found;

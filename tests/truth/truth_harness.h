@@ -34,16 +34,16 @@ struct Picture {
 inline Picture viewOf(const Panel& p) {
     Picture v;
     v.split = p.splitOn;
-    // In split the panel tunes VFO B and keeps VFO A as it left it.
-    const std::string savedA = mid(p.splitSavedText, 2);
-    v.vfoA = p.splitOn != 1 ? p.vfoAFrequency : isDigits(savedA, 9) ? valueOf(savedA) : -2;
+    // In split the panel tunes VFO B; VFO A is the receiver in the picture.
+    v.vfoA = p.splitOn != 1 ? p.vfoAFrequency : p.picture.vfoA > 0 ? p.picture.vfoA : -2;
     if (p.splitOn == 1) v.vfoB = p.vfoAFrequency;
     const std::string* const modes[] = {&p.modeCommandLsb, &p.modeCommandUsb,      &p.modeCommandCw,
                                         &p.modeCommandAm,  &p.modeCommandFmNarrow, &p.modeCommandC4fm,
                                         &p.modeCommandFm};
-    // A tune puts out an AM carrier whatever the operator's mode.
-    const int mode = p.tuneActive == 1 ? 4 : p.currentMode;
-    if (mode >= 1 && mode <= 7) v.mode = charAt(*modes[mode - 1], 4);
+    // The radio's mode as the picture has it: a tune's AM carrier, a program's mode.
+    v.mode = p.picture.mode != 0                        ? p.picture.mode
+             : p.currentMode >= 1 && p.currentMode <= 7 ? charAt(*modes[p.currentMode - 1], 4)
+                                                        : 0;
     const bool tone = p.toneOn == 1 && isDigits(p.toneCodeText, 3) && p.toneCodeText != "999";
     v.tone = tone ? (p.dcsSelected == 1 ? 3 : 1) : 0;
     if (tone && p.dcsSelected == 0) v.toneCode = valueOf(p.toneCodeText);
@@ -62,6 +62,7 @@ class TruthRun : public fake::FakeScreen {
     std::vector<WindowEvent> waitEvents() override;
 
     std::string transcript;
+    bool debugLog = false;  // a replay writes debug.dat: every command and answer
     fake::VirtualClock virtualClock;
     fake::FakeSerialPorts serial{virtualClock};
     fake::FakeSpeaker speaker{virtualClock};
@@ -88,8 +89,9 @@ class TruthRun : public fake::FakeScreen {
     std::function<unsigned()> random_;
     std::vector<Step> steps_;
     std::size_t step_ = 0;
-    long long waitUntil_ = -1, nextTick_ = 0, quitAt_ = -1;
-    bool keyUp_ = false, pressF_ = false;
+    long long waitUntil_ = -1, nextTick_ = 0, quitAt_ = -1, quietFromMs_ = -1, lastSpeechMs_ = 0;
+    std::size_t playedSeen_ = 0;
+    bool keyUp_ = false, pressF_ = false, lateAnswer_ = false;
     int client_ = 0, chosenMode_ = 0;
     std::string saysF_;  // what F must say, once pressed
     std::map<std::string, std::string> failures_;

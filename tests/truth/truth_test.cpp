@@ -4,6 +4,7 @@
 // runs seeds 1 to N.
 
 #include <cstdlib>
+#include <iostream>
 #include <map>
 #include <random>
 #include <string>
@@ -32,11 +33,13 @@ TEST(Truth, AfterEveryQuietSecondThePanelSaysWhereTheRadioIs) {
         testing::TemporaryDirectory directory;
         std::mt19937 random(seed);
         truth::TruthRun run([&random] { return static_cast<unsigned>(random()); });
+        run.debugLog = one != 0;
         for (const std::string& failure : run.run()) {
             auto& [seeds, shortest] = broken[failure.substr(0, failure.find(':'))];
             const std::string text = "seed " + std::to_string(seed) + ": " + failure;
             if (seeds++ == 0 || text.size() < shortest.size()) shortest = text;
         }
+        if (run.debugLog) std::cerr << testing::readFile("debug.dat");
     }
     for (const auto& [property, found] : broken)
         ADD_FAILURE() << property << " broken in " << found.first << " of " << last - first + 1 << " runs; "
