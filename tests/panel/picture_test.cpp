@@ -12,7 +12,7 @@ namespace {
 
 class PictureTest : public testing::RadioTest {
   public:  // the table's rows act on the fixture
-    using RadioTest::p, RadioTest::radio, RadioTest::tick, RadioTest::type;
+    using RadioTest::fake, RadioTest::p, RadioTest::radio, RadioTest::tick, RadioTest::type;
     PictureTest() {
         p.powerWatts = p.powerMaxWatts = 100, p.topBandCode = "7";
         p.shift10mDigits = "100", p.shift6mDigits = "500", p.shift2mDigits = "600", p.shift70cmDigits = "7600";
@@ -61,23 +61,32 @@ TEST_F(PictureTest, ThePanelStaysWhereTheRadioIs) {
              EXPECT_EQ(t.p.bandTable[5][1], '3') << "30 m stays CW";
              EXPECT_EQ(t.radio->frequencyA(), 14200000);
          }},
-        {"three quick MHz steps", 60, [](PictureTest& t) { t.keys("===", 200); },
-         [](PictureTest& t) { EXPECT_EQ(t.radio->frequencyA(), 10100000); }},
-        {"a meter answer later than a tick", 90,
+        {"quick MHz steps", 120,
          [](PictureTest& t) {
-             t.tick(20);
-             t.radio->handle("FA007150000;");  // the operator turns the dial
+             for (int gapMs : {150, 200, 250}) t.keys("===", gapMs);
          },
-         [](PictureTest& t) { EXPECT_EQ(t.p.vfoAFrequency, 7150000); }},
+         [](PictureTest& t) { EXPECT_EQ(t.radio->frequencyA(), 16100000); }},
+        {"a late meter answer and the frequency answer in one read", 20,
+         [](PictureTest& t) {
+             t.radio->handle("FA007150000;");  // the operator turns the dial
+             t.radio->setSilent(true);
+             t.tick(10);
+             t.fake.serial.pushIncoming(1, "SM0111;FA007150000;");
+             t.tick(2);
+             EXPECT_EQ(t.p.vfoAFrequency, 7150000);
+             EXPECT_EQ(t.p.sMeterValue, 111);
+             t.radio->setSilent(false);
+         },
+         [](PictureTest&) {}},
         {"split after the dial moved VFO A", 20,
          [](PictureTest& t) {
-             t.radio->handle("FA007150000;");
+             t.radio->handle("FA007170000;");
              t.tick(20);
              t.keys("V", 0);
          },
          [](PictureTest& t) {
              EXPECT_TRUE(t.radio->split());
-             EXPECT_EQ(t.radio->frequencyB(), 7150000);
+             EXPECT_EQ(t.radio->frequencyB(), 7170000);
          }},
         {"split stored at normal speed and recalled", 20,
          [](PictureTest& t) {
