@@ -104,6 +104,28 @@ TEST_F(PollTest, OnlyAFrequencyReplyConnectsAndItsFrequencyIsAnnounced) {
     EXPECT_NE(sent().find("ID;EX0800100;EX0810500;EX0820600;EX08307600;FA014250000;"), std::string::npos);
 }
 
+// The reply that connects leaves the start band's saved preamp, shift and tone
+// for identification to read: they come back on the radio and stay in the row.
+TEST_F(PollTest, TheStartBandKeepsItsPreampShiftAndTone) {
+    const std::tuple<int, int, const char*, const char*, int, int, int> cases[] = {
+        // band, panel mode, its row, the radio, preamp, shift, tone code (-1: none)
+        {6, 2, "02A014200000B0142000009991", "FA014200000;MD02;", 1, 0, -1},
+        {12, 5, "57A145500000B-000006000120", "FA145500000;MD04;", 0, 2, 12}};
+    for (const auto& [band, mode, row, radioState, preamp, shift, tone] : cases) {
+        SCOPED_TRACE(row);
+        useRadio(670);
+        p.radioConnected = p.radioModel = 0;
+        p.bandTable[band] = row, p.bandIndex = band, p.currentMode = mode;
+        radio->handle(radioState);
+        connect();
+        ASSERT_EQ(p.radioConnected, 1);
+        EXPECT_EQ(p.bandTable[band], row);
+        EXPECT_EQ(radio->setting("PA0"), preamp);
+        EXPECT_EQ(radio->setting("OS0").value_or(0), shift);
+        EXPECT_EQ(tone < 0 ? -1 : radio->setting("CN00").value_or(-2), tone);
+    }
+}
+
 // The radio answers the frequency poll and then falls silent.
 TEST_F(PollTest, ASilentRadioLeavesTheDefaultsAtConnection) {
     tick(1);
