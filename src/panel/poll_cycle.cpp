@@ -15,8 +15,9 @@ namespace {
 
 constexpr int kTickWrap = 20;
 // Two ticks between questions: an idle panel reads the frequency every 200 ms
-// with a meter reading between.
-constexpr long long kQuestionSpacingMs = 100;
+// with a meter reading between. A little less than two periods of the
+// window's timer, whose ticks come a few milliseconds early or late.
+constexpr long long kQuestionSpacingMs = 90;
 
 // The S-meter field is refreshed on every meter reply, silently: a clip on
 // every second poll would drown everything else.
