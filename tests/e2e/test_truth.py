@@ -11,6 +11,7 @@ import functools
 import os
 import random
 import time
+import wave
 
 from harness import TestFailure, configuration, run_tests, wait_for
 
@@ -60,15 +61,27 @@ def spoken_for(state):
     return words
 
 
+@functools.lru_cache(maxsize=None)
+def clip_seconds(path):
+    """How long a clip plays; 0 for one that is not a readable wave file."""
+    try:
+        with wave.open(path) as clip:
+            return clip.getnframes() / clip.getframerate()
+    except (OSError, EOFError, wave.Error, ZeroDivisionError):
+        return 0.0
+
+
 def wait_quiet(s, what):
-    """Waits until no clip (pauses included) has been logged for a second."""
-    seen = {"count": -1, "since": 0.0}
+    """Waits until a second has passed since the last clip (pauses included) ended: a
+    clip is logged as it starts, and one can play for longer than a second."""
+    seen = {"count": -1, "until": 0.0}
 
     def quiet():
-        count = len(s.spoken())
-        if count != seen["count"]:
-            seen["count"], seen["since"] = count, time.monotonic()
-        return time.monotonic() - seen["since"] >= QUIET_S
+        files = [played for clip, played in s.speech() if not clip.startswith("xx")]
+        if len(files) != seen["count"]:
+            seen["count"] = len(files)
+            seen["until"] = time.monotonic() + (clip_seconds(files[-1]) if files else 0.0) + QUIET_S
+        return time.monotonic() >= seen["until"]
     wait_for(quiet, 20, "a quiet second %s" % what)
 
 
