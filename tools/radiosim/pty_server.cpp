@@ -68,6 +68,19 @@ std::string printable(std::string_view command) {
     return out;
 }
 
+// What the radio's own front panel shows, as one line a test can read at any moment.
+std::string stateLine(const RadioEngine& r) {
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "vfoA=%lld vfoB=%lld mode=%c split=%d vfoB-selected=%d shift=%d tone=%d tone-code=%d "
+                  "transmit=%d tuning=%d\n",
+                  static_cast<long long>(r.frequencyA()), static_cast<long long>(r.frequencyB()), r.mode(),
+                  r.split() ? 1 : 0, r.vfoBSelected() ? 1 : 0, r.setting("OS0").value_or(0),
+                  r.setting("CT0").value_or(0), r.setting("CN00").value_or(0), r.transmitting() ? 1 : 0,
+                  r.tuning() ? 1 : 0);
+    return line;
+}
+
 class PtyServer {
   public:
     explicit PtyServer(const ServerOptions& options) : options_(options), engine_(options.model) {
@@ -93,6 +106,7 @@ class PtyServer {
     bool joinHeldReply(const std::string& reply, std::int64_t now);
     void writeDue(std::int64_t now);
     bool lastRepliesRead(std::int64_t now) const;
+    void writeState();
     std::int64_t elapsedMs() const {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
     }
@@ -107,6 +121,7 @@ class PtyServer {
     std::string slaveName_;
     bool linkMade_ = false;
     std::FILE* log_ = nullptr;
+    std::string stateWritten_;
     std::deque<Pending> queue_;
     std::minstd_rand latencyRandom_{20261208u};  // the same delays on every run
     std::size_t queuedBytes_ = 0;
@@ -315,6 +330,19 @@ bool PtyServer::lastRepliesRead(std::int64_t now) const {
     return ioctl(slave_, FIONREAD, &unread) != 0 || unread == 0;
 }
 
+// Written beside the file and renamed over it, so a reader never sees half a line.
+void PtyServer::writeState() {
+    if (options_.statePath.empty()) return;
+    const std::string line = stateLine(engine_);
+    if (line == stateWritten_) return;
+    const std::string temporary = options_.statePath + ".new";
+    std::FILE* file = std::fopen(temporary.c_str(), "w");
+    if (file == nullptr) return;
+    const bool written = std::fputs(line.c_str(), file) >= 0;
+    if (std::fclose(file) == 0 && written && std::rename(temporary.c_str(), options_.statePath.c_str()) == 0)
+        stateWritten_ = line;
+}
+
 int PtyServer::run() {
     if (!options_.logPath.empty()) {
         log_ = std::fopen(options_.logPath.c_str(), "w");
@@ -325,6 +353,7 @@ int PtyServer::run() {
         }
     }
     if (!openPort() || !makeLink()) return 1;
+    writeState();
 
     // The signals arrive as readable data on a descriptor that poll() watches
     // beside the terminal, so none is lost between two turns of the loop.
@@ -389,6 +418,7 @@ int PtyServer::run() {
             restUntil_ = now + kErrorBackoffMs;
         }
         writeDue(now);
+        writeState();
     }
     closePort();
     return 0;

@@ -8,8 +8,9 @@ namespace vantor::radiosim {
 
 struct ServerOptions {
     int model = 670;
-    std::string link;     // symbolic link made to the terminal ("" for none)
-    std::string logPath;  // one line per command received ("" for none)
+    std::string link;       // symbolic link made to the terminal ("" for none)
+    std::string logPath;    // one line per command received ("" for none)
+    std::string statePath;  // the radio's state, rewritten whenever it changes ("" for none)
     int latencyMs = 0;
     int latencyRandomMs = 0;  // each answer up to this much later still, at random
     int sMeter = -1;          // fixed S-meter reading, or -1 for the random walk

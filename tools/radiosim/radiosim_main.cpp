@@ -25,6 +25,9 @@ constexpr const char* kUsage =
     "                     removed again on SIGINT or SIGTERM\n"
     "  --log FILE         write one line per command received: the arrival of its first byte in\n"
     "                     microseconds on the monotonic clock (CLOCK_MONOTONIC), a space, the command\n"
+    "  --state FILE       keep FILE holding the radio's state in one line, rewritten whenever it\n"
+    "                     changes: vfoA=HZ vfoB=HZ mode=C (the MD digit) split= vfoB-selected= shift=\n"
+    "                     tone= tone-code= transmit= tuning= (numbers)\n"
     "  --latency-ms N     answer N milliseconds after the command arrived (default 0)\n"
     "  --latency-random N each answer a further 0 to N milliseconds later, at random; the\n"
     "                     answers keep their order, so a late one can bring the next with it\n"
@@ -73,9 +76,9 @@ int main(int argc, char** argv) {
             flag = true;
             continue;
         }
-        static const char* const valued[] = {"--model",      "--link",           "--log",
-                                             "--latency-ms", "--latency-random", "--smeter",
-                                             "--garbage",    "--silent-after",   "--vanish-after"};
+        static const char* const valued[] = {"--model",        "--link",           "--log",    "--state",
+                                             "--latency-ms",   "--latency-random", "--smeter", "--garbage",
+                                             "--silent-after", "--vanish-after"};
         bool known = false;
         for (const char* v : valued) known = known || name == v;
         if (!known) return badOption("unknown option " + name);
@@ -94,6 +97,9 @@ int main(int argc, char** argv) {
         } else if (name == "--log") {
             if (value.empty()) return badOption("--log needs a file name");
             options.logPath = value;
+        } else if (name == "--state") {
+            if (value.empty()) return badOption("--state needs a file name");
+            options.statePath = value;
         } else if (name == "--garbage") {
             options.garbage = value;
         } else {
