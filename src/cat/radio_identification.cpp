@@ -79,7 +79,6 @@ void readModel(Panel& p) {
     p.radioModel = 0;
     query(p, "ID");
     if (int at = findPos(p.replyText, "ID")) takeModelNumber(p, p.replyText, at);
-    if (p.radioModel == 681 || p.radioModel == 682 || p.radioModel == 840) p.fixedSwapModel = 1;
 }
 
 void restoreBandRepeaterAndTone(Panel& p) {

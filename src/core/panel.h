@@ -148,7 +148,6 @@ struct Panel {
     // from the reply that connects and from the model number.
     int frequencyDigits = 9;
     int radioConnected = 0;
-    int fixedSwapModel = 0;
     std::string bridgeBuffer;
     std::string bridgeChunk;
     int externalCommand = 0;
