@@ -27,6 +27,12 @@ void sayVersion(Panel& p) {
     for (const char* clip : {"ft.wav", "3.wav", "point", "5"}) say(p, clip);
 }
 
+// The speaker has written which device on stderr; this is for an operator
+// who hears the radio's monitor, or reads the speech log.
+void sayWhereSpeechGoes(Panel& p) {
+    if (p.platform.speaker.speechGoesToRadio()) say(p, "sndradio");
+}
+
 void runEventLoop(Panel& p) {
     while (p.running != 0)
         for (const WindowEvent& event : p.platform.screen.waitEvents())
@@ -58,6 +64,7 @@ RunResult runProgram(Panel& p) {
     // Without a window there are no keys; the screen has said why on standard error.
     if (!p.platform.screen.openWindow(250, 100, 950, 500, kWindowTitle)) return RunResult::noWindow;
     sayVersion(p);
+    sayWhereSpeechGoes(p);
     if (!readConfiguration(p)) {
         say(p, "cfgnf");
         std::cerr << "vantor: vantor.cfg was not found in the working directory\n";

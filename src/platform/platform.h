@@ -92,6 +92,10 @@ public:
     // least every few milliseconds: the panel keeps serving the programs that
     // share the radio while it speaks. The work must not play anything.
     virtual void setWorkWhileWaiting(std::function<void()> work) = 0;
+    // Speech goes to the radio's own sound card because the system's default
+    // output is that, not because the operator chose it: the clips then go
+    // into the transmitter's audio, and the operator may hear nothing.
+    virtual bool speechGoesToRadio() = 0;
 };
 
 // The one main window: text at pixel positions, fonts, events and the timer.

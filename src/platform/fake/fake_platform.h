@@ -97,6 +97,7 @@ class FakeSpeaker : public Speaker {
     void play(const std::string& clipPath) override;
     void playInBackground(const std::string& clipPath) override;
     void setWorkWhileWaiting(std::function<void()> work) override { work_ = std::move(work); }
+    bool speechGoesToRadio() override { return goesToRadio; }
 
     // Clip paths in the order they were played; background clips are marked "&".
     std::vector<std::string> played;
@@ -104,6 +105,7 @@ class FakeSpeaker : public Speaker {
     std::set<std::string> missingClips;
     long long delayMs = 100;
     long long wordMs = 300;
+    bool goesToRadio = false;
 
   private:
     bool exists(const std::string& clipPath) const;
