@@ -35,7 +35,8 @@ bool isRadioCodec(const std::string& deviceName) {
     if (deviceName.size() < kLongestName) return false;
     // Cut short: the name ends in the start of the codec's.
     for (std::size_t length = kRadioCodec.size() - 1; length >= kEnoughOfTheCodec; --length)
-        if (name.size() >= length && name.compare(name.size() - length, length, kRadioCodec.substr(0, length)) == 0)
+        if (name.size() >= length &&
+            name.compare(name.size() - length, length, kRadioCodec.substr(0, length)) == 0)
             return true;
     return false;
 }
@@ -61,8 +62,9 @@ AudioDeviceChoice chooseAudioDevice(const std::vector<std::string>& names, int p
         choice.wantedNotFound = true;
     }
     if (names.empty()) return choice;
-    const std::size_t standard =
-        preferred >= 0 && static_cast<std::size_t>(preferred) < names.size() ? static_cast<std::size_t>(preferred) : 0;
+    const std::size_t standard = preferred >= 0 && static_cast<std::size_t>(preferred) < names.size()
+                                     ? static_cast<std::size_t>(preferred)
+                                     : 0;
     choice.radioCodecByDefault = isRadioCodec(names[standard]);
     return choice;
 }

@@ -15,7 +15,8 @@ int sampleAt(const WavSound& sound, std::size_t frame, int channel) {
     const std::size_t at = frame * static_cast<std::size_t>(sound.frameBytes()) +
                            static_cast<std::size_t>(channel * sound.bitsPerSample / 8);
     if (sound.bitsPerSample == 8) return (static_cast<int>(sound.samples[at]) - 128) * 256;
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(sound.samples[at] | sound.samples[at + 1] << 8));
+    return static_cast<std::int16_t>(
+        static_cast<std::uint16_t>(sound.samples[at] | sound.samples[at + 1] << 8));
 }
 
 // Channel of the format from the sound's channels at one frame.

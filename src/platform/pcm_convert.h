@@ -11,8 +11,8 @@
 namespace vantor {
 
 struct PcmFormat {
-    int channels = 1;            // 1 or 2
-    int bitsPerSample = 16;      // 8 (unsigned) or 16 (signed, little-endian)
+    int channels = 1;        // 1 or 2
+    int bitsPerSample = 16;  // 8 (unsigned) or 16 (signed, little-endian)
     int samplesPerSecond = 22050;
 };
 

@@ -69,12 +69,15 @@ TEST(PcmConvert, SamplesKeepTheirValuesInTheDevicesFormat) {
 TEST(PcmConvert, AClipKeepsItsLengthAtAnyRate) {
     const struct {
         int channels, bits, rate;
-    } formats[] = {{1, 16, 44100}, {2, 16, 44100}, {2, 8, 8000}, {1, 8, 11025}, {1, 16, 48000}, {2, 16, 96000}};
+    } formats[] = {{1, 16, 44100}, {2, 16, 44100}, {2, 8, 8000},
+                   {1, 8, 11025},  {1, 16, 48000}, {2, 16, 96000}};
     for (const auto& f : formats) {
         WavSound in = sound(f.channels, f.bits, f.rate, {});
-        in.samples.assign(static_cast<std::size_t>(f.rate) * 3 / 2 * static_cast<std::size_t>(in.frameBytes()), 0x40);
+        in.samples.assign(
+            static_cast<std::size_t>(f.rate) * 3 / 2 * static_cast<std::size_t>(in.frameBytes()), 0x40);
         WavSound out = sound(1, 16, 22050, convertPcm(in, PcmFormat{}));
-        EXPECT_EQ(out.lengthMs(), in.lengthMs()) << f.channels << " channels, " << f.bits << " bits, " << f.rate;
+        EXPECT_EQ(out.lengthMs(), in.lengthMs())
+            << f.channels << " channels, " << f.bits << " bits, " << f.rate;
     }
 }
 

@@ -18,12 +18,13 @@ std::string utf8(const wchar_t* text) {
 
 std::string errorText(MMRESULT result) {
     wchar_t text[MAXERRORLENGTH] = {};
-    if (::waveOutGetErrorTextW(result, text, MAXERRORLENGTH) != MMSYSERR_NOERROR) return "error " + std::to_string(result);
+    if (::waveOutGetErrorTextW(result, text, MAXERRORLENGTH) != MMSYSERR_NOERROR)
+        return "error " + std::to_string(result);
     return utf8(text);
 }
 
 class SystemWaveOut : public WaveOut {
-public:
+  public:
     ~SystemWaveOut() override { close(); }
 
     std::vector<std::string> deviceNames() override {
@@ -31,8 +32,9 @@ public:
         const UINT count = ::waveOutGetNumDevs();
         for (UINT i = 0; i < count; ++i) {
             WAVEOUTCAPSW caps{};
-            names.push_back(::waveOutGetDevCapsW(i, &caps, sizeof caps) == MMSYSERR_NOERROR ? utf8(caps.szPname)
-                                                                                           : std::string());
+            names.push_back(::waveOutGetDevCapsW(i, &caps, sizeof caps) == MMSYSERR_NOERROR
+                                ? utf8(caps.szPname)
+                                : std::string());
         }
         return names;
     }
@@ -89,7 +91,7 @@ public:
         return true;
     }
 
-private:
+  private:
     HWAVEOUT handle_ = nullptr;
 };
 

@@ -14,7 +14,7 @@
 namespace vantor {
 
 class WaveOut {
-public:
+  public:
     virtual ~WaveOut() = default;
     // The output devices' names (UTF-8), by device number.
     virtual std::vector<std::string> deviceNames() = 0;

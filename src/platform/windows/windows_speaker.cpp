@@ -51,7 +51,7 @@ long long nowMs() {
 // Sleep keeps to the millisecond while a clip is timed, not to the system's
 // usual 15.6 ms tick.
 class FineTimer {
-public:
+  public:
     FineTimer() : fine_(::timeBeginPeriod(1) == TIMERR_NOERROR) {}
     ~FineTimer() {
         if (fine_) ::timeEndPeriod(1);
@@ -59,7 +59,7 @@ public:
     FineTimer(const FineTimer&) = delete;
     FineTimer& operator=(const FineTimer&) = delete;
 
-private:
+  private:
     bool fine_;
 };
 
@@ -73,17 +73,19 @@ void answerWindows() {
 
 std::string utf8(const std::wstring& text) {
     if (text.empty()) return "";
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
     std::string out(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                          nullptr);
     return out;
 }
 
 // The device the operator named: the environment first, then the file.
 std::string wantedDevice() {
     wchar_t value[256] = {};
-    const DWORD length = ::GetEnvironmentVariableW(kDeviceVariable, value, static_cast<DWORD>(std::size(value)));
+    const DWORD length =
+        ::GetEnvironmentVariableW(kDeviceVariable, value, static_cast<DWORD>(std::size(value)));
     if (length > 0 && length < std::size(value)) {
         const std::string name = audioDeviceFromFile(utf8(std::wstring(value, length)));
         if (!name.empty()) return name;
@@ -136,7 +138,8 @@ struct WindowsSpeaker::Impl {
     bool radioReported = false;
     bool stallReported = false;
 
-    Impl(std::unique_ptr<WaveOut> devices, long long lookAgain) : out(std::move(devices)), lookAgainMs(lookAgain) {}
+    Impl(std::unique_ptr<WaveOut> devices, long long lookAgain)
+        : out(std::move(devices)), lookAgainMs(lookAgain) {}
     ~Impl() { closeDevice(); }
 
     // Sleeps up to ms, doing the waiting work at least every kWorkPeriodMs
@@ -219,7 +222,8 @@ struct WindowsSpeaker::Impl {
         }
         nextTryMs = now + lookAgainMs;
         if (!silentReported)
-            std::fprintf(stderr, "vantor: no audio device: speech is silent until there is one (%s)\n", why.c_str());
+            std::fprintf(stderr, "vantor: no audio device: speech is silent until there is one (%s)\n",
+                         why.c_str());
         silentReported = true;
         return false;
     }
@@ -238,7 +242,8 @@ struct WindowsSpeaker::Impl {
             queuedBytes = 0;
         }
         backgroundQueued = inBackground;
-        std::vector<std::uint8_t> samples = isDeviceFormat(sound) ? sound.samples : convertPcm(sound, kDeviceFormat);
+        std::vector<std::uint8_t> samples =
+            isDeviceFormat(sound) ? sound.samples : convertPcm(sound, kDeviceFormat);
         if (samples.empty()) return true;
         Queued& clip = queued.emplace_back();
         clip.samples = std::move(samples);
@@ -250,7 +255,8 @@ struct WindowsSpeaker::Impl {
         }
         queuedBytes += clip.header.dwBufferLength;
         quietFromMs = nowMs() + remainingMs();
-        if (silentReported) std::fprintf(stderr, "vantor: an audio device takes the clips again: speech is heard\n");
+        if (silentReported)
+            std::fprintf(stderr, "vantor: an audio device takes the clips again: speech is heard\n");
         silentReported = false;
         return true;
     }
@@ -276,12 +282,17 @@ struct WindowsSpeaker::Impl {
         return static_cast<long long>((queuedBytes - played) * 1000 / format.nAvgBytesPerSec);
     }
 
-    // A device that stops playing is given up, and opened afresh for the next clip.
+    // A device that stops playing is given up and tried again like a missing
+    // one: until then the clips pass silently in their own time rather than
+    // each holding the panel for the stall allowance.
     void giveUpStalled() {
         if (!stallReported)
-            std::fprintf(stderr, "vantor: the audio device stopped playing: it is opened again for the next clip\n");
+            std::fprintf(stderr,
+                         "vantor: the audio device stopped playing: it is opened again for a later clip\n");
         stallReported = true;
+        silentReported = true;
         closeDevice();
+        nextTryMs = nowMs() + lookAgainMs;
     }
 
     bool load(const std::string& clipPath, WavSound& sound) {

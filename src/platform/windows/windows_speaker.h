@@ -21,7 +21,7 @@ namespace vantor {
 class WaveOut;
 
 class WindowsSpeaker : public Speaker {
-public:
+  public:
     WindowsSpeaker();
     // The tests' sound devices; retryMs is how long a device that failed is
     // left alone before the next clip tries it again.
@@ -35,7 +35,7 @@ public:
     void setWorkWhileWaiting(std::function<void()> work) override;
     bool speechGoesToRadio() override;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -32,12 +32,14 @@ WavSound writeClip(const std::string& name, int channels, int bits, int rate, ch
     sound.channels = channels;
     sound.bitsPerSample = bits;
     sound.samplesPerSecond = rate;
-    sound.samples.assign(static_cast<std::size_t>(rate / 10 * sound.frameBytes()), static_cast<std::uint8_t>(fill));
+    sound.samples.assign(static_cast<std::size_t>(rate / 10 * sound.frameBytes()),
+                         static_cast<std::uint8_t>(fill));
     const auto frame = static_cast<unsigned>(sound.frameBytes());
     const auto size = static_cast<unsigned>(sound.samples.size());
     testing::writeFile("wave/" + name + ".wav",
                        "RIFF" + little(36 + size, 4) + "WAVEfmt " + little(16, 4) + little(1, 2) +
-                           little(static_cast<unsigned>(channels), 2) + little(static_cast<unsigned>(rate), 4) +
+                           little(static_cast<unsigned>(channels), 2) +
+                           little(static_cast<unsigned>(rate), 4) +
                            little(static_cast<unsigned>(rate) * frame, 4) + little(frame, 2) +
                            little(static_cast<unsigned>(bits), 2) + "data" + little(size, 4) +
                            std::string(sound.samples.begin(), sound.samples.end()));
@@ -50,8 +52,8 @@ struct Devices {
     std::vector<std::string> names = {"Speakers (Realtek(R) Audio)"};
     int preferred = 0;
     int opensToFail = 0;
-    int writesToFail = 0;  // from the next write on
-    bool stalls = false;   // plays nothing, ever
+    bool lost = false;        // the open device has gone: it takes nothing until opened again
+    bool stalls = false;      // plays nothing, ever
     std::vector<int> opened;  // the device asked for by each open that worked
     int openTries = 0;
     std::vector<WAVEFORMATEX> formats;
@@ -59,7 +61,7 @@ struct Devices {
 };
 
 class StandInWaveOut : public WaveOut {
-public:
+  public:
     explicit StandInWaveOut(Devices& devices) : d_(devices) {}
     std::vector<std::string> deviceNames() override { return d_.names; }
     int preferredDevice() override { return d_.preferred; }
@@ -69,16 +71,14 @@ public:
             --d_.opensToFail;
             return "no such device";
         }
+        d_.lost = false;
         d_.opened.push_back(device);
         d_.formats.push_back(format);
         played_ = 0;
         return "";
     }
     bool write(WAVEHDR& header) override {
-        if (d_.writesToFail > 0) {
-            --d_.writesToFail;
-            return false;
-        }
+        if (d_.lost) return false;
         header.dwFlags = WHDR_PREPARED;
         pending_.push_back(&header);
         d_.written.emplace_back(header.lpData, header.lpData + header.dwBufferLength);
@@ -97,7 +97,7 @@ public:
         return true;
     }
 
-private:
+  private:
     void finish() {
         for (WAVEHDR* header : pending_) header->dwFlags |= WHDR_DONE;
         pending_.clear();
@@ -110,9 +110,12 @@ private:
 struct SpeakerTest : ::testing::Test {
     void SetUp() override {
         std::filesystem::create_directory("wave");
-        for (int i = 0; i < 5; ++i) clips.push_back(writeClip("c" + std::to_string(i), 1, 16, 22050, char('a' + i)));
+        for (int i = 0; i < 5; ++i)
+            clips.push_back(writeClip("c" + std::to_string(i), 1, 16, 22050, char('a' + i)));
     }
-    WindowsSpeaker speaker(long long retryMs) { return WindowsSpeaker(std::make_unique<StandInWaveOut>(devices), retryMs); }
+    WindowsSpeaker speaker(long long retryMs) {
+        return WindowsSpeaker(std::make_unique<StandInWaveOut>(devices), retryMs);
+    }
     // Which of the clips c0.. each write carried.
     std::vector<int> heard() const {
         std::vector<int> out;
@@ -135,8 +138,8 @@ TEST_F(SpeakerTest, AMissingOrLostDeviceIsTriedAgainAndALaterClipIsHeard) {
     const struct {
         const char* what;
         int opensToFail;
-        int failWritesAfterClip;  // -1: none
-        int writesToFail;
+        int lostAtClip;  // -1: never
+        int opensToFailThen;
         long long retryMs;
         std::vector<int> heard;
         int silentLines, backLines;
@@ -145,8 +148,9 @@ TEST_F(SpeakerTest, AMissingOrLostDeviceIsTriedAgainAndALaterClipIsHeard) {
         {"missing at the first clip", 1, -1, 0, kAtOnce, {1, 2, 3, 4}, 1, 1},
         {"missing for three clips", 3, -1, 0, kAtOnce, {3, 4}, 1, 1},
         {"missing, not tried again too soon", 1, -1, 0, kNotSoon, {}, 1, 0},
-        {"unplugged: the clip goes to the device there now", 0, 1, 1, kNotSoon, {0, 1, 2, 3, 4}, 1, 1},
-        {"unplugged and not back at once", 0, 1, 2, kNotSoon, {0, 2, 3, 4}, 1, 1},
+        {"unplugged: the clip goes to the device there now", 0, 1, 0, kNotSoon, {0, 1, 2, 3, 4}, 1, 1},
+        {"unplugged, plugged back two clips later", 0, 1, 2, kAtOnce, {0, 3, 4}, 1, 1},
+        {"unplugged, not tried again too soon", 0, 1, 1, kNotSoon, {0}, 1, 0},
     };
     for (const auto& c : cases) {
         devices = Devices{};
@@ -154,7 +158,10 @@ TEST_F(SpeakerTest, AMissingOrLostDeviceIsTriedAgainAndALaterClipIsHeard) {
         WindowsSpeaker s = speaker(c.retryMs);
         ::testing::internal::CaptureStderr();
         for (int i = 0; i < 5; ++i) {
-            if (i == c.failWritesAfterClip) devices.writesToFail = c.writesToFail;
+            if (i == c.lostAtClip) {
+                devices.lost = true;
+                devices.opensToFail = c.opensToFailThen;
+            }
             s.play("wave\\c" + std::to_string(i));
         }
         const std::string said = ::testing::internal::GetCapturedStderr();
@@ -166,21 +173,27 @@ TEST_F(SpeakerTest, AMissingOrLostDeviceIsTriedAgainAndALaterClipIsHeard) {
         };
         EXPECT_EQ(count("speech is silent"), c.silentLines) << c.what << "\n" << said;
         EXPECT_EQ(count("speech is heard"), c.backLines) << c.what << "\n" << said;
-        for (const WAVEFORMATEX& format : devices.formats)
-            EXPECT_EQ(format.nSamplesPerSec, 22050u) << c.what;
+        for (const WAVEFORMATEX& format : devices.formats) EXPECT_EQ(format.nSamplesPerSec, 22050u) << c.what;
     }
 }
 
 // A device that takes a clip and never plays it holds the panel only for the
-// clip's length and a little more; the next clip opens it afresh.
-TEST_F(SpeakerTest, AStalledDeviceIsOpenedAfreshForTheNextClip) {
-    WindowsSpeaker s = speaker(kNotSoon);
-    devices.stalls = true;
-    s.play("wave\\c0");
-    devices.stalls = false;
-    s.play("wave\\c1");
-    EXPECT_EQ(heard(), (std::vector<int>{0, 1}));
-    EXPECT_EQ(devices.opened.size(), 2u);
+// clip's length and a little more; it is given up and opened afresh when it
+// is due to be tried again, and meanwhile no clip is handed to it.
+TEST_F(SpeakerTest, AStalledDeviceIsOpenedAfreshWhenItIsTriedAgain) {
+    for (const long long retryMs : {kAtOnce, kNotSoon}) {
+        devices = Devices{};
+        WindowsSpeaker s = speaker(retryMs);
+        devices.stalls = true;
+        ::testing::internal::CaptureStderr();
+        s.play("wave\\c0");
+        devices.stalls = false;
+        s.play("wave\\c1");
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(heard(), (retryMs == kAtOnce ? std::vector<int>{0, 1} : std::vector<int>{0})) << retryMs;
+        EXPECT_EQ(devices.opened.size(), retryMs == kAtOnce ? 2u : 1u) << retryMs;
+        EXPECT_NE(said.find("stopped playing"), std::string::npos) << said;
+    }
 }
 
 // Clips of any format go to the device in its one format, opened once: the
@@ -194,8 +207,8 @@ TEST_F(SpeakerTest, ClipsOfOtherFormatsAreConvertedForTheOneOpenDevice) {
     s.play("wave\\c2");
     const PcmFormat device{1, 16, 22050};
     const std::vector<std::vector<std::uint8_t>> expected = {
-        clips[0].samples, convertPcm(stereo, device), convertPcm(eight, device), clips[1].samples,
-        convertPcm(stereo, device), clips[2].samples};
+        clips[0].samples, convertPcm(stereo, device), convertPcm(eight, device),
+        clips[1].samples, convertPcm(stereo, device), clips[2].samples};
     EXPECT_EQ(devices.written, expected);
     ASSERT_EQ(devices.formats.size(), 1u);
     EXPECT_EQ(devices.formats[0].nChannels, 1);
@@ -239,11 +252,13 @@ TEST_F(SpeakerTest, SpeechGoesToTheNamedDeviceAndTheRadioByDefaultIsTold) {
         s.play("wave\\c1");
         const std::string said = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(devices.opened, std::vector<int>{c.opened}) << c.what;
-        EXPECT_EQ(said.find("no audio device is named like") != std::string::npos, c.notFoundLine) << c.what << said;
+        EXPECT_EQ(said.find("no audio device is named like") != std::string::npos, c.notFoundLine)
+            << c.what << said;
         const auto radioLine = said.find("radio's sound card");
         EXPECT_EQ(radioLine != std::string::npos, c.toRadio) << c.what << said;
         if (radioLine != std::string::npos) {
-            EXPECT_EQ(said.find("radio's sound card", radioLine + 1), std::string::npos) << "said once: " << said;
+            EXPECT_EQ(said.find("radio's sound card", radioLine + 1), std::string::npos)
+                << "said once: " << said;
         }
     }
     ::SetEnvironmentVariableW(L"VANTOR_AUDIO_DEVICE", nullptr);
@@ -253,7 +268,8 @@ TEST_F(SpeakerTest, SpeechGoesToTheNamedDeviceAndTheRadioByDefaultIsTold) {
 // screen reader) is answered, and keys stay queued for the panel.
 TEST_F(SpeakerTest, TheWindowAnswersWhileSpeechIsWaitedFor) {
     static std::atomic<bool> playing{false};
-    static std::atomic<int> answeredWhilePlaying{0};
+    static std::atomic<int> answeredWhilePlaying;
+    answeredWhilePlaying = 0;
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
         if (message == WM_APP) {
@@ -265,8 +281,8 @@ TEST_F(SpeakerTest, TheWindowAnswersWhileSpeechIsWaitedFor) {
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"VantorSpeakerTest";
     ::RegisterClassW(&windowClass);
-    HWND window = ::CreateWindowW(L"VantorSpeakerTest", L"speaker test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                  nullptr, windowClass.hInstance, nullptr);
+    HWND window = ::CreateWindowW(L"VantorSpeakerTest", L"speaker test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
