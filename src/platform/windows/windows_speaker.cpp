@@ -137,6 +137,7 @@ struct WindowsSpeaker::Impl {
     std::string notFoundReported;
     bool radioReported = false;
     bool stallReported = false;
+    bool refusedReported = false;
 
     Impl(std::unique_ptr<WaveOut> devices, long long lookAgain)
         : out(std::move(devices)), lookAgainMs(lookAgain) {}
@@ -215,7 +216,18 @@ struct WindowsSpeaker::Impl {
         }
         if (now < nextTryMs) return false;
         const AudioDeviceChoice choice = choose();
-        const std::string why = out->open(choice.device, format);
+        std::string why = out->open(choice.device, format);
+        if (!why.empty() && choice.device >= 0) {
+            // The named device is there but will not play: the default rather
+            // than silence.
+            if (!refusedReported)
+                std::fprintf(stderr,
+                             "vantor: the audio device named in VANTOR_AUDIO_DEVICE or %s does not open "
+                             "(%s): speech goes to the system's default device\n",
+                             kSettingsFile, why.c_str());
+            refusedReported = true;
+            why = out->open(-1, format);
+        }
         if (why.empty()) {
             open = true;
             return true;

@@ -52,6 +52,7 @@ struct Devices {
     std::vector<std::string> names = {"Speakers (Realtek(R) Audio)"};
     int preferred = 0;
     int opensToFail = 0;
+    int refused = -2;         // a device that never opens
     bool lost = false;        // the open device has gone: it takes nothing until opened again
     bool stalls = false;      // plays nothing, ever
     std::vector<int> opened;  // the device asked for by each open that worked
@@ -67,6 +68,7 @@ class StandInWaveOut : public WaveOut {
     int preferredDevice() override { return d_.preferred; }
     std::string open(int device, const WAVEFORMATEX& format) override {
         ++d_.openTries;
+        if (device == d_.refused) return "device busy";
         if (d_.opensToFail > 0) {
             --d_.opensToFail;
             return "no such device";
@@ -229,6 +231,8 @@ TEST_F(SpeakerTest, SpeechGoesToTheNamedDeviceAndTheRadioByDefaultIsTold) {
         int opened;
         bool toRadio;
         bool notFoundLine;
+        int refused = -2;
+        bool refusedLine = false;
     } cases[] = {
         {"default is the computer's", 0, nullptr, nullptr, -1, false, false},
         {"default is the radio's", 1, nullptr, nullptr, -1, true, false},
@@ -237,11 +241,13 @@ TEST_F(SpeakerTest, SpeechGoesToTheNamedDeviceAndTheRadioByDefaultIsTold) {
         {"the environment before the file", 1, L"Headphones", "Realtek\n", 2, false, false},
         {"a name no device has", 1, L"Sennheiser", nullptr, -1, true, true},
         {"the radio's, asked for", 0, L"usb audio codec", nullptr, 1, false, false},
+        {"the named one does not open: the default", 0, L"jabra", nullptr, -1, false, false, 2, true},
     };
     for (const auto& c : cases) {
         devices = Devices{};
         devices.names = station;
         devices.preferred = c.preferred;
+        devices.refused = c.refused;
         ::SetEnvironmentVariableW(L"VANTOR_AUDIO_DEVICE", c.variable);
         std::filesystem::remove("audio.cfg");
         if (c.file) testing::writeFile("audio.cfg", c.file);
@@ -254,6 +260,8 @@ TEST_F(SpeakerTest, SpeechGoesToTheNamedDeviceAndTheRadioByDefaultIsTold) {
         EXPECT_EQ(devices.opened, std::vector<int>{c.opened}) << c.what;
         EXPECT_EQ(said.find("no audio device is named like") != std::string::npos, c.notFoundLine)
             << c.what << said;
+        EXPECT_EQ(said.find("does not open") != std::string::npos, c.refusedLine) << c.what << said;
+        EXPECT_EQ(heard(), (std::vector<int>{0, 1})) << c.what;
         const auto radioLine = said.find("radio's sound card");
         EXPECT_EQ(radioLine != std::string::npos, c.toRadio) << c.what << said;
         if (radioLine != std::string::npos) {
