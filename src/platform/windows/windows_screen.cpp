@@ -725,6 +725,9 @@ std::vector<WindowEvent> WindowsScreen::waitEvents() {
         // With events in hand the sources are only looked at, so that input
         // already there goes in the same batch.
         if (s.takeInput()) s.pending.push_back({kInputReady, 0});
+        // Inside a loop of Windows' own the panel never sleeps here: what it
+        // printed is shown on the way back to it.
+        if (s.pausedInLoop) s.present();
         if (!s.pending.empty()) {
             // The panel has the close request now; its shut-down runs before
             // it asks for messages again.

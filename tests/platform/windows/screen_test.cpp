@@ -250,6 +250,18 @@ TEST(ScreenTimers, TicksGoOnWhileTheWindowIsMoved) {
     for (int batches = 0; batches < 50 && ticksInTheMove < 3; ++batches)
         if (contains(screen.waitEvents(), kTimerTick, 4) && ::GetCapture() == window) ++ticksInTheMove;
     EXPECT_EQ(ticksInTheMove, 3) << "ticks while the move holds the mouse";
+    // What the panel prints meanwhile is shown.
+    screen.setFont("Ariel", 30, 700);
+    screen.moveTo(10, 10);
+    screen.print("88");
+    EXPECT_TRUE(eventArrives(screen, kTimerTick, 4));
+    EXPECT_EQ(::GetCapture(), window);
+    const HDC shown = ::GetDC(window);
+    int inked = 0;
+    for (int x = 10; x < 80; x += 2)
+        for (int y = 10; y < 50; y += 2) inked += ::GetPixel(shown, x, y) == RGB(0, 0, 0);
+    ::ReleaseDC(window, shown);
+    EXPECT_GT(inked, 10);
     ASSERT_TRUE(::PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, keyFlags(1, false)));
     for (int batches = 0; batches < 50 && ::GetCapture() == window; ++batches) screen.waitEvents();
     EXPECT_EQ(::GetCapture(), nullptr) << "the move has ended";
