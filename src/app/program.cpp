@@ -10,6 +10,7 @@
 #include "memory/memory_file.h"
 #include "panel/shared_radio.h"
 #include "panel/temporary_states.h"
+#include "panel/transmit_keys.h"
 #include "panel/window_events.h"
 #include "speech/say.h"
 
@@ -41,7 +42,21 @@ void runEventLoop(Panel& p) {
 
 }  // namespace
 
+void prepareForSleep(Panel& p) {
+    // The machine gives only a moment: "TX0" goes before anything is said.
+    send(p, "TX0");
+    endTemporaryStates(p);
+    p.keyedBySide = -1;
+    keepAwakeWhileOnAir(p);
+    saveMemoryFile(p);
+}
+
+void watchForSleep(Panel& p) {
+    p.platform.screen.setSuspendHandler([&p] { prepareForSleep(p); });
+}
+
 void shutDown(Panel& p) {
+    p.platform.screen.setSuspendHandler({});
     p.platform.screen.stopTimer(kPollTimerId);
     // Q, the close button and the signals all end here: the transmitter is
     // unkeyed while the port is still open, and a tune or the keyer gives back
@@ -57,6 +72,7 @@ void shutDown(Panel& p) {
     p.platform.speaker.setWorkWhileWaiting({});
     closeNetworkPort(p);
     closeDebugLog(p);
+    keepAwakeWhileOnAir(p);
 }
 
 RunResult runProgram(Panel& p) {
@@ -73,6 +89,7 @@ RunResult runProgram(Panel& p) {
     openNetworkPort(p);
     // While the panel speaks, the programs sharing the radio are still served.
     p.platform.speaker.setWorkWhileWaiting([&p] { serveSharingPrograms(p); });
+    watchForSleep(p);
     radioStartup(p);
     p.platform.screen.startTimer(kPollTimerId, kPollPeriodMs);
     p.running = 1;

@@ -118,6 +118,13 @@ public:
     virtual void stopTimer(int id) = 0;
     // Blocks until at least one event is queued and returns all queued events.
     virtual std::vector<WindowEvent> waitEvents() = 0;
+    // While on, the machine does not go to sleep by itself: the panel has the
+    // transmitter keyed.
+    virtual void keepAwake(bool on) = 0;
+    // Called when the machine is about to sleep, before it does and before
+    // the screen takes another message, so the carrier goes down while the
+    // port still works. It runs inside waitEvents; an empty one does nothing.
+    virtual void setSuspendHandler(std::function<void()> handler) = 0;
 };
 
 struct LocalTime {
