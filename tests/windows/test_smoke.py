@@ -131,12 +131,13 @@ def connects_reads_the_frequency_and_quits(s, prefix, setup):
 
 
 def second_start_leaves_the_first(s, program):
-    """A second start in the same folder ends at once with status 0, saying so in
-    vantor.log, and the first panel goes on."""
+    """A second start in the same folder finds the first panel's window, ends with
+    status 0, saying so in vantor.log, and the first panel goes on."""
     second = subprocess.run(["wine", program], cwd=s.dir, env=s.env, capture_output=True, timeout=60)
     if second.returncode != 0:
         raise TestFailure("the second panel ended with status %d" % second.returncode)
-    if not re.search(STAMPED + "vantor: another panel runs in this folder", s.read_utf8("vantor.log")):
+    if not re.search(STAMPED + "vantor: another panel runs in this folder; its window is brought to the front\r$",
+                     s.read_utf8("vantor.log"), re.M):
         raise TestFailure("vantor.log has no line of the second start: %r" % s.read_utf8("vantor.log")[-500:])
     if s.vantor.poll() is not None:
         raise TestFailure("the first panel ended with status %d" % s.vantor.returncode)
@@ -144,7 +145,8 @@ def second_start_leaves_the_first(s, program):
 
 def without_a_configuration_the_complaint_is_in_the_log(prefix):
     """A window program has no standard error: the complaint about the missing
-    vantor.cfg is in vantor.log of the working folder, with the time."""
+    vantor.cfg is in vantor.log of the working folder, with the time. --version
+    still answers whoever started the program."""
     s = WindowsSession("windows_smoke_log")
     failed = True
     try:
@@ -158,6 +160,11 @@ def without_a_configuration_the_complaint_is_in_the_log(prefix):
         if ended.returncode != 0 or not re.search(
                 "^" + STAMPED + "vantor: vantor.cfg was not found in the working directory\r$", log, re.M):
             raise TestFailure("status %d, vantor.log %r" % (ended.returncode, log))
+        # --version answers on the standard output it was given.
+        version = subprocess.run(["wine", VANTOR_EXE, "--version"], cwd=folder, env=s.env, capture_output=True,
+                                 timeout=60)
+        if version.returncode != 0 or not version.stdout.startswith(b"vantor "):
+            raise TestFailure("--version: status %d, %r" % (version.returncode, version.stdout))
         failed = False
         print("PASS windows_smoke_log")
     except Exception:
