@@ -17,8 +17,8 @@ std::string padded(int value, int width) {
 }  // namespace
 
 std::string stampedLine(const LocalTime& t, std::string_view line) {
-    return padded(t.year, 4) + "-" + padded(t.month, 2) + "-" + padded(t.day, 2) + " " + padded(t.hour, 2) + ":" +
-           padded(t.minute, 2) + ":" + padded(t.second, 2) + " " + std::string(line) + "\r\n";
+    return padded(t.year, 4) + "-" + padded(t.month, 2) + "-" + padded(t.day, 2) + " " + padded(t.hour, 2) +
+           ":" + padded(t.minute, 2) + ":" + padded(t.second, 2) + " " + std::string(line) + "\r\n";
 }
 
 std::vector<std::string> LineCollector::add(std::string_view bytes) {

@@ -23,12 +23,12 @@ std::string stampedLine(const LocalTime& time, std::string_view line);
 // Whole lines out of what arrives in pieces (a pipe hands over whatever it
 // holds). A line ends at LF; a CR before it is dropped.
 class LineCollector {
-public:
+  public:
     std::vector<std::string> add(std::string_view bytes);
     // What is left without a line end, when no more will come; "" when nothing.
     std::string rest();
 
-private:
+  private:
     std::string partial_;
 };
 

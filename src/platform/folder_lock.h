@@ -15,7 +15,7 @@ enum class FolderLockState {
 };
 
 class FolderLock {
-public:
+  public:
     // Takes the lock of the folder (UTF-8; "." for the working folder). Linux:
     // flock on "vantor.lock" in the folder, a file left in place. Windows: a
     // named object of the session, named after the folder's full path.
@@ -28,7 +28,7 @@ public:
     // Why the lock is unusable, for the line on standard error.
     const std::string& reason() const { return reason_; }
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     FolderLockState state_ = FolderLockState::unusable;

@@ -22,11 +22,14 @@ TEST(ErrorLog, EachLineCarriesTheLocalTimeAndEndsAsNotepadExpects) {
         const char* expected;
     };
     const Row rows[] = {
-        {{2024, 5, 1, 14, 3, 22}, "vantor: vantor.cfg was not found in the working directory",
+        {{2024, 5, 1, 14, 3, 22},
+         "vantor: vantor.cfg was not found in the working directory",
          "2024-05-01 14:03:22 vantor: vantor.cfg was not found in the working directory\r\n"},
         {{1999, 12, 31, 23, 59, 59}, "x", "1999-12-31 23:59:59 x\r\n"},
         {{2031, 1, 9, 0, 0, 0}, "", "2031-01-09 00:00:00 \r\n"},
-        {{2024, 2, 3, 4, 5, 6}, "vantor: K\xc3\xb6ln \xd0\x96", "2024-02-03 04:05:06 vantor: K\xc3\xb6ln \xd0\x96\r\n"},
+        {{2024, 2, 3, 4, 5, 6},
+         "vantor: K\xc3\xb6ln \xd0\x96",
+         "2024-02-03 04:05:06 vantor: K\xc3\xb6ln \xd0\x96\r\n"},
     };
     for (const auto& [time, line, expected] : rows) EXPECT_EQ(stampedLine(time, line), expected) << line;
 }
@@ -76,7 +79,8 @@ TEST(ErrorLog, TheFileMakesWayForNewLinesAtItsCap) {
         {"room left", "12345", nullptr, "abc\r\n", 10, "12345abc\r\n", nullptr},
         {"just past the cap", "123456", nullptr, "abc\r\n", 10, "abc\r\n", "123456"},
         {"the older log goes", "123456", "old", "abc\r\n", 10, "abc\r\n", "123456"},
-        {"a line larger than the cap in an empty log", "", nullptr, "abcdefghijkl", 10, "abcdefghijkl", nullptr},
+        {"a line larger than the cap in an empty log", "", nullptr, "abcdefghijkl", 10, "abcdefghijkl",
+         nullptr},
     };
     for (const auto& [what, before, oldBefore, text, cap, after, oldAfter] : rows) {
         SCOPED_TRACE(what);
@@ -94,7 +98,8 @@ TEST(ErrorLog, TheFileMakesWayForNewLinesAtItsCap) {
 
 TEST(ErrorLog, ManyLinesStayWithinTwiceTheCapAndTheNewestAreKept) {
     testing::TemporaryDirectory directory;
-    for (int n = 0; n < 1000; ++n) ASSERT_TRUE(appendCapped("vantor.log", "line " + std::to_string(n) + "\r\n", 200));
+    for (int n = 0; n < 1000; ++n)
+        ASSERT_TRUE(appendCapped("vantor.log", "line " + std::to_string(n) + "\r\n", 200));
     const std::string log = testing::readFile("vantor.log"), old = testing::readFile("vantor.log.old");
     EXPECT_LE(log.size(), 200u);
     EXPECT_LE(old.size(), 200u);

@@ -33,11 +33,14 @@ TEST(FolderLock, ASecondLockOnTheSameFolderIsRefusedUntilTheFirstIsGiven) {
         {"with a trailing separator", here + "/"},
         {"by way of a folder inside", "other/.."},
 #ifdef _WIN32
-        {"in other letter case", utf8Of(fs::path(here).parent_path()) + "\\" + [&] {
-             std::string name = utf8Of(fs::path(here).filename());
-             for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-             return name;
-         }()},
+        {"in other letter case", utf8Of(fs::path(here).parent_path()) + "\\" +
+                                     [&] {
+                                         std::string name = utf8Of(fs::path(here).filename());
+                                         for (char& c : name)
+                                             c = static_cast<char>(
+                                                 std::toupper(static_cast<unsigned char>(c)));
+                                         return name;
+                                     }()},
 #endif
     };
     for (const auto& [what, second] : rows) {
@@ -57,7 +60,8 @@ TEST(FolderLock, ASecondLockOnTheSameFolderIsRefusedUntilTheFirstIsGiven) {
 
 TEST(FolderLock, PanelsInDifferentFoldersRunSideBySide) {
     testing::TemporaryDirectory directory;
-    const char* folders[] = {"a", "b", "a/b", "J\xc3\xbcrgen-M\xc3\xa4\xc3\xa9-\xd0\x96\xd0\xbe\xd1\x80\xd0\xb0",
+    const char* folders[] = {"a", "b", "a/b",
+                             "J\xc3\xbcrgen-M\xc3\xa4\xc3\xa9-\xd0\x96\xd0\xbe\xd1\x80\xd0\xb0",
                              "J\xc3\xbcrgen-M\xc3\xa4\xc3\xa9-\xd0\x96\xd0\xbe\xd1\x80\xd0\xb1"};
     std::vector<std::unique_ptr<FolderLock>> locks;
     for (const char* folder : folders) {
@@ -65,7 +69,8 @@ TEST(FolderLock, PanelsInDifferentFoldersRunSideBySide) {
         locks.push_back(std::make_unique<FolderLock>(folder));
         EXPECT_EQ(locks.back()->state(), FolderLockState::held) << folder << ": " << locks.back()->reason();
     }
-    for (const char* folder : folders) EXPECT_EQ(FolderLock(folder).state(), FolderLockState::taken) << folder;
+    for (const char* folder : folders)
+        EXPECT_EQ(FolderLock(folder).state(), FolderLockState::taken) << folder;
 }
 
 #ifndef _WIN32

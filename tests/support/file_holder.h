@@ -10,12 +10,13 @@
 namespace vantor::testing {
 
 class FileHolder {
-public:
+  public:
     // Returns once the file is held; it is let go after holdMs.
-    FileHolder(const std::filesystem::path& file, DWORD holdMs) : opened_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    FileHolder(const std::filesystem::path& file, DWORD holdMs)
+        : opened_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
         thread_ = std::thread([this, file, holdMs] {
-            const HANDLE handle =
-                ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr);
             held_ = handle != INVALID_HANDLE_VALUE;
             ::SetEvent(opened_);
             if (!held_) return;
@@ -30,7 +31,7 @@ public:
     }
     bool held() const { return held_; }
 
-private:
+  private:
     HANDLE opened_;
     bool held_ = false;
     std::thread thread_;

@@ -31,8 +31,8 @@ std::wstring canonicalFolder(const std::string& folder) {
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         std::vector<wchar_t> buffer(32768);
-        const DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                         FILE_NAME_NORMALIZED);
+        const DWORD length = ::GetFinalPathNameByHandleW(
+            handle, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
         if (length > 0 && length < buffer.size()) name.assign(buffer.data(), length);
         ::CloseHandle(handle);
     }

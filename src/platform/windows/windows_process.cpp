@@ -57,10 +57,12 @@ std::vector<std::string> commandLineArguments() {
 
 void writeToStarter(const std::string& text) {
     std::cout.flush();
-    if (const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE); leadsSomewhere(out) && writeTo(out, text)) return;
+    if (const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE); leadsSomewhere(out) && writeTo(out, text))
+        return;
     if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
-        const HANDLE console = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        const HANDLE console =
+            ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, 0, nullptr);
         const bool written = console != INVALID_HANDLE_VALUE && writeTo(console, text);
         if (console != INVALID_HANDLE_VALUE) ::CloseHandle(console);
         ::FreeConsole();
@@ -133,7 +135,8 @@ StandardErrorLog::~StandardErrorLog() {
         std::cerr.flush();
         // Every copy of the pipe's writing end closes; the reader then takes
         // what is left and ends.
-        const int restored = impl_->savedDescriptor >= 0 ? impl_->savedDescriptor : _open("NUL", _O_WRONLY | _O_BINARY);
+        const int restored =
+            impl_->savedDescriptor >= 0 ? impl_->savedDescriptor : _open("NUL", _O_WRONLY | _O_BINARY);
         if (restored >= 0) {
             Impl::pointStandardErrorAt(restored);
             _close(restored);

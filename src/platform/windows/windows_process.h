@@ -25,13 +25,13 @@ void writeToStarter(const std::string& text);
 // to the standard error the program was given, if any. The destructor waits
 // until the last line is in the file.
 class StandardErrorLog {
-public:
+  public:
     explicit StandardErrorLog(const std::filesystem::path& file);
     ~StandardErrorLog();
     StandardErrorLog(const StandardErrorLog&) = delete;
     StandardErrorLog& operator=(const StandardErrorLog&) = delete;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
