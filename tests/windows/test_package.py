@@ -215,7 +215,7 @@ class PanelWorld:
         s = self.s
         # The earlier tests' programs ran without a display.
         self.inst.prefix.kill()
-        s.start_display()
+        self.start_own_display()
         s.env.update({k: v for k, v in self.inst.prefix.env.items() if k != "DISPLAY"})
         work = self.inst.work
         if os.path.islink(work) or os.path.isfile(work):
@@ -228,6 +228,29 @@ class PanelWorld:
             os.remove(link)
         s.start_radiosim("0670", PORT, link=link)
         return self
+
+    def start_own_display(self):
+        """The session's Xvfb, made sure to be its own: a test elsewhere on the machine
+        may have taken the same free number at the same moment, and the Xvfb that lost
+        ends while the winner's socket makes the display look started."""
+        s = self.s
+        for _ in range(10):
+            s.start_display()
+            xvfb = s.processes[-1]
+            lock = "/tmp/.X%s-lock" % s.display.lstrip(":")
+
+            def owner():
+                try:
+                    with open(lock) as f:
+                        return int(f.read().strip() or 0)
+                except (OSError, ValueError):
+                    return 0
+            wait_for(lambda: owner() != 0 or xvfb.poll() is not None, 10, "the display's lock")
+            if owner() == xvfb.pid and xvfb.poll() is None:
+                return
+            xvfb.wait()
+            s.processes.remove(xvfb)
+        raise WineFailure("no display of our own")
 
     def __exit__(self, kind, value, trace):
         self.failed = kind is not None
@@ -257,6 +280,9 @@ class PanelWorld:
     def start_transmitting_panel(self):
         """The installed panel, connected and keyed (Space); savmem.dat is not there yet."""
         s = self.s
+        # Each panel begins the speech log anew.
+        if os.path.exists(s.path("speech.log")):
+            os.remove(s.path("speech.log"))
         s.start_vantor(program=["wine", os.path.join(self.inst.program, "vantor.exe")])
         # Wine takes a while to start the first program of a display.
         s.wait_spoken(["connected"], 90)
@@ -285,37 +311,39 @@ def mark_installed_program_old(inst):
         f.write(b"\0an older program")
 
 
-def upgrade_closes_the_running_panel_first(inst):
-    with PanelWorld(inst, "package_upgrade") as world:
-        expect(world.run(INSTALLER, "/S", "/COM=%d" % PORT, "/BAUD=38400") == 0, "install failed")
-        mark_installed_program_old(inst)
-        asked = world.start_transmitting_panel()
-        status = world.run(INSTALLER, "/S")
-        expect(status == 0, "upgrade exit status %d" % status)
-        # Its end was awaited: the memories were saved before the upgrade went on.
-        expect(world.s.read_text("savmem.dat").startswith(SAVED), "the upgrade ended before the panel saved")
-        expect(read(os.path.join(inst.program, "vantor.exe")) == read(os.path.join(STAGE, "vantor.exe")),
-               "the upgrade left the old vantor.exe")
-        world.check_panel_ended_in_order(asked)
-
-
-def a_panel_that_does_not_close_stops_the_upgrade_and_the_uninstall(inst):
+def build_stubborn_window():
     stub = os.path.join(WINDOWS_BUILD_DIR, "stubborn-panel.exe")
     source = stub[:-4] + ".c"
     with open(source, "w") as f:
         f.write(STUBBORN_SOURCE)
     built = subprocess.run(["x86_64-w64-mingw32-gcc", "-O1", "-o", stub, source], capture_output=True, text=True)
     expect(built.returncode == 0, "the stubborn window does not build: %s" % built.stderr)
-    with PanelWorld(inst, "package_stubborn") as world:
-        expect(world.run(INSTALLER, "/S", "/COM=%d" % PORT, "/BAUD=38400") == 0, "install failed")
-        mark_installed_program_old(inst)
-        before = read(os.path.join(inst.program, "vantor.exe"))
-        out = world.s.path("stubborn.out")
-        world.others.append(subprocess.Popen(["wine", stub], env=world.s.env, stdout=open(out, "wb"),
-                                             stderr=subprocess.DEVNULL))
+    return stub
+
+
+def upgrade_closes_the_running_panel_first(world, inst):
+    mark_installed_program_old(inst)
+    asked = world.start_transmitting_panel()
+    status = world.run(INSTALLER, "/S")
+    expect(status == 0, "upgrade exit status %d" % status)
+    # Its end was awaited: the memories were saved before the upgrade went on.
+    expect(world.s.read_text("savmem.dat").startswith(SAVED), "the upgrade ended before the panel saved")
+    expect(read(os.path.join(inst.program, "vantor.exe")) == read(os.path.join(STAGE, "vantor.exe")),
+           "the upgrade left the old vantor.exe")
+    world.check_panel_ended_in_order(asked)
+
+
+def a_panel_that_does_not_close_stops_the_upgrade_and_the_uninstall(world, inst):
+    mark_installed_program_old(inst)
+    before = read(os.path.join(inst.program, "vantor.exe"))
+    out = world.s.path("stubborn.out")
+    stubborn = subprocess.Popen(["wine", world.stub], env=world.s.env, stdout=open(out, "wb"),
+                                stderr=subprocess.DEVNULL)
+    world.others.append(stubborn)
+    try:
         wait_for(lambda: "ready" in world.s.read_text("stubborn.out"), 60, "the stubborn window")
         status = world.run(INSTALLER, "/S")
-        expect(world.others[0].poll() is None, "the stubborn window ended by itself")
+        expect(stubborn.poll() is None, "the stubborn window ended by itself")
         expect(status == STILL_RUNNING, "upgrade exit status %d, expected %d" % (status, STILL_RUNNING))
         expect(read(os.path.join(inst.program, "vantor.exe")) == before, "the upgrade changed vantor.exe")
         # In place (_?=), so that its own status comes back instead of that of the copy it starts.
@@ -325,20 +353,41 @@ def a_panel_that_does_not_close_stops_the_upgrade_and_the_uninstall(inst):
         for name in ("vantor.exe", "README.txt", "uninstall.exe"):
             expect(os.path.isfile(os.path.join(inst.program, name)), "the uninstaller removed %s" % name)
         expect(os.path.isfile(os.path.join(inst.menu, "Vantor.lnk")), "the uninstaller removed the shortcut")
+    finally:
+        stubborn.kill()
+        stubborn.wait()
 
 
-def uninstall_closes_the_running_panel_first(inst):
-    with PanelWorld(inst, "package_uninstall") as world:
+def uninstall_closes_the_running_panel_first(world, inst):
+    asked = world.start_transmitting_panel()
+    expect(world.run(os.path.join(inst.program, "uninstall.exe"), "/S") == 0, "uninstall failed")
+    # It goes on in a copy of itself.
+    wait_for(lambda: not os.path.exists(inst.program), 60, "the program folder to go")
+    expect(world.s.read_text("savmem.dat").startswith(SAVED), "files went before the panel saved")
+    world.check_panel_ended_in_order(asked)
+    # The registry reaches user.reg when the wineserver ends.
+    inst.prefix.wait_idle()
+    inst.check_uninstalled({})
+
+
+# In order, on one display: each leaves the program installed for the next.
+WHILE_THE_PANEL_RUNS = [
+    upgrade_closes_the_running_panel_first,
+    a_panel_that_does_not_close_stops_the_upgrade_and_the_uninstall,
+    uninstall_closes_the_running_panel_first,
+]
+
+
+def upgrade_and_uninstall_wait_for_the_running_panel(inst):
+    stub = build_stubborn_window()
+    with PanelWorld(inst, "package_running_panel") as world:
+        world.stub = stub
         expect(world.run(INSTALLER, "/S", "/COM=%d" % PORT, "/BAUD=38400") == 0, "install failed")
-        asked = world.start_transmitting_panel()
-        expect(world.run(os.path.join(inst.program, "uninstall.exe"), "/S") == 0, "uninstall failed")
-        # It goes on in a copy of itself.
-        wait_for(lambda: not os.path.exists(inst.program), 60, "the program folder to go")
-        expect(world.s.read_text("savmem.dat").startswith(SAVED), "files went before the panel saved")
-        world.check_panel_ended_in_order(asked)
-        # The registry reaches user.reg when the wineserver ends.
-        inst.prefix.wait_idle()
-        inst.check_uninstalled({})
+        for step in WHILE_THE_PANEL_RUNS:
+            try:
+                step(world, inst)
+            except (WineFailure, TestFailure) as failure:
+                raise WineFailure("%s: %s" % (step.__name__, failure))
 
 
 TESTS = [
@@ -347,10 +396,7 @@ TESTS = [
      says_when_the_working_folder_cannot_take_the_configuration),
     ("installs_and_uninstalls_keeping_the_operators_files", installs_and_uninstalls_keeping_the_operators_files),
     ("reinstall_keeps_the_configuration", reinstall_keeps_the_configuration),
-    ("upgrade_closes_the_running_panel_first", upgrade_closes_the_running_panel_first),
-    ("a_panel_that_does_not_close_stops_the_upgrade_and_the_uninstall",
-     a_panel_that_does_not_close_stops_the_upgrade_and_the_uninstall),
-    ("uninstall_closes_the_running_panel_first", uninstall_closes_the_running_panel_first),
+    ("upgrade_and_uninstall_wait_for_the_running_panel", upgrade_and_uninstall_wait_for_the_running_panel),
 ]
 
 
