@@ -10,13 +10,18 @@ VERSION_WORDS = ["ft.wav", "3.wav", "point", "5"]
 STARTUP_COMMANDS = "FA007100000;VS0;FT2;MD01;NA00;FA007100000;SH014;"
 
 
-def starts_speaks_and_shuts_down_on_sigterm(s):
+def start_connected(s):
+    """The panel in the session's folder, its radio end open, past the start-up commands."""
     s.start_display()
     peer = s.serial_pair(5)
     s.open_radio_end(peer)
     s.write_config(configuration(port=5))
     s.start_vantor()
     wait_for(lambda: STARTUP_COMMANDS in s.radio_received(), 15, "the start-up commands on the radio's end")
+
+
+def starts_speaks_and_shuts_down_on_sigterm(s):
+    start_connected(s)
     if s.spoken()[:4] != VERSION_WORDS:
         raise TestFailure("version words not spoken first: %r" % s.spoken())
     s.window_id()
@@ -52,12 +57,7 @@ def a_second_panel_in_the_same_folder_ends_and_leaves_the_first(s):
     """Two panels in one folder would write over each other's savmem.dat: the second
     start says so and ends with status 0 before it opens a window or reads a file; one
     in another folder runs."""
-    s.start_display()
-    peer = s.serial_pair(5)
-    s.open_radio_end(peer)
-    s.write_config(configuration(port=5))
-    s.start_vantor()
-    wait_for(lambda: STARTUP_COMMANDS in s.radio_received(), 15, "the start-up commands on the radio's end")
+    start_connected(s)
     savmem = s.read_text("savmem.dat")
     second = subprocess.run([os.path.abspath(os.path.join(BUILD_DIR, "bin", "vantor")), "--speech-log", "speech.log"],
                             cwd=s.dir, env=s.env, capture_output=True, timeout=30)
