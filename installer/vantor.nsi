@@ -14,6 +14,10 @@
 ;   FILE_VERSION  the same in the four numbers Windows shows (3.5.0.0)
 ;   STAGE         folder holding vantor.exe, wave\*.wav, vantor.cfg.sample, README.txt
 ;   OUTFILE       the installer to write
+;
+; Exit status: 0 done; 2 a /COM= or /BAUD= that cannot be (nothing written);
+; 3 installed, but vantor.cfg could not be written; 4 the running panel did
+; not end when asked (nothing changed).
 
 Unicode true
 Target amd64-unicode
@@ -40,6 +44,9 @@ ManifestDPIAware true
 !define PROGRAM_KEY "Software\Vantor"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantor"
 !define MENU_FOLDER "$SMPROGRAMS\Vantor"
+; The panel's window class, and how long it may take to end when asked.
+!define PANEL_CLASS "VantorPanel"
+!define PANEL_END_TENTHS 100
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -58,6 +65,7 @@ VIAddVersionKey "LegalCopyright" ""
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include TextFunc.nsh
+!include WinMessages.nsh
 
 Var radioPort      ; COM port number, 1 to 99
 Var radioSpeed     ; baud
@@ -140,13 +148,13 @@ Function radioPage
     Abort
   ${EndIf}
   ; A label's & key moves to the field after it.
-  ${NSD_CreateLabel} 0 0 100% 12u "&COM port number of the radio (1 to 99):"
+  ${NSD_CreateLabel} 0 0 100% 28u "&COM port number of the radio's CAT line (1 to 99). A Yaesu radio's USB cable makes two ports: choose the $\"Enhanced COM Port$\", never the $\"Standard COM Port$\", whose RTS and DTR lines can key the transmitter."
   Pop $R0
-  ${NSD_CreateNumber} 0 13u 50u 12u "$radioPort"
+  ${NSD_CreateNumber} 0 29u 50u 12u "$radioPort"
   Pop $portField
-  ${NSD_CreateLabel} 0 34u 100% 12u "&Speed in baud, as set in the radio's CAT menu:"
+  ${NSD_CreateLabel} 0 48u 100% 12u "&Speed in baud, as set in the radio's CAT menu:"
   Pop $R0
-  ${NSD_CreateComboBox} 0 47u 80u 80u ""
+  ${NSD_CreateComboBox} 0 61u 80u 80u ""
   Pop $speedField
   ${NSD_CB_AddString} $speedField "4800"
   ${NSD_CB_AddString} $speedField "9600"
@@ -155,7 +163,7 @@ Function radioPage
   ${NSD_CB_AddString} $speedField "57600"
   ${NSD_CB_AddString} $speedField "115200"
   ${NSD_SetText} $speedField "$radioSpeed"
-  ${NSD_CreateLabel} 0 72u 100% 36u "These two lines are written to vantor.cfg in ${WORKDIR}; edit that file later for the other settings."
+  ${NSD_CreateLabel} 0 84u 100% 36u "These two lines are written to vantor.cfg in ${WORKDIR}; edit that file later for the other settings."
   Pop $R0
   ${NSD_SetFocus} $portField
   nsDialogs::Show
@@ -172,7 +180,9 @@ Function radioPageLeave
 FunctionEnd
 
 ; vantor.cfg from the installed sample with the first two lines (port, speed)
-; replaced, in Windows line ends. Never over an existing one: it is the operator's.
+; replaced and the debug log (line 14) off, in Windows line ends: a new
+; installation does not write every command to debug.dat. Never over an
+; existing one: it is the operator's.
 Function writeConfiguration
   ${If} ${FileExists} "${WORKDIR}\vantor.cfg"
     DetailPrint "Keeping ${WORKDIR}\vantor.cfg"
@@ -203,6 +213,8 @@ Function writeConfiguration
       StrCpy $R2 "COM=$radioPort"
     ${ElseIf} $R3 = 2
       StrCpy $R2 "SPEED=$radioSpeed"
+    ${ElseIf} $R3 = 14
+      StrCpy $R2 "DEBUG=0"
     ${EndIf}
     FileWrite $R1 "$R2$\r$\n"
   ${Loop}
@@ -225,7 +237,70 @@ Function configurationNotWritten
   SetErrorLevel 3
 FunctionEnd
 
+;  Closing a running panel, for the installer and the uninstaller alike. Its
+;  window takes WM_CLOSE as the operator's close request: the transmitter is
+;  unkeyed and the memories saved before it ends.
+!macro panelClosing UN
+; $0 = 1 once no panel window is left and $INSTDIR\vantor.exe is not running
+; (Windows keeps a running program's file from being written), 0 when that has
+; not come within PANEL_END_TENTHS tenths of a second.
+Function ${UN}askPanelToEnd
+  StrCpy $R8 0  ; the window last asked
+  StrCpy $R9 0  ; tenths waited
+  ${Do}
+    FindWindow $0 "${PANEL_CLASS}"
+    ${If} $0 = 0
+      StrCpy $0 1
+      ${If} ${FileExists} "$INSTDIR\vantor.exe"
+        ClearErrors
+        FileOpen $1 "$INSTDIR\vantor.exe" a
+        ${If} ${Errors}
+          StrCpy $0 0
+        ${Else}
+          FileClose $1
+        ${EndIf}
+      ${EndIf}
+      ${If} $0 = 1
+        Return
+      ${EndIf}
+    ${ElseIf} $0 <> $R8
+      DetailPrint "Asking the running Vantor to close"
+      SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
+      StrCpy $R8 $0
+    ${EndIf}
+    ${If} $R9 >= ${PANEL_END_TENTHS}
+      StrCpy $0 0
+      Return
+    ${EndIf}
+    Sleep 100
+    IntOp $R9 $R9 + 1
+  ${Loop}
+FunctionEnd
+
+; Goes on only with no panel running: the old program would be left in place
+; (or half removed) while the installer reports success.
+Function ${UN}panelMustEnd
+  ${Do}
+    Call ${UN}askPanelToEnd
+    ${If} $0 = 1
+      Return
+    ${EndIf}
+    ${If} ${Silent}
+      SetErrorLevel 4
+      Abort "Vantor is still running and did not close when asked."
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Vantor is still running and did not close when asked. Close it (Q in its window), then choose Retry; Cancel leaves everything as it is." IDRETRY retry
+    SetErrorLevel 4
+    Abort "Vantor is still running."
+    retry:
+  ${Loop}
+FunctionEnd
+!macroend
+!insertmacro panelClosing ""
+!insertmacro panelClosing "un."
+
 Section "Vantor"
+  Call panelMustEnd
   SetOutPath "$INSTDIR"
   File "${STAGE}\vantor.exe"
   File "${STAGE}\vantor.cfg.sample"
@@ -266,6 +341,7 @@ SectionEnd
 ; file, and never the working folder: vantor.cfg, savmem.dat, memory.txt and
 ; debug.dat there are the operator's.
 Section "Uninstall"
+  Call un.panelMustEnd
   Delete "$INSTDIR\vantor.exe"
   Delete "$INSTDIR\vantor.cfg.sample"
   Delete "$INSTDIR\README.txt"

@@ -2,17 +2,20 @@
 // working directory and runs until Q, the window's close button, or SIGINT/SIGTERM
 // (on Windows Ctrl-C and the end of the session).
 
-#include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/panel.h"
 #include "app/program.h"
 #include "cat/network_port.h"
+#include "platform/folder_lock.h"
 #include "speech/say.h"
 
 #ifdef _WIN32
 #include "platform/windows/windows_platform.h"
+#include "platform/windows/windows_process.h"
 using MachinePlatform = vantor::WindowsPlatform;
 #else
 #include "platform/linux/linux_platform.h"
@@ -21,17 +24,27 @@ using MachinePlatform = vantor::LinuxPlatform;
 
 namespace {
 
-void printHelp() {
-    std::cout << "Usage: vantor [--speech-log FILE] [--rigctld [ADDRESS:PORT]] [--help] [--version]\n"
-                 "A talking, keyboard-only front panel for Yaesu FT-series transceivers.\n"
-                 "Reads vantor.cfg from the working directory and speaks every result.\n\n"
-                 "  --speech-log FILE  write one line per spoken clip: the clip path as formed,\n"
-                 "                     a tab and the file played (empty when none)\n"
-                 "  --rigctld [ADDRESS:PORT]\n"
-                 "                     share the radio with Hamlib programs (model 2, NET rigctl)\n"
-                 "                     on this address, 127.0.0.1:4532 when none is given\n"
-                 "  --help             show this text\n"
-                 "  --version          show the version\n";
+// --help and --version answer whoever started the program: a window program
+// on Windows has no standard output of its own.
+void show(const std::string& text) {
+#ifdef _WIN32
+    vantor::writeToStarter(text);
+#else
+    std::cout << text << std::flush;
+#endif
+}
+
+std::string helpText() {
+    return "Usage: vantor [--speech-log FILE] [--rigctld [ADDRESS:PORT]] [--help] [--version]\n"
+           "A talking, keyboard-only front panel for Yaesu FT-series transceivers.\n"
+           "Reads vantor.cfg from the working directory and speaks every result.\n\n"
+           "  --speech-log FILE  write one line per spoken clip: the clip path as formed,\n"
+           "                     a tab and the file played (empty when none)\n"
+           "  --rigctld [ADDRESS:PORT]\n"
+           "                     share the radio with Hamlib programs (model 2, NET rigctl)\n"
+           "                     on this address, 127.0.0.1:4532 when none is given\n"
+           "  --help             show this text\n"
+           "  --version          show the version\n";
 }
 
 // "ADDRESS:PORT" (the address may be empty for every address, or an IPv6
@@ -51,47 +64,73 @@ bool parseListenAddress(const std::string& text, vantor::Panel& panel) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const char* speechLogPath = nullptr;
-    const char* rigctldAddress = nullptr;
+int run(const std::vector<std::string>& arguments) {
+    std::optional<std::string> speechLogPath;
+    std::optional<std::string> rigctldAddress;
     bool rigctld = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            printHelp();
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help") {
+            show(helpText());
             return 0;
         }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::cout << "vantor " << vantor::kVersionText << "\n";
+        if (argument == "--version") {
+            show(std::string("vantor ") + vantor::kVersionText + "\n");
             return 0;
         }
-        if (std::strcmp(argv[i], "--speech-log") == 0 && i + 1 < argc) {
-            speechLogPath = argv[++i];
+        if (argument == "--speech-log" && i + 1 < arguments.size()) {
+            speechLogPath = arguments[++i];
             continue;
         }
-        if (std::strcmp(argv[i], "--rigctld") == 0) {
+        if (argument == "--rigctld") {
             rigctld = true;
-            if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) rigctldAddress = argv[++i];
+            if (i + 1 < arguments.size() && arguments[i + 1].rfind("--", 0) != 0) rigctldAddress = arguments[++i];
             continue;
         }
-        std::cerr << "vantor: unknown option " << argv[i] << " (try --help)\n";
+        std::cerr << "vantor: unknown option " << argument << " (try --help)\n";
         return 2;
     }
+
+    // Before the window opens, savmem.dat is read or the speech log is
+    // begun afresh: all of them belong to the panel already running here.
+    vantor::FolderLock lock(".");
+    if (lock.state() == vantor::FolderLockState::taken) {
+        const bool forward = vantor::bringPanelForward(".");
+        std::cerr << "vantor: another panel runs in this folder"
+                  << (forward ? "; its window is brought to the front" : "") << "\n";
+        return 0;
+    }
+    if (lock.state() == vantor::FolderLockState::unusable)
+        std::cerr << "vantor: " << lock.reason() << "; a second panel in this folder is not kept out\n";
 
     MachinePlatform machine;
     vantor::Panel panel(machine.platform());
     if (rigctld) {
         panel.rigctldPort = vantor::kRigctldDefaultPort;
-        if (rigctldAddress && !parseListenAddress(rigctldAddress, panel)) {
-            std::cerr << "vantor: --rigctld wants ADDRESS:PORT, for example 127.0.0.1:4532, not " << rigctldAddress
+        if (rigctldAddress && !parseListenAddress(*rigctldAddress, panel)) {
+            std::cerr << "vantor: --rigctld wants ADDRESS:PORT, for example 127.0.0.1:4532, not " << *rigctldAddress
                       << "\n";
             return 2;
         }
     }
-    if (speechLogPath && !vantor::openSpeechLog(panel, speechLogPath)) {
-        std::cerr << "vantor: cannot write the speech log " << speechLogPath << "\n";
+    if (speechLogPath && !vantor::openSpeechLog(panel, *speechLogPath)) {
+        std::cerr << "vantor: cannot write the speech log " << *speechLogPath << "\n";
         return 2;
     }
     return vantor::runProgram(panel) == vantor::RunResult::finished ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    // A window program has no standard error: its lines go to vantor.log in
+    // the working folder, where the operator finds vantor.cfg.
+    vantor::StandardErrorLog errorLog("vantor.log");
+    return run(vantor::commandLineArguments());
+#else
+    return run(std::vector<std::string>(argv + 1, argv + argc));
+#endif
 }

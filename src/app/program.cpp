@@ -10,6 +10,7 @@
 #include "memory/memory_file.h"
 #include "panel/shared_radio.h"
 #include "panel/temporary_states.h"
+#include "panel/transmit_keys.h"
 #include "panel/window_events.h"
 #include "speech/say.h"
 
@@ -27,6 +28,12 @@ void sayVersion(Panel& p) {
     for (const char* clip : {"ft.wav", "3.wav", "point", "5"}) say(p, clip);
 }
 
+// The speaker has written which device on stderr; this is for an operator
+// who hears the radio's monitor, or reads the speech log.
+void sayWhereSpeechGoes(Panel& p) {
+    if (p.platform.speaker.speechGoesToRadio()) say(p, "sndradio");
+}
+
 void runEventLoop(Panel& p) {
     while (p.running != 0)
         for (const WindowEvent& event : p.platform.screen.waitEvents())
@@ -35,7 +42,21 @@ void runEventLoop(Panel& p) {
 
 }  // namespace
 
+void prepareForSleep(Panel& p) {
+    // The machine gives only a moment: "TX0" goes before anything is said.
+    send(p, "TX0");
+    endTemporaryStates(p);
+    p.keyedBySide = -1;
+    keepAwakeWhileOnAir(p);
+    saveMemoryFile(p);
+}
+
+void watchForSleep(Panel& p) {
+    p.platform.screen.setSuspendHandler([&p] { prepareForSleep(p); });
+}
+
 void shutDown(Panel& p) {
+    p.platform.screen.setSuspendHandler({});
     p.platform.screen.stopTimer(kPollTimerId);
     // Q, the close button and the signals all end here: the transmitter is
     // unkeyed while the port is still open, and a tune or the keyer gives back
@@ -51,6 +72,7 @@ void shutDown(Panel& p) {
     p.platform.speaker.setWorkWhileWaiting({});
     closeNetworkPort(p);
     closeDebugLog(p);
+    keepAwakeWhileOnAir(p);
 }
 
 RunResult runProgram(Panel& p) {
@@ -58,6 +80,7 @@ RunResult runProgram(Panel& p) {
     // Without a window there are no keys; the screen has said why on standard error.
     if (!p.platform.screen.openWindow(250, 100, 950, 500, kWindowTitle)) return RunResult::noWindow;
     sayVersion(p);
+    sayWhereSpeechGoes(p);
     if (!readConfiguration(p)) {
         say(p, "cfgnf");
         std::cerr << "vantor: vantor.cfg was not found in the working directory\n";
@@ -66,6 +89,7 @@ RunResult runProgram(Panel& p) {
     openNetworkPort(p);
     // While the panel speaks, the programs sharing the radio are still served.
     p.platform.speaker.setWorkWhileWaiting([&p] { serveSharingPrograms(p); });
+    watchForSleep(p);
     radioStartup(p);
     p.platform.screen.startTimer(kPollTimerId, kPollPeriodMs);
     p.running = 1;

@@ -16,5 +16,11 @@ RunResult runProgram(Panel& p);
 // The end of a run, however it came: whatever the panel had the radio do for
 // a moment ends, the memories are saved, the radio's port is closed.
 void shutDown(Panel& p);
+// The machine is about to sleep, and may not wake (a flat battery): the
+// carrier goes down first, then the moment ends and the memories are saved
+// as at the shut-down, and the panel runs on if the machine wakes.
+void prepareForSleep(Panel& p);
+// From now on the screen calls prepareForSleep before the machine sleeps.
+void watchForSleep(Panel& p);
 
 }  // namespace vantor

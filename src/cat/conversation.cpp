@@ -8,6 +8,7 @@
 #include "cat/radio_identification.h"
 #include "core/radio_picture.h"
 #include "core/text.h"
+#include "panel/transmit_keys.h"
 
 namespace vantor {
 
@@ -174,6 +175,8 @@ void talkToRadio(Panel& p, int side, const std::string& command, bool question) 
     serveRadio(p);
     CatConversation& c = p.conversation;
     if (!question) {
+        // A set may key the transmitter: the machine must not sleep under it.
+        keepAwakeWhileOnAir(p);
         takeCommandIntoPicture(p, command);
         const long long number = write(p, command);
         for (std::string_view value : valuesChangedBy(command))

@@ -3,11 +3,12 @@
 #include <iostream>
 
 #include "core/text.h"
+#include "platform/files.h"
 
 namespace vantor {
 
 void openDebugLog(Panel& p) {
-    auto file = std::make_unique<std::ofstream>("debug.dat", std::ios::binary | std::ios::trunc);
+    auto file = std::make_unique<std::ofstream>(pathFromUtf8("debug.dat"), std::ios::binary | std::ios::trunc);
     if (!*file) {
         std::cerr << "vantor: cannot create debug.dat; the debug log is off\n";
         return;

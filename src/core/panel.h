@@ -210,6 +210,7 @@ struct Panel {
     // The tuner setting (on or both) that a tune above the tuner's range set aside.
     int tunerStateBeforeTune = 0;
     int txState = 0;
+    int keptAwake = 0;  // the screen was last asked to keep the machine awake
     int swrSettleCount = 0;
     int repeaterOn = 0;
     int toneOn = 0;

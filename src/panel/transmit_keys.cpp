@@ -111,6 +111,13 @@ void transmissionUnkeyed(Panel& p) {
     p.txState = 0;
 }
 
+void keepAwakeWhileOnAir(Panel& p) {
+    const int onAir = p.txState > 0 || p.tuneActive == 1 ? 1 : 0;
+    if (onAir == p.keptAwake) return;
+    p.keptAwake = onAir;
+    p.platform.screen.keepAwake(onAir == 1);
+}
+
 void tuneKey(Panel& p) {
     say(p, "tune");
     if (p.tuneActive == 0)

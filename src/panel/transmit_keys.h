@@ -19,5 +19,8 @@ void endTransmission(Panel& p);
 void transmissionKeyed(Panel& p);
 // The radio has been sent "TX0": a transmission begun by space is over.
 void transmissionUnkeyed(Panel& p);
+// The machine is kept from sleeping by itself exactly while the transmitter
+// is keyed or a tune is on; called wherever those may have changed.
+void keepAwakeWhileOnAir(Panel& p);
 
 }  // namespace vantor

@@ -189,6 +189,8 @@ int handleWindowEvent(Panel& p, int message, int parameter) {
         default:
             break;
     }
+    // Keyed by a program sharing the radio, or unkeyed after the last send.
+    keepAwakeWhileOnAir(p);
     return 0;
 }
 

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/files.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -21,7 +23,7 @@ const std::string kBundlePrefix = "wave\\";
 
 bool isDirectory(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && fs::is_directory(path, ec);
+    return !path.empty() && fs::is_directory(pathFromUtf8(path), ec);
 }
 
 bool isRegularFile(const fs::path& path) {
@@ -41,15 +43,16 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
 
 // The file in directory whose name equals fileName, exactly or else ignoring case.
 std::string findInDirectory(const std::string& directory, const std::string& fileName) {
-    const fs::path exact = fs::path(directory) / fileName;
-    if (isRegularFile(exact)) return exact.string();
+    const fs::path folder = pathFromUtf8(directory);
+    const fs::path exact = folder / fileName;
+    if (isRegularFile(exact)) return utf8Of(exact);
     std::error_code ec;
-    fs::directory_iterator it(directory, ec);
+    fs::directory_iterator it(folder, ec);
     if (ec) return "";
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) return "";
-        if (sameIgnoringCase(it->path().filename().string(), fileName) && isRegularFile(it->path()))
-            return it->path().string();
+        if (sameIgnoringCase(utf8Of(it->path().filename()), fileName) && isRegularFile(it->path()))
+            return utf8Of(it->path());
     }
     return "";
 }
@@ -85,11 +88,18 @@ std::string besideProgram() {
         if (name.size() >= 32768) return "";
         name.resize(name.size() * 2);
     }
-    try {
-        return (fs::path(name).parent_path() / "wave").string();
-    } catch (const std::exception&) {
-        return "";  // a folder name the narrow code page cannot spell
-    }
+    return utf8Of(fs::path(name).parent_path() / "wave");
+}
+
+// The folder the operator named in VANTOR_CLIPS, read wide; "" when none.
+std::string chosenFolder() {
+    const wchar_t* chosen = ::_wgetenv(L"VANTOR_CLIPS");
+    return chosen != nullptr ? utf8Of(fs::path(chosen)) : "";
+}
+#else
+std::string chosenFolder() {
+    const char* chosen = std::getenv("VANTOR_CLIPS");
+    return chosen != nullptr ? chosen : "";
 }
 #endif
 
@@ -105,8 +115,7 @@ bool isSafeClipName(const std::string& name) {
 
 std::string clipDirectory() {
     // A folder named by the operator is the only one looked at.
-    if (const char* chosen = std::getenv("VANTOR_CLIPS"); chosen != nullptr && *chosen != '\0')
-        return isDirectory(chosen) ? chosen : "";
+    if (const std::string chosen = chosenFolder(); !chosen.empty()) return isDirectory(chosen) ? chosen : "";
     if (isDirectory("wave")) return "./wave";
 #ifdef _WIN32
     if (const std::string installed = besideProgram(); isDirectory(installed)) return installed;
@@ -131,7 +140,7 @@ std::string clipFileFor(const std::string& clipPath) {
     }
     if (!isSafeClipName(clipPath) || clipPath == "." || clipPath == "..") return "";
     const std::string fileName = withExtension(clipPath);
-    return isRegularFile(fileName) ? fileName : "";
+    return isRegularFile(pathFromUtf8(fileName)) ? fileName : "";
 }
 
 void reportMissingClipFolder(const std::string& clipPath) {

@@ -5,6 +5,8 @@
 
 namespace vantor {
 
+// File names here are UTF-8 (see pathFromUtf8 in platform/files.h).
+
 // The file a clip path names, or "" when there is none to play.
 // "wave\" + name looks in the directory named by the environment variable
 // VANTOR_CLIPS when it is set, else in the wave/ directory of the working

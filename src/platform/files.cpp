@@ -18,13 +18,86 @@ namespace vantor {
 
 namespace fs = std::filesystem;
 
-ReadResult readLines(const std::string& path, std::vector<std::string>& lines, std::size_t maxLines,
+#ifdef _WIN32
+
+fs::path pathFromUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)),
+                      L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return fs::path(wide);
+}
+
+std::string utf8Of(const fs::path& path) {
+    const std::wstring& wide = path.native();
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    std::string text(
+        static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)),
+        '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), static_cast<int>(text.size()), nullptr,
+                          nullptr);
+    return text;
+}
+
+#else
+
+fs::path pathFromUtf8(const std::string& text) { return fs::path(text); }
+std::string utf8Of(const fs::path& path) { return path.string(); }
+
+#endif
+
+namespace {
+
+#ifdef _WIN32
+
+// A virus scanner, the indexer, a backup or a cloud folder holds a file the
+// panel reads or writes for a moment; within this time it is tried again.
+constexpr ULONGLONG kBusyRetryMs = 1000;
+constexpr DWORD kBusyPauseMs = 50;
+
+bool isBusy(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+bool isFolder(const fs::path& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Waits while another program holds the file so that it cannot be opened.
+void waitWhileHeld(const fs::path& path) {
+    const ULONGLONG deadline = ::GetTickCount64() + kBusyRetryMs;
+    for (;;) {
+        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(file);
+            return;
+        }
+        if (!isBusy(::GetLastError()) || isFolder(path) || ::GetTickCount64() >= deadline) return;
+        ::Sleep(kBusyPauseMs);
+    }
+}
+
+#else
+
+void waitWhileHeld(const fs::path&) {}
+
+#endif
+
+}  // namespace
+
+ReadResult readLines(const std::string& name, std::vector<std::string>& lines, std::size_t maxLines,
                      std::size_t maxLineLength) {
     lines.clear();
+    const fs::path path = pathFromUtf8(name);
     std::error_code ec;
     const fs::file_type type = fs::status(path, ec).type();
     if (type == fs::file_type::not_found) return ReadResult::missing;
     if (ec || type == fs::file_type::fifo || type == fs::file_type::socket) return ReadResult::unreadable;
+    waitWhileHeld(path);
     std::ifstream in(path, std::ios::binary);
     if (!in) return ReadResult::unreadable;
     std::string line;
@@ -73,14 +146,12 @@ int errnoFor(DWORD error) {
     }
 }
 
-// Writes text as the whole of the file and waits until it is on the disk.
-bool writeToDisk(const std::string& path, const std::string& text) {
-    const HANDLE file = ::CreateFileW(fs::path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        errno = errnoFor(::GetLastError());
-        return false;
-    }
+// Writes text as the whole of the file and waits until it is on the disk;
+// ERROR_SUCCESS or why not.
+DWORD writeToDisk(const fs::path& path, const std::string& text) {
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
     bool ok = true;
     for (std::size_t done = 0; ok && done < text.size();) {
         DWORD written = 0;
@@ -89,24 +160,48 @@ bool writeToDisk(const std::string& path, const std::string& text) {
         done += written;
     }
     ok = ok && ::FlushFileBuffers(file);
-    const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
-    if (!::CloseHandle(file) && ok) ok = false;
-    if (!ok) errno = errnoFor(error != ERROR_SUCCESS ? error : ::GetLastError());
-    return ok;
+    DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
+    if (!::CloseHandle(file) && error == ERROR_SUCCESS) error = ::GetLastError();
+    return ok && error == ERROR_SUCCESS ? ERROR_SUCCESS : (error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
 }
 
 // The write-through move returns once the new name is on the disk too.
-bool replaceWith(const std::string& temporary, const std::string& path) {
-    if (::MoveFileExW(fs::path(temporary).c_str(), fs::path(path).c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    errno = errnoFor(::GetLastError());
-    return false;
+DWORD replaceWith(const fs::path& temporary, const fs::path& path) {
+    return ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? ERROR_SUCCESS
+               : ::GetLastError();
 }
 
-void removeQuietly(const std::string& path) { ::DeleteFileW(fs::path(path).c_str()); }
+// A read-only file refuses to be replaced for good. It is the panel's own
+// file, so it is made writable, and the operator is told.
+bool madeWritable(const fs::path& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        (attributes & FILE_ATTRIBUTE_READONLY) == 0)
+        return false;
+    if (!::SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) return false;
+    std::fprintf(stderr, "vantor: %s was read-only; it is made writable to be saved\n", utf8Of(path).c_str());
+    return true;
+}
 
-void syncFolderOf(const std::string&) {}
+// Writes the temporary file and moves it over path, again and again while
+// another program holds either for a moment; ERROR_SUCCESS or the last refusal.
+DWORD saveThrough(const fs::path& temporary, const fs::path& path, const std::string& text) {
+    // Not every system refuses to replace a read-only file; none is left.
+    madeWritable(temporary);
+    madeWritable(path);
+    const ULONGLONG deadline = ::GetTickCount64() + kBusyRetryMs;
+    for (;;) {
+        DWORD error = writeToDisk(temporary, text);
+        if (error == ERROR_SUCCESS) error = replaceWith(temporary, path);
+        if (error == ERROR_SUCCESS) return error;
+        const bool writable = error == ERROR_ACCESS_DENIED && (madeWritable(path) || madeWritable(temporary));
+        // A folder in the way stays in the way.
+        if (!writable && (!isBusy(error) || isFolder(temporary) || isFolder(path))) return error;
+        if (::GetTickCount64() >= deadline) return error;
+        if (!writable) ::Sleep(kBusyPauseMs);
+    }
+}
 
 #else
 
@@ -158,6 +253,14 @@ bool writeLinesSafely(const std::string& path, const std::vector<std::string>& l
     for (const auto& line : lines) text += line + "\r\n";
     const std::string temporary = path + ".tmp";
     // A temporary file left by a run that was killed is simply written over.
+#ifdef _WIN32
+    const DWORD error = saveThrough(pathFromUtf8(temporary), pathFromUtf8(path), text);
+    if (error != ERROR_SUCCESS) {
+        ::DeleteFileW(pathFromUtf8(temporary).c_str());
+        errno = errnoFor(error);
+        return false;
+    }
+#else
     if (!writeToDisk(temporary, text) || !replaceWith(temporary, path)) {
         const int error = errno;
         removeQuietly(temporary);
@@ -165,27 +268,30 @@ bool writeLinesSafely(const std::string& path, const std::vector<std::string>& l
         return false;
     }
     syncFolderOf(path);
+#endif
     return true;
 }
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
-    return fs::exists(path, ec);
+    return fs::exists(pathFromUtf8(path), ec);
 }
 
 bool removeFile(const std::string& path) {
     std::error_code ec;
-    return fs::remove(path, ec);
+    return fs::remove(pathFromUtf8(path), ec);
 }
 
 std::string keepBackupCopy(const std::string& path) {
     std::error_code ec;
+    const fs::path original = pathFromUtf8(path);
     // A link to a device such as /dev/zero would never end, a huge file would
     // fill the disk; neither is a file the panel wrote.
-    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxFileBytes) return "";
+    if (!fs::is_regular_file(original, ec) || fs::file_size(original, ec) > kMaxFileBytes) return "";
     std::string name = path + ".bak";
     for (int n = 1; fileExists(name) && n < 1000; ++n) name = path + ".bak" + std::to_string(n);
-    fs::copy_file(path, name, fs::copy_options::none, ec);
+    waitWhileHeld(original);
+    fs::copy_file(original, pathFromUtf8(name), fs::copy_options::none, ec);
     return ec ? "" : name;
 }
 

@@ -3,10 +3,18 @@
 // write, the system's own calls, so the same code serves the program and the tests (which use real files in a temporary directory).
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace vantor {
+
+// File names are UTF-8 inside the panel. On Windows a path keeps its wide
+// form from the system to here and back: a narrow string read through the
+// code page would lose every letter the code page lacks (a user folder
+// "C:\Users\Jürgen" or one in Cyrillic). On Linux both are the bytes as they are.
+std::filesystem::path pathFromUtf8(const std::string& text);
+std::string utf8Of(const std::filesystem::path& path);
 
 // No file the panel reads or keeps a copy of is larger than this: its own
 // files are a few kilobytes, and a link to a device or a huge file must

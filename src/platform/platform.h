@@ -92,6 +92,10 @@ public:
     // least every few milliseconds: the panel keeps serving the programs that
     // share the radio while it speaks. The work must not play anything.
     virtual void setWorkWhileWaiting(std::function<void()> work) = 0;
+    // Speech goes to the radio's own sound card because the system's default
+    // output is that, not because the operator chose it: the clips then go
+    // into the transmitter's audio, and the operator may hear nothing.
+    virtual bool speechGoesToRadio() = 0;
 };
 
 // The one main window: text at pixel positions, fonts, events and the timer.
@@ -114,6 +118,13 @@ public:
     virtual void stopTimer(int id) = 0;
     // Blocks until at least one event is queued and returns all queued events.
     virtual std::vector<WindowEvent> waitEvents() = 0;
+    // While on, the machine does not go to sleep by itself: the panel has the
+    // transmitter keyed.
+    virtual void keepAwake(bool on) = 0;
+    // Called when the machine is about to sleep, before it does and before
+    // the screen takes another message, so the carrier goes down while the
+    // port still works. It runs inside waitEvents; an empty one does nothing.
+    virtual void setSuspendHandler(std::function<void()> handler) = 0;
 };
 
 struct LocalTime {

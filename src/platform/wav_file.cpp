@@ -78,9 +78,10 @@ bool parseWav(const std::string& bytes, WavSound& sound, std::string& why) {
 bool readWavFile(const std::string& path, WavSound& sound, std::string& why) {
     std::error_code ec;
     // Clips are short; a file of another size is not one.
-    if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > kMaxFileBytes * 16)
+    const std::filesystem::path file = pathFromUtf8(path);
+    if (!std::filesystem::is_regular_file(file, ec) || std::filesystem::file_size(file, ec) > kMaxFileBytes * 16)
         return fail(why, "not a clip file");
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     if (!in) return fail(why, "cannot be opened");
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
     return parseWav(bytes, sound, why);

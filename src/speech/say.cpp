@@ -1,6 +1,7 @@
 #include "speech/say.h"
 
 #include "platform/clip_files.h"
+#include "platform/files.h"
 
 namespace vantor {
 
@@ -29,7 +30,7 @@ void sayInBackground(Panel& p, const std::string& clip) {
 }
 
 bool openSpeechLog(Panel& p, const std::string& path) {
-    auto log = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
+    auto log = std::make_unique<std::ofstream>(pathFromUtf8(path), std::ios::binary | std::ios::trunc);
     if (!*log) return false;
     p.speechLog = std::move(log);
     return true;

@@ -19,6 +19,32 @@ TEST_F(StartupTest, WithoutConfigurationOnlyTheVersionAndCfgnfAreHeard) {
     EXPECT_FALSE(testing::fileExists("savmem.dat"));
 }
 
+// Speech going to the radio's sound card by the system's default is said
+// once, right after the version, whether or not the panel goes on.
+TEST(StartupSpeech, SpeechOnTheRadiosSoundCardIsSaidAfterTheVersion) {
+    const std::vector<std::string> version = {"ft.wav", "3.wav", "point", "5"};
+    for (const bool toRadio : {false, true}) {
+        for (const bool configured : {false, true}) {
+            testing::TemporaryDirectory directory;
+            fake::FakePlatform platform;
+            Panel panel(platform.platform);
+            platform.speaker.goesToRadio = toRadio;
+            if (configured) writeFile("vantor.cfg", configuration(0, 0));
+            runProgram(panel);
+            const auto& played = platform.speaker.played;
+            std::vector<std::string> expected;
+            for (const auto& clip : version) expected.push_back("wave\\" + clip);
+            if (toRadio) expected.push_back("wave\\sndradio");
+            if (!configured) expected.push_back("wave\\cfgnf");
+            ASSERT_GE(played.size(), expected.size());
+            EXPECT_EQ(std::vector<std::string>(played.begin(), played.begin() + static_cast<long>(expected.size())),
+                      expected)
+                << "to radio " << toRadio << ", configured " << configured;
+            EXPECT_EQ(std::count(played.begin(), played.end(), "wave\\sndradio"), toRadio ? 1 : 0);
+        }
+    }
+}
+
 // No frequency is known before the radio answers, so the mode operation does not
 // tune the radio to 0 Hz after the mode command. No debug log unless asked for.
 TEST_F(StartupTest, StartBandIsTunedOnVfoAWithItsModeAndWidth) {

@@ -8,6 +8,9 @@
 
 #include "memory/memory_file.h"
 #include "support/radio_fixture.h"
+#ifdef _WIN32
+#include "support/file_holder.h"
+#endif
 
 namespace vantor {
 namespace {
@@ -125,6 +128,50 @@ TEST_F(ChannelsTest, StoreThatCannotBeSavedSaysInvalidKeepsTheFileWholeAndIsSave
             fileHolds("savmem.dat", "\r\n0104A007100000B0071000009990\r\n0104A007100000B0071000009990\r\n"));
     }
 }
+
+#ifdef _WIN32
+// A virus scanner or the indexer holding savmem.dat for a moment does not
+// make a store fail: "ok" is said once the file is saved. Held for longer
+// than the save waits, the store is "invalid" and the file stays as it was;
+// a read-only file is made writable and the store saved.
+TEST_F(ChannelsTest, StoreWhileAnotherProgramHoldsTheFileSaysInvalidOnlyWhenItWasNotSaved) {
+    struct Row {
+        const char* what;
+        DWORD holdMs;
+        bool readOnly;
+        const char* answer;
+    };
+    const Row rows[] = {
+        {"held for a moment", 300, false, "sch 3 ok"},
+        {"held for longer than the save waits", 2500, false, "sch 3 invalid"},
+        {"read-only", 0, true, "sch 3 ok"},
+    };
+    for (const auto& [what, holdMs, readOnly, answer] : rows) {
+        SCOPED_TRACE(what);
+        p.memoryTable.fill("9");
+        ASSERT_TRUE(saveMemoryFile(p));
+        heard();
+        const std::string before = testing::readFile("savmem.dat");
+        if (readOnly) {
+            ASSERT_TRUE(::SetFileAttributesW(L"savmem.dat", FILE_ATTRIBUTE_READONLY));
+        }
+        {
+            std::optional<testing::FileHolder> holder;
+            if (holdMs > 0) {
+                holder.emplace("savmem.dat", holdMs);
+                ASSERT_TRUE(holder->held());
+            }
+            ::testing::internal::CaptureStderr();
+            type("C3");
+            ::testing::internal::GetCapturedStderr();
+        }
+        EXPECT_EQ(heard(), words(answer));
+        const bool saved = std::string(answer).find("ok") != std::string::npos;
+        EXPECT_EQ(testing::readFile("savmem.dat") == before, !saved);
+        ::SetFileAttributesW(L"savmem.dat", FILE_ATTRIBUTE_NORMAL);
+    }
+}
+#endif
 
 // Each kind with its command order (and a command it must not send). In FM 512 is DCS and
 // 012 after it CTCSS again; outside FM a code sends tone off. Non-digits count as 0.

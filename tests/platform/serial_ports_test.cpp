@@ -159,5 +159,51 @@ TEST_F(SerialPortsTest, SpeedAndFramingReachTheLine) {
     }
 }
 
+// What other programs leave in a port's termios, and the panel's settings over it.
+TEST(SerialLines, WhateverTheLastProgramLeftThePortOpensRawWithoutHandshake) {
+    struct LeftOver {
+        const char* what;
+        void (*leave)(termios&);
+    };
+    // clang-format off
+    const LeftOver leftOvers[] = {
+        {"a raw line", [](termios& t) { ::cfmakeraw(&t); }},
+        {"hardware handshake", [](termios& t) { t.c_cflag |= CRTSCTS; }},
+        {"XON/XOFF both ways", [](termios& t) { t.c_iflag |= IXON | IXOFF | IXANY; }},
+        {"7 bits, odd parity checked, two stop bits",
+         [](termios& t) {
+             t.c_cflag = (t.c_cflag & ~CSIZE) | CS7 | PARENB | PARODD | CSTOPB;
+             t.c_iflag |= INPCK | ISTRIP;
+         }},
+        {"a terminal: echo, lines, CR/LF translation",
+         [](termios& t) {
+             t.c_lflag |= ECHO | ICANON | ISIG | IEXTEN;
+             t.c_iflag |= ICRNL;
+             t.c_oflag |= OPOST | ONLCR;
+         }},
+        {"modem control, no hang-up on close", [](termios& t) { t.c_cflag &= ~(CLOCAL | HUPCL); }},
+        {"blocking reads", [](termios& t) { t.c_cc[VMIN] = 5; t.c_cc[VTIME] = 10; }},
+    };
+    // clang-format on
+    for (const LeftOver& row : leftOvers) {
+        SCOPED_TRACE(row.what);
+        termios settings{};
+        ::cfsetispeed(&settings, B4800);
+        ::cfsetospeed(&settings, B4800);
+        row.leave(settings);
+        catTermios(settings, B38400);
+        EXPECT_EQ(::cfgetispeed(&settings), static_cast<speed_t>(B38400));
+        EXPECT_EQ(::cfgetospeed(&settings), static_cast<speed_t>(B38400));
+        EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_EQ(settings.c_cflag & (PARENB | PARODD | CSTOPB | CRTSCTS), 0u);
+        EXPECT_EQ(settings.c_cflag & (CLOCAL | CREAD | HUPCL), static_cast<tcflag_t>(CLOCAL | CREAD | HUPCL));
+        EXPECT_EQ(settings.c_iflag & (IXON | IXOFF | IXANY | INPCK | ISTRIP | ICRNL), 0u);
+        EXPECT_EQ(settings.c_lflag & (ECHO | ICANON | ISIG | IEXTEN), 0u);
+        EXPECT_EQ(settings.c_oflag & OPOST, 0u);
+        EXPECT_EQ(settings.c_cc[VMIN], 0);
+        EXPECT_EQ(settings.c_cc[VTIME], 0);
+    }
+}
+
 }  // namespace
 }  // namespace vantor

@@ -3,14 +3,22 @@
 Installs with /S and the port and speed switches, checks what landed (program
 folder, clips, Start-menu shortcut and its working folder, vantor.cfg, the
 Add/Remove Programs entry), then uninstalls and checks that the program is gone
-and the operator's files are not. Needs build-windows/vantor-setup-<version>.exe
-(scripts/package-windows).
+and the operator's files are not. Then, with the installed panel running on
+Xvfb against the Linux build's simulator (COM5) and transmitting, an upgrade
+and an uninstall that close it first, and a window of the panel's class that
+will not close, which stops both. Needs build-windows/vantor-setup-<version>.exe
+(scripts/package-windows), build/bin/vantor-radiosim and the MinGW C compiler.
 """
 
 import os
+import shutil
+import subprocess
 import sys
 
-from wine import SOURCE_DIR, WINDOWS_BUILD_DIR, WineFailure, WinePrefix, project_version, shortcut
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+
+from harness import BUILD_DIR, Session, TestFailure, wait_for  # noqa: E402
+from wine import SOURCE_DIR, WINDOWS_BUILD_DIR, WineFailure, WinePrefix, project_version, shortcut  # noqa: E402
 
 INSTALLER = os.path.join(WINDOWS_BUILD_DIR, "vantor-setup-%s.exe" % project_version())
 STAGE = os.path.join(WINDOWS_BUILD_DIR, "package")
@@ -29,11 +37,48 @@ REFUSED = [
     ["/COM=5", "/BAUD="],
 ]
 
+# What the Windows README tells the operator: the port to choose, how to get
+# past SmartScreen, where the log is.
+WINDOWS_README_SAYS = [b"Enhanced COM Port", b"Standard COM Port", b"Device Manager", b"More info",
+                       b"Run anyway", b"vantor.log", b"NVDA+Shift+S", b"Documents\\Vantor", b"NumLock"]
+
 # Switches, and the port and speed vantor.cfg gets (the sample's without switches).
 ACCEPTED = [
     ([], "5", "38400"),
     (["/COM=12", "/BAUD=9600"], "12", "9600"),
 ]
+
+
+RADIOSIM = os.path.join(BUILD_DIR, "bin", "vantor-radiosim")
+PORT = 5
+SAVED = "VANTOR v3.2a 3.5a 40\r\n"
+# The installer's and the uninstaller's status when the panel would not end.
+STILL_RUNNING = 4
+
+# A window of the panel's class that does not close when asked, as a panel
+# hung in a driver call would be.
+STUBBORN_SOURCE = r"""
+#include <windows.h>
+#include <stdio.h>
+static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_CLOSE) return 0;
+    return DefWindowProcW(window, message, w, l);
+}
+int main(void) {
+    WNDCLASSW c = {0};
+    c.lpfnWndProc = procedure;
+    c.hInstance = GetModuleHandleW(NULL);
+    c.lpszClassName = L"VantorPanel";
+    if (!RegisterClassW(&c) || !CreateWindowW(L"VantorPanel", L"stubborn", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                              NULL, NULL, c.hInstance, NULL))
+        return 1;
+    printf("ready\n");
+    fflush(stdout);
+    MSG m;
+    while (GetMessageW(&m, NULL, 0, 0) > 0) DispatchMessageW(&m);
+    return 0;
+}
+"""
 
 
 def expect(condition, message):
@@ -78,11 +123,16 @@ class Installation:
         expect(clips and sorted(os.listdir(os.path.join(self.program, "wave"))) == clips,
                "the wave folder does not hold the build's clips")
         readme = read(os.path.join(self.program, "README.txt"))
-        expect(readme.startswith(b"# Vantor\r\n") and readme.count(b"\n") == readme.count(b"\r\n"),
-               "README.txt is not the README in Windows line ends")
+        expect(readme.count(b"\n") == readme.count(b"\r\n"), "README.txt is not in Windows line ends")
+        for wanted_text in WINDOWS_README_SAYS:
+            expect(wanted_text in readme, "README.txt does not say %r" % wanted_text)
+        for linux_text in (b"apt-get", b"sudo", b"/dev/tty", b"dialout", b"cmake", b"```"):
+            expect(linux_text not in readme, "README.txt says %r: not the Windows README" % linux_text)
 
+        # The sample's lines with the port and speed asked for and the debug log off.
         sample = read(os.path.join(SOURCE_DIR, "vantor.cfg.sample")).decode().splitlines()
-        wanted = ["COM=" + port, "SPEED=" + speed] + sample[2:]
+        expect(sample[13].startswith("DEBUG="), "line 14 of the sample is %r" % sample[13])
+        wanted = ["COM=" + port, "SPEED=" + speed] + sample[2:13] + ["DEBUG=0"] + sample[14:]
         config = read(os.path.join(self.work, "vantor.cfg")).decode()
         expect(config == "".join(line + "\r\n" for line in wanted), "vantor.cfg is %r" % config)
 
@@ -151,18 +201,211 @@ def reinstall_keeps_the_configuration(inst):
     inst.check_uninstalled({"vantor.cfg": before})
 
 
+class PanelWorld:
+    """A display, the simulated radio on the prefix's COM5 and the working folder
+    Documents\\Vantor leading to the session's directory, where the panel's logs go."""
+
+    def __init__(self, inst, name):
+        self.inst = inst
+        self.s = Session(name)
+        self.failed = True
+        self.others = []
+
+    def __enter__(self):
+        s = self.s
+        # The earlier tests' programs ran without a display.
+        self.inst.prefix.kill()
+        self.start_own_display()
+        s.env.update({k: v for k, v in self.inst.prefix.env.items() if k != "DISPLAY"})
+        work = self.inst.work
+        if os.path.islink(work) or os.path.isfile(work):
+            os.remove(work)
+        elif os.path.isdir(work):
+            shutil.rmtree(work)
+        os.symlink(s.dir, work)
+        link = os.path.join(self.inst.prefix.path, "dosdevices", "com%d" % PORT)
+        if os.path.lexists(link):
+            os.remove(link)
+        s.start_radiosim("0670", PORT, link=link)
+        return self
+
+    def start_own_display(self):
+        """The session's Xvfb, made sure to be its own: a test elsewhere on the machine
+        may have taken the same free number at the same moment, and the Xvfb that lost
+        ends while the winner's socket makes the display look started."""
+        s = self.s
+        for _ in range(10):
+            s.start_display()
+            xvfb = s.processes[-1]
+            lock = "/tmp/.X%s-lock" % s.display.lstrip(":")
+
+            def owner():
+                try:
+                    with open(lock) as f:
+                        return int(f.read().strip() or 0)
+                except (OSError, ValueError):
+                    return 0
+            wait_for(lambda: owner() != 0 or xvfb.poll() is not None, 10, "the display's lock")
+            if owner() == xvfb.pid and xvfb.poll() is None:
+                return
+            xvfb.wait()
+            s.processes.remove(xvfb)
+        raise WineFailure("no display of our own")
+
+    def __exit__(self, kind, value, trace):
+        self.failed = kind is not None
+        if self.failed:
+            for log in ("vantor.err", "speech.log", "radiosim.log", "stubborn.out"):
+                text = self.s.read_text(log)
+                if text:
+                    print("--- %s ---\n%s" % (log, text[-2000:]))
+        for other in self.others:
+            if other.poll() is None:
+                other.kill()
+                other.wait()
+        # Nothing of this display stays in the prefix for the next one.
+        self.inst.prefix.kill()
+        self.s.close(self.failed)
+        os.remove(self.inst.work)
+        return False
+
+    def run(self, program, *arguments, timeout=120):
+        """A Windows program on this display, to its end; its exit status."""
+        try:
+            return subprocess.run(["wine", program, *arguments], env=self.s.env, capture_output=True,
+                                  timeout=timeout).returncode
+        except subprocess.TimeoutExpired:
+            raise WineFailure("%s did not end within %d s" % (program, timeout))
+
+    def start_transmitting_panel(self):
+        """The installed panel, connected and keyed (Space); savmem.dat is not there yet."""
+        s = self.s
+        # Each panel begins the speech log anew.
+        if os.path.exists(s.path("speech.log")):
+            os.remove(s.path("speech.log"))
+        s.start_vantor(program=["wine", os.path.join(self.inst.program, "vantor.exe")])
+        # Wine takes a while to start the first program of a display.
+        s.wait_spoken(["connected"], 90)
+        # The next question shows the clip has ended and keys are taken (debug.dat is off).
+        polled = len(s.radiosim_commands())
+        wait_for(lambda: len(s.radiosim_commands()) > polled, 10, "the poll after connection")
+        if os.path.exists(s.path("savmem.dat")):
+            os.remove(s.path("savmem.dat"))
+        asked = len(s.radiosim_commands())
+        s.press("space")
+        s.wait_radio_got(["TX1;"], since=asked)
+        return len(s.radiosim_commands())
+
+    def check_panel_ended_in_order(self, asked):
+        """The panel unkeyed the radio, saved the memories and ended with status 0."""
+        s = self.s
+        s.wait_radio_got(["TX0;"], since=asked)
+        status = s.wait_exit(30)
+        expect(status == 0, "the panel ended with status %d" % status)
+
+
+def mark_installed_program_old(inst):
+    """Makes the installed vantor.exe differ from the packaged one (data after its
+    image, which Windows ignores), so a replaced one shows."""
+    with open(os.path.join(inst.program, "vantor.exe"), "ab") as f:
+        f.write(b"\0an older program")
+
+
+def build_stubborn_window():
+    stub = os.path.join(WINDOWS_BUILD_DIR, "stubborn-panel.exe")
+    source = stub[:-4] + ".c"
+    with open(source, "w") as f:
+        f.write(STUBBORN_SOURCE)
+    built = subprocess.run(["x86_64-w64-mingw32-gcc", "-O1", "-o", stub, source], capture_output=True, text=True)
+    expect(built.returncode == 0, "the stubborn window does not build: %s" % built.stderr)
+    return stub
+
+
+def upgrade_closes_the_running_panel_first(world, inst):
+    mark_installed_program_old(inst)
+    asked = world.start_transmitting_panel()
+    status = world.run(INSTALLER, "/S")
+    expect(status == 0, "upgrade exit status %d" % status)
+    # Its end was awaited: the memories were saved before the upgrade went on.
+    expect(world.s.read_text("savmem.dat").startswith(SAVED), "the upgrade ended before the panel saved")
+    expect(read(os.path.join(inst.program, "vantor.exe")) == read(os.path.join(STAGE, "vantor.exe")),
+           "the upgrade left the old vantor.exe")
+    world.check_panel_ended_in_order(asked)
+
+
+def a_panel_that_does_not_close_stops_the_upgrade_and_the_uninstall(world, inst):
+    mark_installed_program_old(inst)
+    before = read(os.path.join(inst.program, "vantor.exe"))
+    out = world.s.path("stubborn.out")
+    stubborn = subprocess.Popen(["wine", world.stub], env=world.s.env, stdout=open(out, "wb"),
+                                stderr=subprocess.DEVNULL)
+    world.others.append(stubborn)
+    try:
+        wait_for(lambda: "ready" in world.s.read_text("stubborn.out"), 60, "the stubborn window")
+        status = world.run(INSTALLER, "/S")
+        expect(stubborn.poll() is None, "the stubborn window ended by itself")
+        expect(status == STILL_RUNNING, "upgrade exit status %d, expected %d" % (status, STILL_RUNNING))
+        expect(read(os.path.join(inst.program, "vantor.exe")) == before, "the upgrade changed vantor.exe")
+        # In place (_?=), so that its own status comes back instead of that of the copy it starts.
+        uninstaller = os.path.join(inst.program, "uninstall.exe")
+        status = world.run(uninstaller, "/S", "_?=" + inst.prefix.windows_path(inst.program))
+        expect(status == STILL_RUNNING, "uninstall exit status %d, expected %d" % (status, STILL_RUNNING))
+        for name in ("vantor.exe", "README.txt", "uninstall.exe"):
+            expect(os.path.isfile(os.path.join(inst.program, name)), "the uninstaller removed %s" % name)
+        expect(os.path.isfile(os.path.join(inst.menu, "Vantor.lnk")), "the uninstaller removed the shortcut")
+    finally:
+        stubborn.kill()
+        stubborn.wait()
+
+
+def uninstall_closes_the_running_panel_first(world, inst):
+    asked = world.start_transmitting_panel()
+    expect(world.run(os.path.join(inst.program, "uninstall.exe"), "/S") == 0, "uninstall failed")
+    # It goes on in a copy of itself.
+    wait_for(lambda: not os.path.exists(inst.program), 60, "the program folder to go")
+    expect(world.s.read_text("savmem.dat").startswith(SAVED), "files went before the panel saved")
+    world.check_panel_ended_in_order(asked)
+    # The registry reaches user.reg when the wineserver ends.
+    inst.prefix.wait_idle()
+    inst.check_uninstalled({})
+
+
+# In order, on one display: each leaves the program installed for the next.
+WHILE_THE_PANEL_RUNS = [
+    upgrade_closes_the_running_panel_first,
+    a_panel_that_does_not_close_stops_the_upgrade_and_the_uninstall,
+    uninstall_closes_the_running_panel_first,
+]
+
+
+def upgrade_and_uninstall_wait_for_the_running_panel(inst):
+    stub = build_stubborn_window()
+    with PanelWorld(inst, "package_running_panel") as world:
+        world.stub = stub
+        expect(world.run(INSTALLER, "/S", "/COM=%d" % PORT, "/BAUD=38400") == 0, "install failed")
+        for step in WHILE_THE_PANEL_RUNS:
+            try:
+                step(world, inst)
+            except (WineFailure, TestFailure) as failure:
+                raise WineFailure("%s: %s" % (step.__name__, failure))
+
+
 TESTS = [
     ("refuses_bad_switches", refuses_bad_switches),
     ("says_when_the_working_folder_cannot_take_the_configuration",
      says_when_the_working_folder_cannot_take_the_configuration),
     ("installs_and_uninstalls_keeping_the_operators_files", installs_and_uninstalls_keeping_the_operators_files),
     ("reinstall_keeps_the_configuration", reinstall_keeps_the_configuration),
+    ("upgrade_and_uninstall_wait_for_the_running_panel", upgrade_and_uninstall_wait_for_the_running_panel),
 ]
 
 
 def main():
     if not os.path.isfile(INSTALLER):
         print("no installer %s: run scripts/package-windows" % INSTALLER, file=sys.stderr)
+        return 1
+    if not os.path.isfile(RADIOSIM):
+        print("no simulator %s: build vantor-radiosim" % RADIOSIM, file=sys.stderr)
         return 1
     prefix = WinePrefix(os.path.join(WINDOWS_BUILD_DIR, "wineprefix-package")).create(fresh=True)
     inst = Installation(prefix)
@@ -172,7 +415,7 @@ def main():
         try:
             test(inst)
             print("PASS %s" % name)
-        except WineFailure as failure:
+        except (WineFailure, TestFailure) as failure:
             failures += 1
             print("FAIL %s: %s" % (name, failure))
     print("%d passed, %d failed" % (len(TESTS) - failures, failures))

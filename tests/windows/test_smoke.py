@@ -3,17 +3,25 @@
 vantor.exe runs under Wine on Xvfb: the one built (build-windows/bin) in a
 scratch working folder with vantor.cfg and the clips in wave\\, and the one the
 installer put in place, started in the working folder where the installer
-wrote vantor.cfg. The Linux build's simulator serves the radio on a
+wrote vantor.cfg. The Windows user's name has letters the code page lacks
+(C:\\users\\Jürgen-Mäé-Жора), so the installed program, its clips and its working
+folder all have them in their paths, and so does the speech log's name on the
+command line. The Linux build's simulator serves the radio on a
 pseudo-terminal that the private prefix's COM5 leads to. The test waits for
-"connected", presses F and hears the frequency while the radio is asked for
-it, then presses Q and waits for the panel to end, its memories saved.
+"connected", starts a second panel in the same folder (it ends at once,
+leaving the first), presses F and hears the frequency while the radio is asked
+for it, then presses Q and waits for the panel to end, its memories saved.
+Last, the panel started in a folder without vantor.cfg keeps its complaint in
+vantor.log, with the time.
 
     python3 tests/windows/test_smoke.py [--runs N]
 """
 
 import argparse
 import os
+import re
 import shutil
+import subprocess
 import sys
 import traceback
 
@@ -26,6 +34,25 @@ VANTOR_EXE = os.path.join(WINDOWS_BUILD_DIR, "bin", "vantor.exe")
 INSTALLER = os.path.join(WINDOWS_BUILD_DIR, "vantor-setup-%s.exe" % project_version())
 CLIPS = os.path.join(BUILD_DIR, "wave")
 PORT = 5
+# Latin letters of the code page and Cyrillic ones it lacks.
+USER = "J\u00fcrgen-M\u00e4\u00e9-\u0416\u043e\u0440\u0430"
+SPEECH_LOG = "speech-\u0416\u043e\u0440\u0430.log"
+STAMPED = r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d "
+
+
+class WindowsSession(Session):
+    """The speech log's name has letters outside the code page: the panel must read its
+    command line wide to write it."""
+
+    def path(self, name):
+        return super().path(SPEECH_LOG if name == "speech.log" else name)
+
+    def read_utf8(self, name):
+        try:
+            with open(self.path(name), "rb") as f:
+                return f.read().decode("utf-8", errors="replace")
+        except FileNotFoundError:
+            return ""
 
 
 def built_panel_in_a_scratch_folder(s, prefix):
@@ -41,11 +68,15 @@ def built_panel_in_a_scratch_folder(s, prefix):
 def installed_panel_in_its_working_folder(s, prefix):
     """The panel as the installer leaves it: vantor.cfg written from the answers to the
     port and speed questions, the clips beside the program, none in the working folder
-    (Documents\\Vantor, here a link to the test's directory)."""
+    (Documents\\Vantor, which becomes the test's directory, so that the panel works in
+    it under its Windows name, the user's name in it)."""
     work = prefix.user_path("Documents", "Vantor")
-    if os.path.lexists(work):
+    if os.path.islink(work) or os.path.isfile(work):
         os.remove(work)
-    os.symlink(s.dir, work)
+    shutil.rmtree(work, ignore_errors=True)
+    os.mkdir(work)
+    os.rmdir(s.dir)
+    s.dir = work
     status = prefix.run(INSTALLER, "/S", "/COM=%d" % PORT, "/BAUD=38400")
     # The panel's display is not the installer's: its wineserver ends first.
     prefix.wait_idle()
@@ -56,6 +87,8 @@ def installed_panel_in_its_working_folder(s, prefix):
 
 
 def connects_reads_the_frequency_and_quits(s, prefix, setup):
+    # The setup may move the test's directory: it goes before anything is written there.
+    program = setup(s, prefix)
     s.start_display()
     s.env.update({k: v for k, v in prefix.env.items() if k != "DISPLAY"})
     # Wine opens \\.\COM5 through this link; a stale one of an earlier run goes first.
@@ -63,15 +96,26 @@ def connects_reads_the_frequency_and_quits(s, prefix, setup):
     if os.path.lexists(link):
         os.remove(link)
     s.start_radiosim("0670", PORT, link=link)
-    program = setup(s, prefix)
     s.start_vantor(program=["wine", program])
 
     # Wine takes a while to start the first program of a display.
     s.wait_spoken(["connected"], 90)
-    s.connected()
+    # The next question shows the clip has ended and keys are taken; the
+    # installer's vantor.cfg has DEBUG=0, so there is no debug.dat to count in.
+    polled = len(s.radiosim_commands())
+    wait_for(lambda: len(s.radiosim_commands()) > polled, 10, "the poll after connection")
     heard = s.heard()
     if heard[4:12] != ["7", "point", "1", "mhz", "lsb.wav", "preamp", "off", "connected"]:
         raise TestFailure("connection sentence %r" % heard)
+    # Spoken from the clips of this setup, whose path holds the user's name.
+    played = [line.split("\t", 1)[1] for line in s.read_utf8("speech.log").splitlines()
+              if line.startswith("wave\\connected\t")]
+    if not played or not played[-1].lower().replace("/", "\\").endswith("\\wave\\connected.wav"):
+        raise TestFailure("connected played from %r" % played)
+    if setup is installed_panel_in_its_working_folder and USER not in played[-1]:
+        raise TestFailure("the installed clips are not those in %s: %r" % (USER, played[-1]))
+
+    second_start_leaves_the_first(s, program)
 
     asked = len(s.radiosim_commands())
     s.read_frequency(["7", "point", "1", "mhz", "lsb.wav"])
@@ -89,6 +133,53 @@ def connects_reads_the_frequency_and_quits(s, prefix, setup):
         raise TestFailure("savmem.dat not saved whole: %r" % savmem[:60])
 
 
+def second_start_leaves_the_first(s, program):
+    """A second start in the same folder finds the first panel's window, ends with
+    status 0, saying so in vantor.log, and the first panel goes on."""
+    second = subprocess.run(["wine", program], cwd=s.dir, env=s.env, capture_output=True, timeout=60)
+    if second.returncode != 0:
+        raise TestFailure("the second panel ended with status %d" % second.returncode)
+    if not re.search(STAMPED + "vantor: another panel runs in this folder; its window is brought to the front\r$",
+                     s.read_utf8("vantor.log"), re.M):
+        raise TestFailure("vantor.log has no line of the second start: %r" % s.read_utf8("vantor.log")[-500:])
+    if s.vantor.poll() is not None:
+        raise TestFailure("the first panel ended with status %d" % s.vantor.returncode)
+
+
+def without_a_configuration_the_complaint_is_in_the_log(prefix):
+    """A window program has no standard error: the complaint about the missing
+    vantor.cfg is in vantor.log of the working folder, with the time. --version
+    still answers whoever started the program."""
+    s = WindowsSession("windows_smoke_log")
+    failed = True
+    try:
+        s.start_display()
+        s.env.update({k: v for k, v in prefix.env.items() if k != "DISPLAY"})
+        folder = s.path("Vantor-\u0416")
+        os.mkdir(folder)
+        ended = subprocess.run(["wine", VANTOR_EXE], cwd=folder, env=s.env, capture_output=True, timeout=90)
+        with open(os.path.join(folder, "vantor.log"), "rb") as f:
+            log = f.read().decode("utf-8", errors="replace")
+        if ended.returncode != 0 or not re.search(
+                "^" + STAMPED + "vantor: vantor.cfg was not found in the working directory\r$", log, re.M):
+            raise TestFailure("status %d, vantor.log %r" % (ended.returncode, log))
+        # --version answers on the standard output it was given.
+        version = subprocess.run(["wine", VANTOR_EXE, "--version"], cwd=folder, env=s.env, capture_output=True,
+                                 timeout=60)
+        if version.returncode != 0 or not version.stdout.startswith(b"vantor "):
+            raise TestFailure("--version: status %d, %r" % (version.returncode, version.stdout))
+        failed = False
+        print("PASS windows_smoke_log")
+    except Exception:
+        print("FAIL windows_smoke_log")
+        traceback.print_exc()
+    finally:
+        prefix.kill()
+        s.close(failed)
+        sys.stdout.flush()
+    return not failed
+
+
 SETUPS = [
     ("built", built_panel_in_a_scratch_folder),
     ("installed", installed_panel_in_its_working_folder),
@@ -97,7 +188,7 @@ SETUPS = [
 
 def run_once(name, prefix, setup):
     """One session; True when it passed. A failure keeps its logs and a screenshot."""
-    session = Session(name)
+    session = WindowsSession(name)
     failed = True
     try:
         connects_reads_the_frequency_and_quits(session, prefix, setup)
@@ -106,8 +197,8 @@ def run_once(name, prefix, setup):
     except Exception:
         print("FAIL %s" % name)
         traceback.print_exc()
-        for log in ("vantor.err", "speech.log", "debug.dat", "radiosim.out"):
-            text = session.read_text(log)
+        for log in ("vantor.err", "vantor.log", "speech.log", "debug.dat", "radiosim.out"):
+            text = session.read_utf8(log)
             if text:
                 print("--- %s ---\n%s" % (log, text[-3000:]))
     finally:
@@ -126,9 +217,10 @@ def main():
         if not os.path.isfile(needed):
             print("missing %s: run scripts/test-windows-smoke" % needed, file=sys.stderr)
             return 1
-    prefix = WinePrefix(os.path.join(WINDOWS_BUILD_DIR, "wineprefix-smoke")).create()
+    prefix = WinePrefix(os.path.join(WINDOWS_BUILD_DIR, "wineprefix-smoke"), user=USER).create()
     results = [run_once("windows_smoke_%s_%d" % (setup_name, run), prefix, setup)
                for setup_name, setup in SETUPS for run in range(1, runs + 1)]
+    results += [without_a_configuration_the_complaint_is_in_the_log(prefix) for _ in range(runs)]
     print("%d passed, %d failed" % (results.count(True), results.count(False)))
     return 0 if all(results) else 1
 

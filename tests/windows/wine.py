@@ -29,17 +29,26 @@ def project_version():
 
 
 class WinePrefix:
-    def __init__(self, path):
+    def __init__(self, path, user=None):
+        """`user` names the Windows user (and so C:\\users\\<user>): Wine takes it from
+        $USER when it makes the prefix, and file names reach Unix in UTF-8."""
         self.path = os.path.abspath(path)
         self.home = os.path.join(self.path, "home")
+        self.user = user
         self.env = dict(os.environ)
         self.env.update(WINEPREFIX=self.path, HOME=self.home, WINEDEBUG="-all", WINEARCH="win64",
                         # No prompts to install Mono or Gecko: nothing here needs them.
                         WINEDLLOVERRIDES="mscoree,mshtml=")
+        if user:
+            self.env.update(USER=user, LOGNAME=user, LC_ALL="C.UTF-8")
         self.env.pop("DISPLAY", None)
 
     def create(self, fresh=False):
-        """Makes the prefix unless it is there already (or `fresh` asks for a new one)."""
+        """Makes the prefix unless it is there already (or `fresh` asks for a new one, or
+        the one there was made for another user)."""
+        users = os.path.join(self.path, "drive_c", "users")
+        if self.user and os.path.isdir(users) and self.user not in os.listdir(users):
+            fresh = True
         if fresh:
             shutil.rmtree(self.path, ignore_errors=True)
         if not os.path.exists(os.path.join(self.path, "system.reg")):

@@ -97,6 +97,7 @@ class FakeSpeaker : public Speaker {
     void play(const std::string& clipPath) override;
     void playInBackground(const std::string& clipPath) override;
     void setWorkWhileWaiting(std::function<void()> work) override { work_ = std::move(work); }
+    bool speechGoesToRadio() override { return goesToRadio; }
 
     // Clip paths in the order they were played; background clips are marked "&".
     std::vector<std::string> played;
@@ -104,6 +105,7 @@ class FakeSpeaker : public Speaker {
     std::set<std::string> missingClips;
     long long delayMs = 100;
     long long wordMs = 300;
+    bool goesToRadio = false;
 
   private:
     bool exists(const std::string& clipPath) const;
@@ -130,8 +132,18 @@ class FakeScreen : public Screen {
     void startTimer(int id, int periodMs) override;
     void stopTimer(int id) override;
     std::vector<WindowEvent> waitEvents() override;
+    void keepAwake(bool on) override { awakeRequests.push_back(on); }
+    void setSuspendHandler(std::function<void()> handler) override { suspendHandler = std::move(handler); }
+
+    // The machine is about to sleep.
+    void suspend() {
+        if (suspendHandler) suspendHandler();
+    }
+    bool keptAwake() const { return !awakeRequests.empty() && awakeRequests.back(); }
 
     bool windowOpen = false;
+    std::vector<bool> awakeRequests;  // every keepAwake, in order
+    std::function<void()> suspendHandler;
     std::string title;
     int windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
     std::map<int, int> timers;  // id -> period of running timers

@@ -75,6 +75,22 @@ std::string reasonFor(int error) {
 
 }  // namespace
 
+void catTermios(termios& settings, speed_t speed) {
+    ::cfmakeraw(&settings);
+    // cfmakeraw leaves these: the driver would send XOFF/XON to the radio itself.
+    settings.c_iflag &= ~(IXOFF | IXANY | INPCK);
+    settings.c_cflag |= CLOCAL | CREAD | HUPCL;
+    settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+#ifdef CMSPAR
+    settings.c_cflag &= ~CMSPAR;
+#endif
+    settings.c_cflag |= CS8;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    ::cfsetispeed(&settings, speed);
+    ::cfsetospeed(&settings, speed);
+}
+
 void LinuxSerialPorts::reportOpenFailure(int port, const std::string& device, const std::string& reason) {
     complaints_.openFailed(port, device, reason);
 }
@@ -135,19 +151,17 @@ bool LinuxSerialPorts::open(int port, int baud) {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0) return fail("not a serial port: " + reasonFor(errno));
     ::ioctl(fd, TIOCEXCL);
-    ::cfmakeraw(&settings);
-    settings.c_cflag |= CLOCAL | CREAD;
-    // 8 data bits, no parity, one stop bit, whatever the last user left.
-    settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
-#ifdef CMSPAR
-    settings.c_cflag &= ~CMSPAR;
-#endif
-    settings.c_cflag |= CS8;
-    settings.c_cc[VMIN] = 0;
-    settings.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&settings, speed) != 0 || ::cfsetospeed(&settings, speed) != 0)
-        return fail("unsupported speed " + std::to_string(baud) + " baud");
+    catTermios(settings, speed);
     if (::tcsetattr(fd, TCSANOW, &settings) != 0) return fail(reasonFor(errno));
+    // Opening a tty raises DTR and RTS. DTR is what keying interfaces and the
+    // Standard port of Yaesu's USB bridge key the transmitter or CW with, and
+    // no CAT line needs it; RTS on the CAT (Enhanced) port is the radio's "CAT
+    // RTS" input, which with that menu item enabled (as it leaves the factory)
+    // must be high for the radio to answer. A pseudo-terminal has neither.
+    const int dtr = TIOCM_DTR;
+    const int rts = TIOCM_RTS;
+    ::ioctl(fd, TIOCMBIC, &dtr);
+    ::ioctl(fd, TIOCMBIS, &rts);
     ports_[port] = OpenPort{fd, false, true, false, device};
     lostDevice_[static_cast<std::size_t>(port)].clear();
     complaints_.opened(port);

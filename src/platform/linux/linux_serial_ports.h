@@ -3,6 +3,8 @@
 // directory when there is one (usually a link to /dev/serial/by-id/... or to
 // a pseudo-terminal), otherwise /dev/ttyS<n-1>.
 
+#include <termios.h>
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -13,6 +15,12 @@
 #include "platform/serial_complaints.h"
 
 namespace vantor {
+
+// The line settings every port is opened with, over whatever its last user
+// left: raw 8 data bits, no parity, one stop bit, no flow control (neither
+// RTS/CTS nor XON/XOFF either way), reads that return at once, and DTR and RTS
+// dropped when the port closes (HUPCL), even by a crash.
+void catTermios(termios& settings, speed_t speed);
 
 class LinuxSerialPorts : public SerialPorts, public DescriptorSource {
 public:

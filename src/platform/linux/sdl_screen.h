@@ -28,6 +28,10 @@ public:
     void startTimer(int id, int periodMs) override;
     void stopTimer(int id) override;
     std::vector<WindowEvent> waitEvents() override;
+    // The session's own power management decides; the panel's shut-down on
+    // SIGTERM covers the end of the session.
+    void keepAwake(bool) override {}
+    void setSuspendHandler(std::function<void()>) override {}
 
     // From now on SIGINT and SIGTERM become a close request from waitEvents,
     // so Ctrl-C shuts the panel down in order. A second signal before the

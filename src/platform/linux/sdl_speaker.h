@@ -21,6 +21,8 @@ public:
     void play(const std::string& clipPath) override;
     void playInBackground(const std::string& clipPath) override;
     void setWorkWhileWaiting(std::function<void()> work) override;
+    // SDL does not say which device is the default, so it is never known to be the radio's.
+    bool speechGoesToRadio() override { return false; }
 
 private:
     struct Impl;

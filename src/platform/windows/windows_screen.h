@@ -2,6 +2,7 @@
 // The panel's one window on Windows: text drawn with GDI on a white page that
 // keeps what was printed, the keyboard, the close request and the timers.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,6 +29,8 @@ public:
     void startTimer(int id, int periodMs) override;
     void stopTimer(int id) override;
     std::vector<WindowEvent> waitEvents() override;
+    void keepAwake(bool on) override;
+    void setSuspendHandler(std::function<void()> handler) override;
 
     // waitEvents also wakes for the source's input, with a kInputReady. The
     // source must outlive the screen.
@@ -35,7 +38,12 @@ public:
 
     // From now on Ctrl-C, Ctrl-Break and the closing of the console the panel
     // was started from are a close request, as the window's close button.
+    // Closing the console waits (within the time Windows gives) until this
+    // screen is gone, which is after the panel's whole shut-down.
     void catchConsoleClose();
+    // What the console's handler does with one of its events (CTRL_C_EVENT,
+    // CTRL_CLOSE_EVENT, ...); true when it was taken. Public for the tests.
+    static bool consoleEvent(unsigned long kind);
 
 private:
     struct Impl;

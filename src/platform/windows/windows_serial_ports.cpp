@@ -56,6 +56,25 @@ std::string openFailureReason(DWORD error) {
 
 }  // namespace
 
+void catLineSettings(DCB& settings, unsigned long baud) {
+    settings.BaudRate = baud;
+    settings.ByteSize = 8;
+    settings.Parity = NOPARITY;
+    settings.StopBits = ONESTOPBIT;
+    settings.fBinary = TRUE;
+    settings.fParity = FALSE;
+    settings.fOutxCtsFlow = FALSE;
+    settings.fOutxDsrFlow = FALSE;
+    settings.fDtrControl = DTR_CONTROL_DISABLE;
+    settings.fRtsControl = RTS_CONTROL_ENABLE;
+    settings.fDsrSensitivity = FALSE;
+    settings.fOutX = FALSE;
+    settings.fInX = FALSE;
+    settings.fErrorChar = FALSE;
+    settings.fNull = FALSE;
+    settings.fAbortOnError = FALSE;
+}
+
 void WindowsSerialPorts::reportOpenFailure(int port, const std::string& reason) {
     complaints_.openFailed(port, deviceFor(port), reason);
 }
@@ -102,25 +121,12 @@ bool WindowsSerialPorts::open(int port, int baud) {
     DCB settings{};
     settings.DCBlength = sizeof settings;
     if (!::GetCommState(handle, &settings)) return fail("not a serial port: " + systemMessage(::GetLastError()));
-    // 8 data bits, no parity, one stop bit, no flow control and no character
-    // translation, whatever the last user left.
-    settings.BaudRate = static_cast<DWORD>(baud);
-    settings.ByteSize = 8;
-    settings.Parity = NOPARITY;
-    settings.StopBits = ONESTOPBIT;
-    settings.fBinary = TRUE;
-    settings.fParity = FALSE;
-    settings.fOutxCtsFlow = FALSE;
-    settings.fOutxDsrFlow = FALSE;
-    settings.fDtrControl = DTR_CONTROL_ENABLE;
-    settings.fRtsControl = RTS_CONTROL_ENABLE;
-    settings.fDsrSensitivity = FALSE;
-    settings.fOutX = FALSE;
-    settings.fInX = FALSE;
-    settings.fErrorChar = FALSE;
-    settings.fNull = FALSE;
-    settings.fAbortOnError = FALSE;
+    catLineSettings(settings, static_cast<DWORD>(baud));
     if (!::SetCommState(handle, &settings)) return fail("unsupported speed " + std::to_string(baud) + " baud");
+    // The driver sets the lines from the settings; saying so again covers
+    // one that left them as the last user had them.
+    ::EscapeCommFunction(handle, CLRDTR);
+    ::EscapeCommFunction(handle, SETRTS);
     // Reads return at once with what is there; writes give up after a while.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;

@@ -10,7 +10,18 @@
 #include "platform/serial_complaints.h"
 #include "platform/windows/wait_source.h"
 
+struct _DCB;
+
 namespace vantor {
+
+// The settings every port is opened with, over whatever its last user left:
+// 8 data bits, no parity, one stop bit, no flow control or translation, DTR
+// held low and RTS held high. DTR is what keying interfaces and the Standard
+// COM Port of Yaesu's USB bridge key the transmitter or CW with, and no CAT
+// line needs it; RTS on the CAT (Enhanced) port is the radio's "CAT RTS"
+// input, which with that menu item enabled (as it leaves the factory) must be
+// high for the radio to answer.
+void catLineSettings(_DCB& settings, unsigned long baud);
 
 class WindowsSerialPorts : public SerialPorts, public WaitSource {
 public:

@@ -5,18 +5,30 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <io.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/clip_files.h"
 #include "platform/files.h"
+#include "platform/folder_lock.h"
+#include "platform/wav_file.h"
 #include "platform/windows/windows_clock.h"
 #include "platform/windows/windows_network.h"
+#include "platform/windows/windows_process.h"
+#include "platform/windows/windows_screen.h"
 #include "platform/windows/windows_serial_ports.h"
 #include "platform/windows/windows_speaker.h"
+#include "support/file_holder.h"
 #include "support/panel_fixture.h"
 
 namespace vantor {
@@ -240,6 +252,167 @@ TEST(WindowsFiles, TheSaveReplacesTheFileWholeOrNotAtAll) {
     EXPECT_EQ(testing::readFile("savmem.dat"), "a\r\nb\r\n");
     EXPECT_FALSE(writeLinesSafely("no-such-folder/savmem.dat", {"c"}));
     EXPECT_EQ(errno, ENOENT);
+}
+
+// A file another program holds (share mode 0) for a moment is saved once it is
+// let go; one held for longer than the save waits is not, and the old file
+// stays. A read-only file is made writable and saved.
+TEST(WindowsFiles, TheSaveWaitsForAFileHeldForAMomentAndMakesAReadOnlyOneWritable) {
+    struct Row {
+        const char* what;
+        const char* held;  // the file held; nullptr for none
+        DWORD holdMs;
+        bool readOnly;
+        bool saved;
+    };
+    const Row rows[] = {
+        {"savmem.dat held for a moment", "savmem.dat", 300, false, true},
+        {"the temporary file held for a moment", "savmem.dat.tmp", 300, false, true},
+        {"savmem.dat held for longer than the save waits", "savmem.dat", 2500, false, false},
+        {"savmem.dat read-only", nullptr, 0, true, true},
+    };
+    for (const auto& [what, held, holdMs, readOnly, saved] : rows) {
+        SCOPED_TRACE(what);
+        testing::TemporaryDirectory directory;
+        testing::writeFile("savmem.dat", "old\r\n");
+        if (held) testing::writeFile(held, "old\r\n");
+        if (readOnly) {
+            ASSERT_TRUE(::SetFileAttributesW(L"savmem.dat", FILE_ATTRIBUTE_READONLY));
+        }
+        bool written = false;
+        errno = 0;
+        std::string said;
+        {
+            std::optional<testing::FileHolder> holder;
+            if (held) {
+                holder.emplace(held, holdMs);
+                ASSERT_TRUE(holder->held());
+            }
+            ::testing::internal::CaptureStderr();
+            written = writeLinesSafely("savmem.dat", {"new"});
+            said = ::testing::internal::GetCapturedStderr();
+        }
+        EXPECT_EQ(written, saved);
+        EXPECT_EQ(testing::readFile("savmem.dat"), saved ? "new\r\n" : "old\r\n");
+        if (!saved) {
+            EXPECT_EQ(errno, EACCES);
+        }
+        EXPECT_EQ(said.find("read-only") != std::string::npos, readOnly) << said;
+        EXPECT_FALSE(std::filesystem::exists("savmem.dat.tmp"));
+        ::SetFileAttributesW(L"savmem.dat", FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+// Reading waits the same way: the panel starting while the indexer looks at
+// savmem.dat still finds its memories.
+TEST(WindowsFiles, AFileHeldForAMomentIsStillRead) {
+    testing::TemporaryDirectory directory;
+    testing::writeFile("savmem.dat", "a\r\nb\r\n");
+    std::vector<std::string> lines;
+    ReadResult read;
+    {
+        testing::FileHolder holder("savmem.dat", 300);
+        ASSERT_TRUE(holder.held());
+        read = readLines("savmem.dat", lines, 10, 100);
+    }
+    EXPECT_EQ(read, ReadResult::ok);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b"}));
+}
+
+// A user folder such as C:\Users\Jürgen, or one in Cyrillic: letters the
+// code page has and letters it lacks. The clips are found and read, the
+// files written and read back, the lock names the folder.
+TEST(WindowsFiles, FolderNamesWithLettersOutsideTheCodePageWork) {
+    testing::TemporaryDirectory directory;
+    const std::string names[] = {"J\xc3\xbcrgen", "M\xc3\xa4\xc3\xa9", "\xd0\x96\xd0\xbe\xd1\x80\xd0\xb0",
+                                 "J\xc3\xbcrgen-M\xc3\xa4\xc3\xa9-\xd0\x96\xd0\xbe\xd1\x80\xd0\xb0"};
+    const auto little = [](unsigned value, int width) {
+        std::string out;
+        for (int i = 0; i < width; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+        return out;
+    };
+    const std::string clip = "RIFF" + little(36 + 4, 4) + "WAVEfmt " + little(16, 4) + little(1, 2) + little(1, 2) +
+                             little(22050, 4) + little(44100, 4) + little(2, 2) + little(16, 2) + "data" +
+                             little(4, 4) + std::string(4, '\0');
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::filesystem::path folder = std::filesystem::current_path() / pathFromUtf8(name);
+        EXPECT_EQ(utf8Of(pathFromUtf8(name)), name) << "UTF-8 and back";
+        std::filesystem::create_directories(folder / "wave");
+        std::ofstream(folder / "wave" / "Connected.wav", std::ios::binary) << clip;
+        ASSERT_EQ(::_wputenv_s(L"VANTOR_CLIPS", (folder / "wave").c_str()), 0);
+        const std::string found = clipFileFor("wave\\connected");
+        ::_wputenv_s(L"VANTOR_CLIPS", L"");
+        ASSERT_FALSE(found.empty());
+        EXPECT_TRUE(std::filesystem::equivalent(pathFromUtf8(found), folder / "wave" / "Connected.wav")) << found;
+        WavSound sound;
+        std::string why;
+        EXPECT_TRUE(readWavFile(found, sound, why)) << why;
+
+        const std::string file = utf8Of(folder / "savmem.dat");
+        ASSERT_TRUE(writeLinesSafely(file, {"a"}));
+        std::vector<std::string> lines;
+        EXPECT_EQ(readLines(file, lines, 10, 100), ReadResult::ok);
+        EXPECT_EQ(lines, std::vector<std::string>{"a"});
+        EXPECT_NE(keepBackupCopy(file), "");
+        EXPECT_TRUE(std::filesystem::exists(folder / "savmem.dat.bak"));
+
+        const FolderLock lock(utf8Of(folder));
+        EXPECT_EQ(lock.state(), FolderLockState::held) << lock.reason();
+        EXPECT_EQ(FolderLock(utf8Of(folder)).state(), FolderLockState::taken);
+    }
+}
+
+// What the program writes to standard error in any of its ways lands in
+// the log, each line stamped, and the program's own standard error is as it
+// was afterwards.
+TEST(WindowsStandardErrorLog, EveryWayOfWritingToStandardErrorReachesTheLog) {
+    testing::TemporaryDirectory directory;
+    {
+        StandardErrorLog log("vantor.log");
+        std::cerr << "vantor: through std::cerr\n";
+        std::fprintf(stderr, "vantor: through %s\n", "fprintf");
+        std::fputs("vantor: in two ", stderr);
+        std::fputs("pieces\n", stderr);
+        const char direct[] = "vantor: through descriptor 2\r\n";
+        _write(2, direct, sizeof direct - 1);
+        std::cerr << "vantor: the last line without its end";
+    }
+    const std::string log = testing::readFile("vantor.log");
+    const char* lines[] = {"vantor: through std::cerr", "vantor: through fprintf", "vantor: in two pieces",
+                           "vantor: through descriptor 2", "vantor: the last line without its end"};
+    std::size_t at = 0;
+    for (const char* line : lines) {
+        // "YYYY-MM-DD HH:MM:SS " in front, CR LF behind.
+        const std::size_t found = log.find(std::string(line) + "\r\n", at);
+        ASSERT_NE(found, std::string::npos) << line << " in\n" << log;
+        ASSERT_GE(found, at + 20);
+        const std::string stamp = log.substr(found - 20, 20);
+        EXPECT_TRUE(stamp[4] == '-' && stamp[7] == '-' && stamp[10] == ' ' && stamp[13] == ':' && stamp[16] == ':' &&
+                    stamp[19] == ' ')
+            << stamp;
+        at = found + 1;
+    }
+    // gtest's own capture works on descriptor 2 again.
+    ::testing::internal::CaptureStderr();
+    std::fprintf(stderr, "after\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "after\n");
+    EXPECT_EQ(testing::readFile("vantor.log"), log) << "nothing more reaches the log";
+}
+
+// A second start finds the running panel's window by the folder's lock.
+TEST(WindowsFolderLock, ASecondStartFindsThePanelHoldingTheFolder) {
+    testing::TemporaryDirectory directory;
+    std::filesystem::create_directory("elsewhere");
+    EXPECT_FALSE(bringPanelForward(".")) << "no panel runs here";
+    const FolderLock lock(".");
+    ASSERT_EQ(lock.state(), FolderLockState::held);
+    WindowsScreen screen;
+    ASSERT_TRUE(screen.openWindow(10, 10, 300, 200, "Vantor"));
+    EXPECT_TRUE(bringPanelForward("."));
+    EXPECT_TRUE(bringPanelForward(directory.path()));
+    EXPECT_FALSE(bringPanelForward("elsewhere"));
+    screen.closeWindow();
 }
 
 }  // namespace
