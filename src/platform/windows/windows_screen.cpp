@@ -129,7 +129,7 @@ BOOL WINAPI onConsoleClose(DWORD kind) { return WindowsScreen::consoleEvent(kind
 void* currentFiber() { return ::GetCurrentFiber(); }
 #pragma GCC diagnostic pop
 
-using FontSpec = std::tuple<std::string, int, int>;  // face, points, weight
+using FontChoice = std::tuple<std::string, int, int>;  // face, points, weight
 
 // Text printed at one place in one font, kept so that printing the same text
 // there again draws nothing, and so that a change of DPI can draw it again.
@@ -153,7 +153,7 @@ struct WindowsScreen::Impl {
     HGDIOBJ originalBitmap = nullptr;
     SIZE pageSize{};
     RECT unshown{};  // the part of the page printed since the last present
-    std::map<std::tuple<int, int, FontSpec>, PrintedField> fields;  // by x, y and font
+    std::map<std::tuple<int, int, FontChoice>, PrintedField> fields;  // by x, y and font
     UINT dpi = kPanelDpi;
 
     int x = 0, y = 0;  // at 96 dpi, as the panel gives them
@@ -165,7 +165,7 @@ struct WindowsScreen::Impl {
     int weight = 0;
     HFONT font = nullptr;  // for face, points and weight at dpi; made on demand
     bool fontResolved = false;
-    std::map<FontSpec, HFONT> fonts;  // at dpi
+    std::map<FontChoice, HFONT> fonts;  // at dpi
 
     // The system's timer for each of the panel's: on the window while there
     // is one, so that a loop of Windows' own (the window dragged or sized, its
@@ -311,16 +311,16 @@ struct WindowsScreen::Impl {
         ::EndPaint(window, &paintArea);
     }
 
-    HFONT fontFor(const FontSpec& spec) {
-        if (auto it = fonts.find(spec); it != fonts.end()) return it->second;
-        const auto& [specFace, specPoints, specWeight] = spec;
+    HFONT fontFor(const FontChoice& choice) {
+        if (auto it = fonts.find(choice); it != fonts.end()) return it->second;
+        const auto& [chosenFace, chosenPoints, chosenWeight] = choice;
         // The panel's face name is a misspelling of Arial.
-        const std::string name = specFace == "Ariel" || specFace.empty() ? "Arial" : specFace;
-        const HFONT made = ::CreateFontW(-::MulDiv(specPoints, static_cast<int>(dpi), 72), 0, 0, 0,
-                                         std::clamp(specWeight, 0, 1000), FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+        const std::string name = chosenFace == "Ariel" || chosenFace.empty() ? "Arial" : chosenFace;
+        const HFONT made = ::CreateFontW(-::MulDiv(chosenPoints, static_cast<int>(dpi), 72), 0, 0, 0,
+                                         std::clamp(chosenWeight, 0, 1000), FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                          DEFAULT_PITCH | FF_SWISS, wideFromLatin1(name).c_str());
-        if (made) fonts[spec] = made;
+        if (made) fonts[choice] = made;
         return made;
     }
 
@@ -342,7 +342,7 @@ struct WindowsScreen::Impl {
 
     void print(std::string_view text) {
         const HFONT with = currentFont();
-        const auto place = std::make_tuple(x, y, FontSpec{face, points, weight});
+        const auto place = std::make_tuple(x, y, FontChoice{face, points, weight});
         const int left = drawX.value_or(scaled(x));
         // The panel reprints its fields on every reply from the radio; text
         // that is already there is not drawn again.
@@ -376,9 +376,9 @@ struct WindowsScreen::Impl {
         if (!page) return;
         ::PatBlt(page, 0, 0, pageSize.cx, pageSize.cy, WHITENESS);
         for (auto& [place, field] : fields) {
-            const auto& [fieldX, fieldY, spec] = place;
+            const auto& [fieldX, fieldY, choice] = place;
             field.drawnX = ::MulDiv(field.drawnX, static_cast<int>(dpi), static_cast<int>(oldDpi));
-            field.area = draw(fontFor(spec), field.drawnX, scaled(fieldY), field.text);
+            field.area = draw(fontFor(choice), field.drawnX, scaled(fieldY), field.text);
         }
         unshown = {0, 0, pageSize.cx, pageSize.cy};
         if (window) ::InvalidateRect(window, nullptr, FALSE);
