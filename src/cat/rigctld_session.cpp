@@ -86,8 +86,8 @@ const CommandEntry* findCommand(std::string_view token) {
 // Works out what the request needs from the radio, or the error it already has.
 // The VFO a client selects is its own: it only decides which VFO f and F use.
 void prepare(RigctldRequest& request, bool& onVfoB, const RigDescription& rig) {
-    const auto query = [&](const char* text) { request.command = CatCommand{text, true}; };
-    const auto set = [&](std::string text) { request.command = CatCommand{std::move(text) + ";", false}; };
+    const auto query = [&](const char* text) { request.commands.push_back({text, true}); };
+    const auto set = [&](std::string text) { request.commands.push_back({std::move(text) + ";", false}); };
     const std::vector<std::string>& a = request.arguments;
     switch (request.kind) {
         case RigctldKind::getFreq:
@@ -185,9 +185,8 @@ bool allDigits(std::string_view text) {
 // Labelled values of a query's answer, or nothing when it carries none.
 using Values = std::vector<std::pair<std::string, std::string>>;
 
-std::optional<Values> valuesOf(const RigctldRequest& request, std::string_view answer,
-                               const RigDescription& rig) {
-    const auto field = answerField(answer, request.command->text);
+std::optional<Values> valuesOf(const RigctldRequest& request, const RigDescription& rig) {
+    const auto field = answerField(request.answers.front(), request.commands.front().text);
     if (!field) return std::nullopt;
     const std::string_view f = *field;
     const bool oneDigit = f.size() == 1 && f[0] >= '0' && f[0] <= '9';
@@ -268,7 +267,7 @@ std::string answerText(const RigctldRequest& request, int code, const Values& va
 void finishReady(RigctldClient& client, const RigDescription& rig) {
     while (!client.requests.empty() && !client.commandOutstanding) {
         RigctldRequest& request = client.requests.front();
-        if (request.command && request.error == 0) return;  // waits for its turn with the radio
+        if (!request.commands.empty() && request.error == 0) return;  // waits for its turn with the radio
         Values values;
         if (request.kind == RigctldKind::getVfo) values = {{"VFO", request.onVfoB ? "VFOB" : "VFOA"}};
         if (request.kind == RigctldKind::getLockMode)
@@ -379,29 +378,25 @@ void takeClientBytes(RigctldClient& client, std::string_view bytes, const RigDes
 std::optional<CatCommand> nextCatCommand(RigctldClient& client) {
     if (client.commandOutstanding || client.requests.empty()) return std::nullopt;
     const RigctldRequest& request = client.requests.front();
-    if (!request.command || request.error != 0) return std::nullopt;
+    if (request.error != 0 || request.answers.size() >= request.commands.size()) return std::nullopt;
     client.commandOutstanding = true;
-    return request.command;
+    return request.commands[request.answers.size()];
 }
 
 void takeCatAnswer(RigctldClient& client, std::optional<std::string> answer, const RigDescription& rig) {
     if (!client.commandOutstanding || client.requests.empty()) return;
     client.commandOutstanding = false;
-    RigctldRequest request = std::move(client.requests.front());
-    client.requests.pop_front();
+    RigctldRequest& request = client.requests.front();
+    const CatCommand& sent = request.commands[request.answers.size()];
     const bool refused = answer && answer->find("?;") != std::string::npos;
-    Values values;
-    int code = 0;
-    if (!request.command->expectsAnswer) {
-        code = refused ? kRejected : 0;
-    } else if (!answer) {
-        code = kTimeout;
-    } else if (auto taken = valuesOf(request, *answer, rig)) {
-        values = std::move(*taken);
-    } else {
-        code = refused ? kRejected : kProtocol;
-    }
-    client.output += answerText(request, code, values, rig);
+    const int code = refused ? kRejected : sent.expectsAnswer && !answer ? kTimeout : 0;
+    request.answers.push_back(answer.value_or(""));
+    // The rest of the request waits for its next command; a failed one ends it.
+    if (code == 0 && request.answers.size() < request.commands.size()) return;
+    std::optional<Values> values = Values{};
+    if (code == 0 && request.commands.back().expectsAnswer) values = valuesOf(request, rig);
+    client.output += answerText(request, values ? code : kProtocol, values.value_or(Values{}), rig);
+    client.requests.pop_front();
     finishReady(client, rig);
 }
 

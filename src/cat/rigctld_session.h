@@ -8,7 +8,8 @@
 // The scheduler's side, for each client:
 //   takeClientBytes     whatever the socket delivered (only while acceptsInput)
 //   nextCatCommand      a command to send, or nothing while one is outstanding
-//                       or no request needs the radio
+//                       or no request needs the radio; a request may need
+//                       several, given one at a time
 //   takeCatAnswer       after every command nextCatCommand gave: the radio's
 //                       answer, or std::nullopt when none came in time. A set
 //                       command expects no answer, so std::nullopt after it
@@ -64,8 +65,11 @@ struct RigctldRequest {
     std::string header;  // "set_freq: 14250000", the echo an extended answer starts with
     std::vector<std::string> arguments;
     int error = 0;                      // an RPRT code known before the radio is asked
-    bool onVfoB = false;                // get_vfo: the VFO the client had selected when it asked
-    std::optional<CatCommand> command;  // the one command the request needs, if any
+    bool onVfoB = false;  // get_vfo: the VFO the client had selected when it asked
+    // The commands the request needs, sent one after another, and the radio's
+    // answer to each sent so far ("" for a set that needs none).
+    std::vector<CatCommand> commands;
+    std::vector<std::string> answers;
 };
 
 struct RigctldClient {
