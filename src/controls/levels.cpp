@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "cat/setting_commands.h"
 #include "cat/transport.h"
 #include "controls/tone_repeater.h"
 #include "controls/toggles.h"
@@ -228,18 +229,18 @@ std::string widthCommand(const Panel& p) {
 // "NA0" alone is the radio's question; the switch takes one more digit.
 std::string narrowFilterCommand(bool on) { return on ? "NA01" : "NA00"; }
 
-void sendPower(Panel& p) { send(p, "PC" + zeroPadded(p.powerWatts, 3)); }
+void sendPower(Panel& p) { send(p, settingCommand(p.radioModel, RadioSetting::power, p.powerWatts)); }
 
 void sendRfGain(Panel& p) {
-    send(p, "RG0" + zeroPadded(p.rfGain, 3));
+    send(p, settingCommand(p.radioModel, RadioSetting::rfGain, p.rfGain));
     if (p.rfGain < 20) say(p, "min");
 }
 
-void sendAfGain(Panel& p) { send(p, "AG0" + zeroPadded(p.afGain, 3)); }
+void sendAfGain(Panel& p) { send(p, settingCommand(p.radioModel, RadioSetting::afGain, p.afGain)); }
 
-void sendMicGain(Panel& p) { send(p, "MG" + zeroPadded(p.micGainValue, 3)); }
+void sendMicGain(Panel& p) { send(p, settingCommand(p.radioModel, RadioSetting::micGain, p.micGainValue)); }
 
-void sendKeyerSpeed(Panel& p) { send(p, "KS" + zeroPadded(p.keyerSpeed, 3)); }
+void sendKeyerSpeed(Panel& p) { send(p, settingCommand(p.radioModel, RadioSetting::keyerSpeed, p.keyerSpeed)); }
 
 void readProcessorLevel(Panel& p) {
     readLevel(p, "PL", "PL", 2, 3, 0, highestProcessorLevel(p), p.processorLevel);

@@ -1,5 +1,6 @@
 #include "controls/tone_repeater.h"
 
+#include "cat/setting_commands.h"
 #include "cat/transport.h"
 #include "controls/toggles.h"
 #include "controls/vfo.h"
@@ -44,10 +45,19 @@ int topBandRow(const Panel& p) {
 }
 
 void switchToneOff(Panel& p) {
-    p.toneOn = 0;
-    p.toneEntryOpen = 0;
-    p.toneCodeText = "999";
-    send(p, "CT00");
+    takeToneMode(p, 0);
+    send(p, settingCommand(p.radioModel, RadioSetting::toneMode, 0));
+}
+
+void takeToneMode(Panel& p, int mode) {
+    if (mode == 0) {
+        p.toneOn = 0;
+        p.toneEntryOpen = 0;
+        p.toneCodeText = "999";
+        return;
+    }
+    p.toneOn = 1;
+    p.dcsSelected = mode == 3 ? 1 : 0;
 }
 
 void applyToneCode(Panel& p) {
@@ -62,7 +72,7 @@ void applyToneCode(Panel& p) {
         sayUnlessStepping(p, "on");
         const bool upperTable = (value >= 600 && value <= 702) || (value >= 800 && value <= 899);
         send(p, (upperTable ? "CN011" : "CN010") + lastTwo);
-        send(p, "CT03");
+        send(p, settingCommand(p.radioModel, RadioSetting::toneMode, 3));
         return;
     }
     sayUnlessStepping(p, "ctcss");
@@ -71,7 +81,7 @@ void applyToneCode(Panel& p) {
     else
         sayDigits(p, code);
     send(p, "CN00" + code);
-    send(p, "CT01");
+    send(p, settingCommand(p.radioModel, RadioSetting::toneMode, 1));
 }
 
 void toggleRepeater(Panel& p) {

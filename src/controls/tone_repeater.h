@@ -10,6 +10,9 @@ namespace vantor {
 
 // Switches the tone off at the radio ("CT00") and in the panel (no code).
 void switchToneOff(Panel& p);
+// Takes a tone mode the radio already has ("CT0" + mode): off forgets the
+// code as switching off does; 1 and 2 are CTCSS, 3 DCS.
+void takeToneMode(Panel& p, int mode);
 // Sends the tone code in toneCodeText (the caller has set dcsSelected).
 void applyToneCode(Panel& p);
 // Switches the repeater shift of the current band on or off (silently when repeaterOn is 2).
