@@ -119,6 +119,8 @@ int sMeterDecibels(int radioModel, int raw) {
     return table.back().second;
 }
 
+std::string hamlibFloat(double value) { return fixed(value); }
+
 std::string powerShare(const RigDescription& rig, int watts) {
     const double share = static_cast<double>(watts) / std::max(1, rig.maxPowerWatts);
     return fixed(std::clamp(share, 0.0, 1.0));

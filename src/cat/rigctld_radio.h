@@ -53,6 +53,8 @@ int sMeterDecibels(int radioModel, int raw);
 // The power setting in watts as Hamlib's RFPOWER level: a share of the radio's
 // full power, 0 to 1, with six decimals.
 std::string powerShare(const RigDescription& rig, int watts);
+// A level's share as Hamlib prints it: six decimals and a point, whatever the locale.
+std::string hamlibFloat(double value);
 
 // The radio's capabilities in the layout of protocol version 1: ranges, steps,
 // filters, the get and set masks, then settings as key=value up to "done".

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <utility>
 
+#include "cat/rigctld_settings.h"
+
 namespace vantor {
 
 namespace {
@@ -52,7 +54,7 @@ struct CommandEntry {
     int argumentCount;
     RigctldKind kind;
 };
-constexpr std::array<CommandEntry, 20> kCommands{{{'F', "set_freq", 1, RigctldKind::setFreq},
+constexpr std::array<CommandEntry, 27> kCommands{{{'F', "set_freq", 1, RigctldKind::setFreq},
                                                   {'f', "get_freq", 0, RigctldKind::getFreq},
                                                   {'M', "set_mode", 2, RigctldKind::setMode},
                                                   {'m', "get_mode", 0, RigctldKind::getMode},
@@ -63,6 +65,13 @@ constexpr std::array<CommandEntry, 20> kCommands{{{'F', "set_freq", 1, RigctldKi
                                                   {'T', "set_ptt", 1, RigctldKind::setPtt},
                                                   {'t', "get_ptt", 0, RigctldKind::getPtt},
                                                   {'l', "get_level", 1, RigctldKind::getLevel},
+                                                  {'L', "set_level", 2, RigctldKind::setLevel},
+                                                  {'u', "get_func", 1, RigctldKind::getFunc},
+                                                  {'U', "set_func", 2, RigctldKind::setFunc},
+                                                  {'j', "get_rit", 0, RigctldKind::getRit},
+                                                  {'J', "set_rit", 1, RigctldKind::setRit},
+                                                  {'z', "get_xit", 0, RigctldKind::getXit},
+                                                  {'Z', "set_xit", 1, RigctldKind::setXit},
                                                   {'I', "set_split_freq", 1, RigctldKind::setSplitFreq},
                                                   {'i', "get_split_freq", 0, RigctldKind::getSplitFreq},
                                                   {0, "get_powerstat", 0, RigctldKind::getPowerstat},
@@ -89,6 +98,7 @@ void prepare(RigctldRequest& request, bool& onVfoB, const RigDescription& rig) {
     const auto query = [&](const char* text) { request.commands.push_back({text, true}); };
     const auto set = [&](std::string text) { request.commands.push_back({std::move(text) + ";", false}); };
     const std::vector<std::string>& a = request.arguments;
+    if (prepareSetting(request, rig)) return;
     switch (request.kind) {
         case RigctldKind::getFreq:
             return query(onVfoB ? "FB;" : "FA;");
@@ -183,12 +193,13 @@ bool allDigits(std::string_view text) {
 }
 
 // Labelled values of a query's answer, or nothing when it carries none.
-using Values = std::vector<std::pair<std::string, std::string>>;
+using Values = RigctldValues;
 
 std::optional<Values> valuesOf(const RigctldRequest& request, const RigDescription& rig) {
     const auto field = answerField(request.answers.front(), request.commands.front().text);
     if (!field) return std::nullopt;
     const std::string_view f = *field;
+    if (servesSetting(request)) return settingValues(request, f, rig);
     const bool oneDigit = f.size() == 1 && f[0] >= '0' && f[0] <= '9';
     switch (request.kind) {
         case RigctldKind::getFreq:
@@ -256,7 +267,8 @@ std::string answerText(const RigctldRequest& request, int code, const Values& va
     if (code == 0) {
         for (const auto& [label, value] : values) {
             // These two always end their value with a new line, whatever the separator.
-            const std::string end = request.kind == RigctldKind::getPowerstat || lockMode ? "\n" : sep;
+            const bool ownLine = request.kind == RigctldKind::getPowerstat || request.kind == RigctldKind::getFunc;
+            const std::string end = ownLine || lockMode ? "\n" : sep;
             text += (label.empty() ? value : label + ": " + value) + end;
         }
     }

@@ -1,0 +1,30 @@
+#pragma once
+// The levels, switches and clarifier of the rigctld protocol (L, l, U, u, J,
+// j, Z, z): Hamlib's names and scales for each radio, turned into the radio's
+// own commands (cat/setting_commands.h) and its answers back into rigctld's
+// values. What a radio lacks is "not available", as rigctld says it.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "cat/rigctld_radio.h"
+#include "cat/rigctld_session.h"
+
+namespace vantor {
+
+// Labelled values of an answer ("RIT", "100"); an empty label prints the value alone.
+using RigctldValues = std::vector<std::pair<std::string, std::string>>;
+
+// True for the requests served here (get_level only for the levels named here).
+bool servesSetting(const RigctldRequest& request);
+// Fills the request's commands, or its error; false when the request is not served here.
+bool prepareSetting(RigctldRequest& request, const RigDescription& rig);
+// The values of the field the radio answered the request's question with,
+// or nothing when the field cannot be such an answer.
+std::optional<RigctldValues> settingValues(const RigctldRequest& request, std::string_view field,
+                                           const RigDescription& rig);
+
+}  // namespace vantor
