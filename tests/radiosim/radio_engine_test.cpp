@@ -43,6 +43,12 @@ TEST(RadioEngine, ReplyWidthsFollowTheModel) {
         {681, "SH0021;SH00;", "SH0021;"}, {682, "SH021;", "?;"}, {761, "SH0;", "?;"}, {800, "SH00;", "SH0013;"},
         {840, "SH0005;SH00;", "SH0005;"},
         {570, "IF;", "IF001014250000+000000200000;"}, {241, "IF;", "IF00114250000+000000200000;"},
+        // The clarifier: offset and switches in IF, stepped within +-9999; the
+        // FT-891 has none of these commands, the FT-450 no TX clarifier.
+        {670, "RU0150;RT1;XT1;IF;", "IF001014250000+015011200000;"}, {670, "RD0200;RT;XT;", "RT0;XT0;"},
+        {670, "RU9000;RU9000;IF;", "IF001014250000+999900200000;"}, {670, "RD0020;RC;IF;", "IF001014250000+000000200000;"},
+        {241, "RD0020;RT1;IF;", "IF00114250000-002010200000;"}, {241, "XT1;XT;", "?;?;"}, {650, "RT;XT1;", "?;?;"},
+        {670, "RU10;RUX100;RT2;", "?;?;?;"},
     };
     // clang-format on
     for (const auto& [model, sent, expected] : cases) expectReplies(model, sent, expected);
@@ -58,7 +64,7 @@ TEST(RadioEngine, SetCommandsAreSilentAndTakeEffect) {
         "FA|007100000", "FB|145500000", "VS|1", "MD0|E", "SH0|21", "NA0|1", "PC|005", "RG0|020", "AG0|250",
         "SQ0|007", "PA0|2", "RA0|1", "NB0|1", "NL0|010", "NR0|1", "RL0|15", "CO00|1200", "CO01|1200",
         "CO02|0001", "CO03|3200", "BC0|1", "PR0|1", "PL|250", "BI|1", "VX|1", "ML0|001", "ML1|070",
-        "KS|025", "MG|100", "GT0|3", "CN00|012", "CN01|023", "CT0|3", "OS0|2", "EX032|1", "EX050|00+0600",
+        "KS|025", "MG|100", "GT0|3", "CN00|012", "CN01|023", "CT0|3", "OS0|2", "RT|1", "XT|1", "EX032|1", "EX050|00+0600",
         "PS|1", "TX|1", "AC|001",
     };
     std::vector<Script> scripts = {

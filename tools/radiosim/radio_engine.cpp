@@ -133,6 +133,7 @@ RadioEngine::Outcome RadioEngine::dispatch(std::string_view body) {
     if (mnemonic == "EX") return menuCommand(body);
     if (mnemonic == "SM") return sMeter(body);
     if (mnemonic == "RM") return meter(body);
+    if (mnemonic == "RC" || mnemonic == "RU" || mnemonic == "RD") return clarifier(body);
     return tableSetting(body);
 }
 

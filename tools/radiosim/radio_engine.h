@@ -78,6 +78,7 @@ class RadioEngine {
     bool tunerOn() const { return tunerOn_; }
     bool poweredOn() const { return powerOn_; }
     int zeroInCount() const { return zeroIns_; }
+    int clarifierHz() const { return clarifierHz_; }
     std::int64_t now() const { return nowMs_; }
     // A stored level or switch by its command prefix ("AG0", "CO01", "PR0", "CN00").
     std::optional<int> setting(std::string_view prefix) const;
@@ -116,6 +117,7 @@ class RadioEngine {
     Outcome tuner(std::string_view body);
     Outcome menuCommand(std::string_view body);
     Outcome tableSetting(std::string_view body);
+    Outcome clarifier(std::string_view body);
     Outcome sMeter(std::string_view body);
     Outcome meter(std::string_view body);
     void installSettings();
@@ -142,6 +144,7 @@ class RadioEngine {
     bool powerOn_ = true;
     bool woken_ = false;
     int zeroIns_ = 0;
+    int clarifierHz_ = 0;
 
     int sMeterFixed_ = -1;
     int sMeterWalk_ = 70;

@@ -2,6 +2,8 @@
 // fixed number of digits, read with the prefix alone.
 
 #include "radiosim/radio_engine.h"
+
+#include <algorithm>
 #include "radiosim/radio_text.h"
 
 namespace vantor::radiosim {
@@ -39,12 +41,29 @@ void RadioEngine::installSettings() {
         {"CT0", 1, 0, 4, 0},         // tone mode
         {"OS0", 1, 0, 2, 0},         // repeater shift: simplex, plus, minus
     };
+    // The clarifier switches: the FT-891 has other commands, the FT-450 no TX clarifier.
+    if (traits_.id != 650) settings_.push_back({"RT", 1, 0, 1, 0});
+    if (traits_.id != 650 && traits_.id != 241) settings_.push_back({"XT", 1, 0, 1, 0});
     if (traits_.shortProcessor) {
         settings_.push_back({"PR", 1, 0, 1, 0});
     } else {
         settings_.push_back({"PR0", 1, 0, 1, 0});  // speech processor
         settings_.push_back({"PR1", 1, 0, 1, 0});  // microphone equaliser
     }
+}
+
+// The clarifier offset, shared by RX and TX: cleared, or stepped up or down
+// in hertz, within +-9999.
+RadioEngine::Outcome RadioEngine::clarifier(std::string_view body) {
+    if (body == "RC") {
+        clarifierHz_ = 0;
+        return Outcome::silent();
+    }
+    const auto step = digitsValue(body.substr(2));
+    if (body.size() != 6 || !step) return Outcome::error();
+    const std::int64_t moved = clarifierHz_ + (body[1] == 'U' ? *step : -*step);
+    clarifierHz_ = static_cast<int>(std::clamp<std::int64_t>(moved, -9999, 9999));
+    return Outcome::silent();
 }
 
 RadioEngine::Outcome RadioEngine::tableSetting(std::string_view body) {

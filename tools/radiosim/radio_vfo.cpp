@@ -76,7 +76,9 @@ RadioEngine::Outcome RadioEngine::information(std::string_view body) {
     if (body != "IF") return Outcome::error();
     // Memory channel, VFO A, clarifier sign and offset, RX and TX clarifier,
     // mode, VFO (not memory), tone mode, two fixed zeros, repeater shift.
-    std::string reply = "IF001" + padded(freqA_, traits_.frequencyDigits) + "+0000" + "00";
+    std::string reply = "IF001" + padded(freqA_, traits_.frequencyDigits) + (clarifierHz_ < 0 ? "-" : "+") +
+                        padded(clarifierHz_ < 0 ? -clarifierHz_ : clarifierHz_, 4) +
+                        digit(setting("RT").value_or(0)) + digit(setting("XT").value_or(0));
     reply += mode_;
     reply += "0" + digit(setting("CT0").value_or(0)) + "00" + digit(setting("OS0").value_or(0)) + ";";
     return Outcome::answer(reply);
