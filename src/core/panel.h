@@ -194,6 +194,10 @@ struct Panel {
     int keyerSpeed = 15;
     int agcStep = 0;
     std::string monitorLevelText = "050";
+    // The clarifier as a program sharing the radio left it (no key moves it).
+    int ritOn = 0;
+    int xitOn = 0;
+    int clarifierOffset = 0;  // hertz, shared by RX and TX
 
     // Radio mirror: switches, transmit and tone.
     int preampOn = 0;

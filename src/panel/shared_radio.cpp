@@ -6,6 +6,7 @@
 #include "cat/transport.h"
 #include "core/text.h"
 #include "display/status_window.h"
+#include "panel/shared_settings.h"
 #include "panel/transmit_keys.h"
 #include "speech/say.h"
 
@@ -20,6 +21,7 @@ void announceTransmitter(Panel& p, bool keyed) {
 
 void followCommand(Panel& p, int side, const std::string& command) {
     p.externalCommand = 1;
+    if (followSettingCommand(p, command)) return;
     // The picture took the program's frequency and split on their way out;
     // the window shows the frequency the keys now work from.
     if (p.radioConnected == 1 && (startsWith(command, "FA") || startsWith(command, "FB")) &&
