@@ -267,7 +267,8 @@ std::string answerText(const RigctldRequest& request, int code, const Values& va
     if (code == 0) {
         for (const auto& [label, value] : values) {
             // These two always end their value with a new line, whatever the separator.
-            const bool ownLine = request.kind == RigctldKind::getPowerstat || request.kind == RigctldKind::getFunc;
+            const bool ownLine =
+                request.kind == RigctldKind::getPowerstat || request.kind == RigctldKind::getFunc;
             const std::string end = ownLine || lockMode ? "\n" : sep;
             text += (label.empty() ? value : label + ": " + value) + end;
         }

@@ -221,7 +221,8 @@ bool prepareSetting(RigctldRequest& request, const RigDescription& rig) {
             break;
         case RigctldKind::setRit:
         case RigctldKind::setXit: {
-            const RadioSetting which = request.kind == RigctldKind::setRit ? RadioSetting::rit : RadioSetting::xit;
+            const RadioSetting which =
+                request.kind == RigctldKind::setRit ? RadioSetting::rit : RadioSetting::xit;
             if (!settingForm(rig.model, which)) return fail(kNotAvailable);
             const auto hertz = whole(a[0]);
             if (!hertz) return fail(kInvalid);
@@ -237,9 +238,8 @@ bool prepareSetting(RigctldRequest& request, const RigDescription& rig) {
 
 std::optional<RigctldValues> settingValues(const RigctldRequest& request, std::string_view field,
                                            const RigDescription& rig) {
-    const bool allDigits = !field.empty() && std::all_of(field.begin(), field.end(), [](char c) {
-        return c >= '0' && c <= '9';
-    });
+    const bool allDigits = !field.empty() && std::all_of(field.begin(), field.end(),
+                                                         [](char c) { return c >= '0' && c <= '9'; });
     switch (request.kind) {
         case RigctldKind::getLevel: {
             const LevelEntry& level = *findLevel(request.arguments[0]);
@@ -271,7 +271,8 @@ std::optional<RigctldValues> settingValues(const RigctldRequest& request, std::s
                 digits.find_first_not_of("0123456789") != std::string_view::npos)
                 return std::nullopt;
             const int hertz = std::stoi(std::string(digits)) * (offset[0] == '-' ? -1 : 1);
-            return RigctldValues{{request.kind == RigctldKind::getRit ? "RIT" : "XIT", std::to_string(hertz)}};
+            return RigctldValues{
+                {request.kind == RigctldKind::getRit ? "RIT" : "XIT", std::to_string(hertz)}};
         }
         default:
             return std::nullopt;

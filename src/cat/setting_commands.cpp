@@ -14,52 +14,50 @@ namespace {
 bool hasShortProcessor(int radioModel) { return radioModel == 251 || radioModel == 362; }
 
 bool allDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-constexpr std::array kSettings{RadioSetting::afGain,     RadioSetting::rfGain,       RadioSetting::squelch,
-                               RadioSetting::power,      RadioSetting::micGain,      RadioSetting::keyerSpeed,
-                               RadioSetting::preamp,     RadioSetting::attenuator,   RadioSetting::noiseBlanker,
-                               RadioSetting::noiseReduction, RadioSetting::processor, RadioSetting::vox,
-                               RadioSetting::toneMode,   RadioSetting::rit,          RadioSetting::xit};
+using enum RadioSetting;
+
+struct FormRow {
+    RadioSetting setting;
+    const char* prefix;
+    int digits, low, high;
+};
+// The forms, with the values the radios take.
+// clang-format off
+constexpr std::array<FormRow, 15> kForms{{
+    {afGain, "AG0", 3, 0, 255}, {rfGain, "RG0", 3, 0, 255}, {squelch, "SQ0", 3, 0, 255},
+    {power, "PC", 3, 5, 200}, {micGain, "MG", 3, 0, 255}, {keyerSpeed, "KS", 3, 4, 60},
+    {preamp, "PA0", 1, 0, 2}, {attenuator, "RA0", 1, 0, 3}, {noiseBlanker, "NB0", 1, 0, 1},
+    {noiseReduction, "NR0", 1, 0, 1}, {processor, "PR0", 1, 0, 1}, {vox, "VX", 1, 0, 1},
+    {toneMode, "CT0", 1, 0, 3}, {rit, "RT", 1, 0, 1}, {xit, "XT", 1, 0, 1}}};
+// clang-format on
+
+// The commands a radio does not take: the FT-450 has no speech processor
+// command and no TX clarifier, the FT-891's clarifier has other commands.
+bool lacks(int radioModel, RadioSetting setting) {
+    switch (setting) {
+        case RadioSetting::processor:
+            return radioModel == 241;
+        case RadioSetting::rit:
+            return radioModel == 650;
+        case RadioSetting::xit:
+            return radioModel == 241 || radioModel == 650;
+        default:
+            return false;
+    }
+}
 
 }  // namespace
 
 std::optional<SettingForm> settingForm(int radioModel, RadioSetting setting) {
-    switch (setting) {
-        case RadioSetting::afGain:
-            return SettingForm{"AG0", 3, 0, 255};
-        case RadioSetting::rfGain:
-            return SettingForm{"RG0", 3, 0, 255};
-        case RadioSetting::squelch:
-            return SettingForm{"SQ0", 3, 0, 255};
-        case RadioSetting::power:
-            return SettingForm{"PC", 3, 5, 200};
-        case RadioSetting::micGain:
-            return SettingForm{"MG", 3, 0, 255};
-        case RadioSetting::keyerSpeed:
-            return SettingForm{"KS", 3, 4, 60};
-        case RadioSetting::preamp:
-            return SettingForm{"PA0", 1, 0, 2};
-        case RadioSetting::attenuator:
-            return SettingForm{"RA0", 1, 0, 3};
-        case RadioSetting::noiseBlanker:
-            return SettingForm{"NB0", 1, 0, 1};
-        case RadioSetting::noiseReduction:
-            return SettingForm{"NR0", 1, 0, 1};
-        case RadioSetting::processor:
-            if (radioModel == 241) return std::nullopt;  // no speech processor command
-            return SettingForm{hasShortProcessor(radioModel) ? "PR" : "PR0", 1, 0, 1};
-        case RadioSetting::vox:
-            return SettingForm{"VX", 1, 0, 1};
-        case RadioSetting::toneMode:
-            return SettingForm{"CT0", 1, 0, 3};
-        case RadioSetting::rit:
-            if (radioModel == 650) return std::nullopt;  // its clarifier has other commands
-            return SettingForm{"RT", 1, 0, 1};
-        case RadioSetting::xit:
-            if (radioModel == 241 || radioModel == 650) return std::nullopt;
-            return SettingForm{"XT", 1, 0, 1};
+    if (lacks(radioModel, setting)) return std::nullopt;
+    for (const FormRow& row : kForms) {
+        if (row.setting != setting) continue;
+        const bool shortForm = setting == RadioSetting::processor && hasShortProcessor(radioModel);
+        return SettingForm{shortForm ? "PR" : row.prefix, row.digits, row.low, row.high};
     }
     return std::nullopt;
 }
@@ -71,7 +69,8 @@ std::string settingCommand(int radioModel, RadioSetting setting, int value) {
 
 std::optional<SettingValue> settingOf(int radioModel, std::string_view command) {
     if (!command.empty() && command.back() == ';') command.remove_suffix(1);
-    for (const RadioSetting setting : kSettings) {
+    for (const FormRow& row : kForms) {
+        const RadioSetting setting = row.setting;
         const auto form = settingForm(radioModel, setting);
         if (!form || command.size() != form->prefix.size() + static_cast<std::size_t>(form->digits) ||
             !command.starts_with(form->prefix))

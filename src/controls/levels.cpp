@@ -240,7 +240,9 @@ void sendAfGain(Panel& p) { send(p, settingCommand(p.radioModel, RadioSetting::a
 
 void sendMicGain(Panel& p) { send(p, settingCommand(p.radioModel, RadioSetting::micGain, p.micGainValue)); }
 
-void sendKeyerSpeed(Panel& p) { send(p, settingCommand(p.radioModel, RadioSetting::keyerSpeed, p.keyerSpeed)); }
+void sendKeyerSpeed(Panel& p) {
+    send(p, settingCommand(p.radioModel, RadioSetting::keyerSpeed, p.keyerSpeed));
+}
 
 void readProcessorLevel(Panel& p) {
     readLevel(p, "PL", "PL", 2, 3, 0, highestProcessorLevel(p), p.processorLevel);

@@ -54,7 +54,7 @@ void setPreampFromRow(Panel& p, const std::string& row) {
 void restorePreamp(Panel& p, char column) {
     p.preampOn = column == '1' || column == '2' ? 1 : 0;
     p.preampLevel = column == '2' ? 2 : p.preampOn;
-    send(p, settingCommand(p.radioModel, RadioSetting::preamp, p.preampOn == 0 ? 0 : p.preampLevel == 2 ? 2 : 1));
+    send(p, settingCommand(p.radioModel, RadioSetting::preamp, preampColumn(p) - '0'));
 }
 
 char preampColumn(const Panel& p) {
@@ -72,7 +72,8 @@ void toggleAttenuator(Panel& p) {
 }
 
 void setAttenuator(Panel& p, bool on, bool tellRadio) {
-    plainSwitch(p, "at", p.attOn, on, tellRadio ? settingCommand(p.radioModel, RadioSetting::attenuator, on) : "");
+    plainSwitch(p, "at", p.attOn, on,
+                tellRadio ? settingCommand(p.radioModel, RadioSetting::attenuator, on) : "");
 }
 
 // Switched on, the blanker's level is read back so that the level keys step
@@ -139,7 +140,9 @@ bool hasShortProcessorCommand(const Panel& p) {
     return form && form->prefix == "PR";
 }
 
-void toggleBreakIn(Panel& p) { plainSwitch(p, "bkin", p.breakInOn, p.breakInOn == 0, p.breakInOn == 0 ? "BI1" : "BI0"); }
+void toggleBreakIn(Panel& p) {
+    plainSwitch(p, "bkin", p.breakInOn, p.breakInOn == 0, p.breakInOn == 0 ? "BI1" : "BI0");
+}
 
 void toggleVox(Panel& p) { setVox(p, p.voxOn == 0, true); }
 
@@ -147,6 +150,8 @@ void setVox(Panel& p, bool on, bool tellRadio) {
     plainSwitch(p, "vox", p.voxOn, on, tellRadio ? settingCommand(p.radioModel, RadioSetting::vox, on) : "");
 }
 
-void toggleNotch(Panel& p) { plainSwitch(p, "notch", p.notchOn, p.notchOn == 0, p.notchOn == 0 ? "BC01" : "BC00"); }
+void toggleNotch(Panel& p) {
+    plainSwitch(p, "notch", p.notchOn, p.notchOn == 0, p.notchOn == 0 ? "BC01" : "BC00");
+}
 
 }  // namespace vantor

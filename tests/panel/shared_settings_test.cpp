@@ -14,7 +14,7 @@ namespace vantor {
 namespace {
 
 class SharedSettingsTest : public testing::TranscriptTest {
-protected:
+  protected:
     SharedSettingsTest() {
         p.rigctldPort = kRigctldDefaultPort;
         EXPECT_TRUE(openNetworkPort(p));

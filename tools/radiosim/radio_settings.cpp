@@ -1,9 +1,9 @@
 // Levels and switches that the radio only stores: set with the prefix and a
 // fixed number of digits, read with the prefix alone.
 
-#include "radiosim/radio_engine.h"
-
 #include <algorithm>
+
+#include "radiosim/radio_engine.h"
 #include "radiosim/radio_text.h"
 
 namespace vantor::radiosim {
