@@ -356,9 +356,10 @@ def rigctld_exchange(port, lines, half_close=False, timeout=10):
     raise TestFailure("no close within %d s after %r, got %r" % (timeout, lines, text[-200:]))
 
 
-def start_reference_rigctld(session, model="0670", hamlib_model="1035"):
-    """Hamlib's rigctld in front of a second simulated radio, brought first to the state of
-    the panel's radio by replaying every command that radio received; returns its port."""
+def start_reference_rigctld(session, model="0670", hamlib_model="1035", options=()):
+    """Hamlib's rigctld (with `options`) in front of a second simulated radio, brought first
+    to the state of the panel's radio by replaying every command that radio received;
+    returns its port."""
     link = session.path("REF")
     session.processes.append(subprocess.Popen(
         [os.path.abspath(RADIOSIM), "--model", model, "--link", link, "--smeter", "130",
@@ -382,7 +383,7 @@ def start_reference_rigctld(session, model="0670", hamlib_model="1035"):
         os.close(fd)
     port = free_tcp_port()
     session.processes.append(subprocess.Popen(
-        ["rigctld", "-m", hamlib_model, "-r", link, "-s", "38400", "-T", "127.0.0.1", "-t", str(port)],
+        ["rigctld", "-m", hamlib_model, "-r", link, "-s", "38400", "-T", "127.0.0.1", "-t", str(port), *options],
         stdout=subprocess.DEVNULL, stderr=open(session.path("rigctld.err"), "wb")))
 
     def answers_f():
