@@ -184,9 +184,10 @@ class TimedSession(harness.Session):
 
     def start_with_network_port(self):
         """Display, simulator and a panel listening on a free TCP port for programs
-        that speak the rigctld protocol; waits for the connection, returns the port."""
+        that speak the rigctld protocol; waits for the connection, returns the port.
+        The simulator keeps its state in radio.state."""
         self.start_display()
-        self.start_radiosim("0670", 5, "--smeter", "130")
+        self.start_radiosim("0670", 5, "--smeter", "130", "--state", self.path("radio.state"))
         self.write_config(configuration(port=5))
         port = free_tcp_port()
         self.start_vantor("--rigctld", "127.0.0.1:%d" % port)
