@@ -336,9 +336,9 @@ def free_tcp_port():
 
 def rigctld_exchange(port, lines, half_close=False, timeout=10):
     """One connection to a port speaking the rigctld protocol: sends `lines` and q, returns
-    the text up to the close. Hamlib's rigctld may wait for an argument on the next line,
-    so it is given the end of input (`half_close`); the panel answers what it has been
-    sent, then closes after q."""
+    the text up to the close. Hamlib's rigctld may wait for an argument on the next line;
+    `half_close` gives it the end of input, and a reset then ends the answer. The panel
+    answers what it has been sent, then closes after q."""
     with socket.create_connection(("127.0.0.1", port), timeout=timeout) as connection:
         connection.sendall(("\n".join(lines) + "\nq\n").encode())
         if half_close:
@@ -350,6 +350,10 @@ def rigctld_exchange(port, lines, half_close=False, timeout=10):
                 chunk = connection.recv(65536)
             except socket.timeout:
                 break
+            except ConnectionResetError:
+                if not half_close:
+                    raise
+                chunk = b""  # closed with input unread: rigctld is done with the request
             if not chunk:
                 return text.decode("latin-1")
             text += chunk
