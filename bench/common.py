@@ -29,21 +29,25 @@ CLIP_DIR = os.path.join(harness.BUILD_DIR, "wave")
 RATE = 22050  # the rate the clips are made at and the speaker asks for
 
 
-def arguments(description):
+def arguments(description, minutes=None):
+    """--quick; and --minutes, the length of a run, for a script that takes `minutes`."""
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--quick", action="store_true", help="a few samples, to prove the script works")
+    if minutes is not None:
+        parser.add_argument("--minutes", type=float, default=minutes, help="how long the run lasts")
     return parser.parse_args()
 
 
 def summary(samples, unit, goal=None, reference=None, **extra):
-    """A figure as its median and 99th percentile (nearest rank) with the sample size."""
+    """A figure as its median, 95th and 99th percentile (nearest rank) with the sample size."""
     ordered = sorted(samples)
     row = {"unit": unit, "n": len(ordered), "goal": goal}
     if ordered:
         row["median"] = statistics.median(ordered)
+        row["p95"] = ordered[max(0, -(-95 * len(ordered) // 100) - 1)]
         row["p99"] = ordered[max(0, -(-99 * len(ordered) // 100) - 1)]
     else:
-        row["median"] = row["p99"] = None
+        row["median"] = row["p95"] = row["p99"] = None
     if reference is not None and ordered:
         row["reference"] = reference
         row["ratio"] = row["median"] / reference["median"] if reference["median"] else None
@@ -180,9 +184,10 @@ class TimedSession(harness.Session):
 
     def start_with_network_port(self):
         """Display, simulator and a panel listening on a free TCP port for programs
-        that speak the rigctld protocol; waits for the connection, returns the port."""
+        that speak the rigctld protocol; waits for the connection, returns the port.
+        The simulator keeps its state in radio.state."""
         self.start_display()
-        self.start_radiosim("0670", 5, "--smeter", "130")
+        self.start_radiosim("0670", 5, "--smeter", "130", "--state", self.path("radio.state"))
         self.write_config(configuration(port=5))
         port = free_tcp_port()
         self.start_vantor("--rigctld", "127.0.0.1:%d" % port)
@@ -423,49 +428,3 @@ class PlayedAudio:
                 out.append(place[0] - previous[1] - pause)
             previous, pause = place, 0.0
         return out
-
-
-# --- programs sharing the radio -----------------------------------------------
-
-class Rigctl:
-    """Hamlib's rigctl reading its commands from a pipe, one at a time, each timed
-    from the moment it is written to the moment its answer line arrives."""
-
-    def __init__(self, args):
-        self.started = time.monotonic()
-        self.process = subprocess.Popen(["rigctl"] + list(args) + ["-"], stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
-        self.lines = []
-        self.arrived = threading.Condition()
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.process.stdout:
-            with self.arrived:
-                self.lines.append((time.monotonic(), line.rstrip("\n")))
-                self.arrived.notify_all()
-
-    def read(self, command="f", timeout=10):
-        """(when the command was written, when its answer came, the value)."""
-        with self.arrived:
-            seen = len(self.lines)
-        at = time.monotonic()
-        self.process.stdin.write(command + "\n")
-        self.process.stdin.flush()
-        prefix = command + " "
-        with self.arrived:
-            found = self.arrived.wait_for(
-                lambda: any(l.startswith(prefix) and l[len(prefix):].strip() for _, l in self.lines[seen:]), timeout)
-            if not found:
-                raise TestFailure("rigctl gave no answer to %r: %r" % (command, self.lines[seen:]))
-            stamp, line = next((s, l) for s, l in self.lines[seen:] if l.startswith(prefix))
-        return at, stamp, line[len(prefix):].strip()
-
-    def close(self):
-        try:
-            self.process.stdin.write("q\n")
-            self.process.stdin.close()
-            self.process.wait(timeout=10)
-        except (OSError, subprocess.TimeoutExpired):
-            self.process.kill()
-            self.process.wait()

@@ -12,7 +12,8 @@ radio, no panel between, measured in the same run.
 import os
 import subprocess
 
-from common import Rigctl, arguments, configuration, emit, harness, run_session, summary, wait_for
+from common import arguments, configuration, emit, harness, run_session, summary, wait_for
+from programs import Rigctl
 
 
 def rigctl_figures(port, reads, cache_off_reads):

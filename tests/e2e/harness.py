@@ -334,6 +334,71 @@ def free_tcp_port():
         return probe.getsockname()[1]
 
 
+def rigctld_exchange(port, lines, half_close=False, timeout=10):
+    """One connection to a port speaking the rigctld protocol: sends `lines` and q, returns
+    the text up to the close. Hamlib's rigctld may wait for an argument on the next line;
+    `half_close` gives it the end of input, and a reset then ends the answer. The panel
+    answers what it has been sent, then closes after q."""
+    with socket.create_connection(("127.0.0.1", port), timeout=timeout) as connection:
+        connection.sendall(("\n".join(lines) + "\nq\n").encode())
+        if half_close:
+            connection.shutdown(socket.SHUT_WR)
+        deadline = time.monotonic() + timeout
+        text = b""
+        while time.monotonic() < deadline:
+            try:
+                chunk = connection.recv(65536)
+            except socket.timeout:
+                break
+            except ConnectionResetError:
+                if not half_close:
+                    raise
+                chunk = b""  # closed with input unread: rigctld is done with the request
+            if not chunk:
+                return text.decode("latin-1")
+            text += chunk
+    raise TestFailure("no close within %d s after %r, got %r" % (timeout, lines, text[-200:]))
+
+
+def start_reference_rigctld(session, model="0670", hamlib_model="1035", options=()):
+    """Hamlib's rigctld (with `options`) in front of a second simulated radio, brought first
+    to the state of the panel's radio by replaying every command that radio received;
+    returns its port."""
+    link = session.path("REF")
+    session.processes.append(subprocess.Popen(
+        [os.path.abspath(RADIOSIM), "--model", model, "--link", link, "--smeter", "130",
+         "--state", session.path("reference.state")],
+        stdout=open(session.path("reference-sim.out"), "wb"), stderr=subprocess.STDOUT))
+    wait_for(lambda: os.path.islink(link), 10, "the reference simulator's link")
+    fd = os.open(link, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
+    try:
+        # The radio's identity, asked last, marks the end of the replayed answers.
+        os.write(fd, ("".join(session.radiosim_commands()) + "ID;").encode())
+        answers = [b""]
+
+        def identified():
+            try:
+                answers[0] += os.read(fd, 4096)
+            except BlockingIOError:
+                pass
+            return answers[0].endswith(b"ID%s;" % model.encode())
+        wait_for(identified, 10, "the reference radio to take the panel's commands")
+    finally:
+        os.close(fd)
+    port = free_tcp_port()
+    session.processes.append(subprocess.Popen(
+        ["rigctld", "-m", hamlib_model, "-r", link, "-s", "38400", "-T", "127.0.0.1", "-t", str(port), *options],
+        stdout=subprocess.DEVNULL, stderr=open(session.path("rigctld.err"), "wb")))
+
+    def answers_f():
+        try:
+            return rigctld_exchange(port, ["f"], half_close=True, timeout=5)
+        except (OSError, TestFailure):
+            return None
+    wait_for(answers_f, 20, "rigctld -m %s to answer" % hamlib_model)
+    return port
+
+
 # What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print when
 # they catch a fault in a sanitizer build; never seen in a normal one.
 SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:")
