@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "cat/rigctld_settings.h"
+
 namespace vantor {
 
 namespace {
@@ -134,8 +136,17 @@ std::string dumpState(const RigDescription& rig) {
     for (const HamlibMode& mode : kModes)
         if (modes & mode.bit)
             text += hex(mode.bit) + " " + std::to_string(normalPassband(rig, mode.bit)) + "\n";
-    text += "0 0\n0\n0\n0\n0\n\n\n";  // no RIT, XIT, IF shift, announcements, preamps, attenuators served
-    text += "0x0\n0x0\n" + hex(kLevelStrength | kLevelRfPower) + "\n0x0\n0x0\n0x0\n";
+    const ServedSettings settings = servedSettings(rig);
+    const auto steps = [](const std::vector<int>& decibels) {
+        std::string line;
+        for (int db : decibels) line += std::to_string(db) + " ";
+        return line + "\n";
+    };
+    // The clarifier's reach, no IF shift, no announcements, then the steps in dB.
+    text += "0 0\n" + std::to_string(settings.maxRitHz) + "\n" + std::to_string(settings.maxXitHz) + "\n0\n0\n" +
+            steps(settings.preampDecibels) + steps(settings.attenuatorDecibels);
+    text += hex(settings.funcs) + "\n" + hex(settings.funcs) + "\n" +
+            hex(kLevelStrength | kLevelRfPower | settings.levels) + "\n" + hex(settings.levels) + "\n0x0\n0x0\n";
     text +=
         "vfo_ops=0x0\nptt_type=0x1\ntargetable_vfo=0x0\nhas_set_vfo=1\nhas_get_vfo=1\nhas_set_freq=1\n"
         "has_get_freq=1\nhas_set_conf=0\nhas_get_conf=0\nhas_power2mW=0\nhas_mW2power=0\n"

@@ -24,15 +24,16 @@ struct LevelEntry {
     const char* name;
     RadioSetting setting;
     Scale scale;
+    std::uint64_t bit;  // Hamlib's
 };
-constexpr std::array<LevelEntry, 8> kLevels{{{"AF", RadioSetting::afGain, Scale::share},
-                                             {"RF", RadioSetting::rfGain, Scale::share},
-                                             {"SQL", RadioSetting::squelch, Scale::share},
-                                             {"RFPOWER", RadioSetting::power, Scale::share},
-                                             {"MICGAIN", RadioSetting::micGain, Scale::share},
-                                             {"KEYSPD", RadioSetting::keyerSpeed, Scale::count},
-                                             {"PREAMP", RadioSetting::preamp, Scale::decibels},
-                                             {"ATT", RadioSetting::attenuator, Scale::decibels}}};
+constexpr std::array<LevelEntry, 8> kLevels{{{"AF", RadioSetting::afGain, Scale::share, 1u << 3},
+                                             {"RF", RadioSetting::rfGain, Scale::share, 1u << 4},
+                                             {"SQL", RadioSetting::squelch, Scale::share, 1u << 5},
+                                             {"RFPOWER", RadioSetting::power, Scale::share, 1u << 12},
+                                             {"MICGAIN", RadioSetting::micGain, Scale::share, 1u << 13},
+                                             {"KEYSPD", RadioSetting::keyerSpeed, Scale::count, 1u << 14},
+                                             {"PREAMP", RadioSetting::preamp, Scale::decibels, 1u << 0},
+                                             {"ATT", RadioSetting::attenuator, Scale::decibels, 1u << 1}}};
 
 // A switch: its setting and the digit that means on (the tone mode carries
 // two switches, plain tone and tone squelch).
@@ -40,15 +41,16 @@ struct FuncEntry {
     const char* name;
     RadioSetting setting;
     int onValue;
+    std::uint64_t bit;  // Hamlib's
 };
-constexpr std::array<FuncEntry, 8> kFuncs{{{"NB", RadioSetting::noiseBlanker, 1},
-                                           {"NR", RadioSetting::noiseReduction, 1},
-                                           {"COMP", RadioSetting::processor, 1},
-                                           {"VOX", RadioSetting::vox, 1},
-                                           {"TONE", RadioSetting::toneMode, 2},
-                                           {"TSQL", RadioSetting::toneMode, 1},
-                                           {"RIT", RadioSetting::rit, 1},
-                                           {"XIT", RadioSetting::xit, 1}}};
+constexpr std::array<FuncEntry, 8> kFuncs{{{"NB", RadioSetting::noiseBlanker, 1, 1u << 1},
+                                           {"NR", RadioSetting::noiseReduction, 1, 1u << 9},
+                                           {"COMP", RadioSetting::processor, 1, 1u << 2},
+                                           {"VOX", RadioSetting::vox, 1, 1u << 3},
+                                           {"TONE", RadioSetting::toneMode, 2, 1u << 4},
+                                           {"TSQL", RadioSetting::toneMode, 1, 1u << 5},
+                                           {"RIT", RadioSetting::rit, 1, 1u << 24},
+                                           {"XIT", RadioSetting::xit, 1, 1u << 31}}};
 
 const LevelEntry* findLevel(std::string_view name) {
     for (const LevelEntry& entry : kLevels)
@@ -277,6 +279,21 @@ std::optional<RigctldValues> settingValues(const RigctldRequest& request, std::s
         default:
             return std::nullopt;
     }
+}
+
+ServedSettings servedSettings(const RigDescription& rig) {
+    ServedSettings served;
+    for (const LevelEntry& level : kLevels)
+        if (settingForm(rig.model, level.setting)) served.levels |= level.bit;
+    for (const FuncEntry& func : kFuncs)
+        if (listsFunc(rig.model, func.name) && settingForm(rig.model, func.setting)) served.funcs |= func.bit;
+    if (settingForm(rig.model, RadioSetting::preamp))
+        served.preampDecibels = decibelSteps(rig.model, RadioSetting::preamp);
+    if (settingForm(rig.model, RadioSetting::attenuator))
+        served.attenuatorDecibels = decibelSteps(rig.model, RadioSetting::attenuator);
+    if (settingForm(rig.model, RadioSetting::rit)) served.maxRitHz = kClarifierLimit;
+    if (settingForm(rig.model, RadioSetting::xit)) served.maxXitHz = kClarifierLimit;
+    return served;
 }
 
 }  // namespace vantor

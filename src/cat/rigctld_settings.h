@@ -4,6 +4,7 @@
 // own commands (cat/setting_commands.h) and its answers back into rigctld's
 // values. What a radio lacks is "not available", as rigctld says it.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,5 +27,18 @@ bool prepareSetting(RigctldRequest& request, const RigDescription& rig);
 // or nothing when the field cannot be such an answer.
 std::optional<RigctldValues> settingValues(const RigctldRequest& request, std::string_view field,
                                            const RigDescription& rig);
+
+// What this radio serves of them, as dump_state lists it: Hamlib's bits of
+// the levels that are set and read and of the switches, the amplifier and
+// attenuator steps in dB, and the clarifier's reach.
+struct ServedSettings {
+    std::uint64_t levels = 0;
+    std::uint64_t funcs = 0;
+    std::vector<int> preampDecibels;
+    std::vector<int> attenuatorDecibels;
+    int maxRitHz = 0;
+    int maxXitHz = 0;
+};
+ServedSettings servedSettings(const RigDescription& rig);
 
 }  // namespace vantor

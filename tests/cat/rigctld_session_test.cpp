@@ -204,7 +204,10 @@ TEST(RigctldSessionTest, DumpStateDescribesTheRadio) {
               std::string::npos);
     EXPECT_NE(plain.find("\n144000000.000000 148000000.000000 0x200201dbe 5000 50000 "), std::string::npos);
     EXPECT_NE(plain.find("\n0x20000000 6000\n"), std::string::npos);  // AM narrow and its normal passband
-    EXPECT_NE(plain.find("\n0x0\n0x0\n0x40001000\n0x0\n0x0\n0x0\nvfo_ops="), std::string::npos);
+    // The clarifier's reach, the dB steps, the switches, the levels read and set: what rigctld gives.
+    EXPECT_NE(plain.find("\n0 0\n9999\n9999\n0\n0\n10 20 \n12 \n0x8100023e\n0x8100023e\n0x4000703b\n0x703b\n"
+                         "0x0\n0x0\nvfo_ops="),
+              std::string::npos);
     EXPECT_EQ(plain.substr(plain.size() - 6), "\ndone\n");
 
     const std::string hf = dump(362, "+\\dump_state\n");
