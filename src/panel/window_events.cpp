@@ -181,10 +181,6 @@ int handleWindowEvent(Panel& p, int message, int parameter) {
             applySharedNews(p);
             break;
         case kKeyDown:
-            // What a program did while the panel spoke comes before the key,
-            // so that a key typed ahead works from where the radio is now.
-            serveSharingPrograms(p);
-            applySharedNews(p);
             keyDown(p, parameter);
             break;
         case kKeyUp:
