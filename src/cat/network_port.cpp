@@ -88,7 +88,9 @@ void serveNetworkPort(Panel& p) {
         }
         converse(p, side, connection, rig);
         if (std::string output = takeOutput(connection.session); !output.empty()) network.write(id, output);
-        if (wantsClose(connection.session) || network.isClosed(id)) {
+        // A client that has ended its sending still gets the answers it asked for.
+        const bool finished = network.isClosed(id) && (!network.isWritable(id) || !hasRequests(connection.session));
+        if (wantsClose(connection.session) || finished) {
             network.close(id);
             p.sharedNews.push_back({side, "", "", true});
             it = port.connections.erase(it);

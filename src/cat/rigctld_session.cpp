@@ -417,6 +417,8 @@ std::string takeOutput(RigctldClient& client) { return std::exchange(client.outp
 
 bool wantsClose(const RigctldClient& client) { return client.closing; }
 
+bool hasRequests(const RigctldClient& client) { return !client.requests.empty(); }
+
 bool acceptsInput(const RigctldClient& client) {
     return !client.closing && client.requests.size() < kBusyRequests && client.output.size() < kBusyOutput;
 }

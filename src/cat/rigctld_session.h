@@ -95,6 +95,8 @@ std::optional<CatCommand> nextCatCommand(RigctldClient& client);
 void takeCatAnswer(RigctldClient& client, std::optional<std::string> answer, const RigDescription& rig);
 std::string takeOutput(RigctldClient& client);
 bool wantsClose(const RigctldClient& client);
+// True while requests of the client wait for their answers.
+bool hasRequests(const RigctldClient& client);
 // False while the client has many requests waiting or much unread output: the
 // network side then leaves further bytes in the socket, so a client that
 // sends faster than the radio answers is slowed rather than cut off.

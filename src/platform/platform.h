@@ -70,9 +70,13 @@ public:
     virtual int accept(int listener) = 0;
     // At most maxBytes of what the peer sent; never waits.
     virtual std::string read(int connection, int maxBytes) = 0;
-    // The peer went away (hung up, reset, or took nothing for too long) and
-    // everything it sent has been read; also true for numbers not open.
+    // Nothing more will come from the peer (it hung up, ended its sending,
+    // reset, or took nothing for too long) and everything it sent has been
+    // read; also true for numbers not open.
     virtual bool isClosed(int connection) = 0;
+    // The peer can still be written to: false once it reset or a write to it
+    // failed. One that only ended its sending still reads its answers.
+    virtual bool isWritable(int connection) = 0;
     // A peer that takes nothing for a while is closed rather than waited for.
     virtual void write(int connection, std::string_view bytes) = 0;
     virtual void close(int id) = 0;

@@ -79,6 +79,18 @@ TEST_F(NetworkPortTest, AClientLeavingMidQuestionHoldsNobodyUp) {
     EXPECT_TRUE(fake.network.closedByPanel(gone));
 }
 
+// A client that sends its requests and ends its sending (`nc -N`) gets every
+// answer before the panel closes the connection.
+TEST_F(NetworkPortTest, AClientThatEndedItsSendingGetsItsAnswers) {
+    ASSERT_TRUE(openNetworkPort(p));
+    const int client = fake.network.connect("127.0.0.1", kRigctldDefaultPort);
+    fake.network.send(client, "f\nm\n");
+    fake.network.finishSending(client);
+    serve();
+    EXPECT_EQ(fake.network.received(client), "14250000\nUSB\n2400\n");
+    EXPECT_TRUE(fake.network.closedByPanel(client));
+}
+
 TEST_F(NetworkPortTest, APortThatCannotBeHadIsSaidOnStandardError) {
     fake.network.occupy("127.0.0.1", kRigctldDefaultPort);
     testing::StderrCapture errors;

@@ -36,6 +36,8 @@ public:
         bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
         return bytes;
     }
+    // Ends the sending only, as `nc -N` does at the end of its input.
+    void endSending() { ::shutdown(fd_, SHUT_WR); }
     // An orderly close, or a reset as from a program that crashed.
     void hangUp(bool reset) {
         if (fd_ < 0) return;

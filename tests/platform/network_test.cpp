@@ -71,6 +71,29 @@ TEST_F(NetworkTest, ConnectionsExchangeBytesAndSeeTheClientGo) {
     }
 }
 
+// A client that ended its sending has said all, but still reads: what is
+// written reaches it until it goes, and then writing to it stops.
+TEST_F(NetworkTest, AClientThatEndedItsSendingStillReads) {
+    LoopbackClient client(port);
+    const int connection = acceptOne();
+    client.send("f\n");
+    client.endSending();
+    std::string got;
+    EXPECT_TRUE(eventually([&] {
+        got += net.read(connection, 100);
+        return net.isClosed(connection);
+    }));
+    EXPECT_EQ(got, "f\n");
+    EXPECT_TRUE(net.isWritable(connection));
+    net.write(connection, "14250000\n");
+    EXPECT_EQ(client.receive(9), "14250000\n");
+    client.hangUp(true);
+    EXPECT_TRUE(eventually([&] {
+        net.write(connection, "RPRT 0\n");
+        return !net.isWritable(connection);
+    }));
+}
+
 TEST_F(NetworkTest, AClientThatTakesNothingIsCutOff) {
     LoopbackClient client(port);
     const int connection = acceptOne();

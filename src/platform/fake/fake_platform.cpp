@@ -215,7 +215,12 @@ std::string FakeNetwork::read(int connection, int maxBytes) {
 
 bool FakeNetwork::isClosed(int connection) {
     Client* c = clientOf(connection);
-    return !c || c->closedByPanel || (c->hungUp && c->toPanel.empty());
+    return !c || c->closedByPanel || ((c->hungUp || c->doneSending) && c->toPanel.empty());
+}
+
+bool FakeNetwork::isWritable(int connection) {
+    const Client* c = clientOf(connection);
+    return c && !c->hungUp && !c->closedByPanel;
 }
 
 void FakeNetwork::write(int connection, std::string_view bytes) {
@@ -252,7 +257,7 @@ int FakeNetwork::connect(const std::string& address, int port) {
 
 void FakeNetwork::send(int client, std::string_view bytes) {
     Client& c = clients_.at(static_cast<std::size_t>(client - 1));
-    if (!c.hungUp) c.toPanel += bytes;
+    if (!c.hungUp && !c.doneSending) c.toPanel += bytes;
 }
 
 std::string FakeNetwork::received(int client) {

@@ -170,6 +170,7 @@ class FakeNetwork : public Network {
     int accept(int listener) override;
     std::string read(int connection, int maxBytes) override;
     bool isClosed(int connection) override;
+    bool isWritable(int connection) override;
     void write(int connection, std::string_view bytes) override;
     void close(int id) override;
 
@@ -180,6 +181,8 @@ class FakeNetwork : public Network {
     // What the panel wrote to the client since the last call.
     std::string received(int client);
     void hangUp(int client);
+    // The client ends its sending but still reads, as `nc -N` does.
+    void finishSending(int client) { clients_.at(static_cast<std::size_t>(client - 1)).doneSending = true; }
     // A client that takes nothing more: the panel's next write cuts it off.
     void stopReading(int client) { clients_.at(static_cast<std::size_t>(client - 1)).reading = false; }
     // The panel closed the connection, cut it off, or never took it before
@@ -198,7 +201,7 @@ class FakeNetwork : public Network {
     };
     struct Client {
         std::string toPanel, fromPanel;
-        bool hungUp = false, reading = true, closedByPanel = false;
+        bool hungUp = false, doneSending = false, reading = true, closedByPanel = false;
     };
     Client* clientOf(int connection);
 

@@ -122,7 +122,8 @@ std::string LinuxNetwork::read(int connection, int maxBytes) {
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n == 0 || !wouldBlock(errno)) s->peerGone = true;
+        if (n == 0) s->inputEnded = true;
+        if (n < 0 && !wouldBlock(errno)) s->peerGone = true;
         break;
     }
     if (!bytes.empty()) watchAgain(s->fd);
@@ -132,12 +133,18 @@ std::string LinuxNetwork::read(int connection, int maxBytes) {
 bool LinuxNetwork::isClosed(int connection) {
     Socket* s = find(connection, false);
     if (!s) return true;
-    if (s->peerGone) return true;
+    if (s->peerGone || s->inputEnded) return true;
     // Whatever the peer sent before it went is still to be read.
     char next;
     const ssize_t n = ::recv(s->fd, &next, 1, MSG_PEEK | MSG_DONTWAIT);
-    if (n == 0 || (n < 0 && errno != EINTR && !wouldBlock(errno))) s->peerGone = true;
-    return s->peerGone;
+    if (n == 0) s->inputEnded = true;
+    if (n < 0 && errno != EINTR && !wouldBlock(errno)) s->peerGone = true;
+    return s->peerGone || s->inputEnded;
+}
+
+bool LinuxNetwork::isWritable(int connection) {
+    const Socket* s = find(connection, false);
+    return s && !s->peerGone;
 }
 
 void LinuxNetwork::write(int connection, std::string_view bytes) {
@@ -178,7 +185,10 @@ void LinuxNetwork::close(int id) {
 }
 
 void LinuxNetwork::openDescriptors(std::vector<int>& out) const {
-    for (const auto& [id, socket] : sockets_) out.push_back(socket.fd);
+    // A socket whose peer has ended its input reads as ready for good: it
+    // would wake the wait at every turn while its last answers are due.
+    for (const auto& [id, socket] : sockets_)
+        if (!socket.inputEnded && !socket.peerGone) out.push_back(socket.fd);
 }
 
 }  // namespace vantor

@@ -24,6 +24,7 @@ public:
     int accept(int listener) override;
     std::string read(int connection, int maxBytes) override;
     bool isClosed(int connection) override;
+    bool isWritable(int connection) override;
     void write(int connection, std::string_view bytes) override;
     void close(int id) override;
 
@@ -34,7 +35,8 @@ private:
     struct Socket {
         int fd = -1;
         bool listening = false;
-        bool peerGone = false;  // hung up, reset, or shut out for not reading
+        bool inputEnded = false;  // the peer hung up or ended its sending
+        bool peerGone = false;    // reset, or shut out for not reading
     };
     Socket* find(int id, bool listening);
     int add(Socket socket);

@@ -130,7 +130,8 @@ std::string WindowsNetwork::read(int connection, int maxBytes) {
             bytes.append(chunk, static_cast<std::size_t>(n));
             continue;
         }
-        if (n == 0 || ::WSAGetLastError() != WSAEWOULDBLOCK) s->peerGone = true;
+        if (n == 0) s->inputEnded = true;
+        if (n < 0 && ::WSAGetLastError() != WSAEWOULDBLOCK) s->peerGone = true;
         break;
     }
     return bytes;
@@ -139,12 +140,18 @@ std::string WindowsNetwork::read(int connection, int maxBytes) {
 bool WindowsNetwork::isClosed(int connection) {
     Socket* s = find(connection, false);
     if (!s) return true;
-    if (s->peerGone) return true;
+    if (s->peerGone || s->inputEnded) return true;
     // Whatever the peer sent before it went is still to be read.
     char next;
     const int n = ::recv(socketOf(s->handle), &next, 1, MSG_PEEK);
-    if (n == 0 || (n < 0 && ::WSAGetLastError() != WSAEWOULDBLOCK)) s->peerGone = true;
-    return s->peerGone;
+    if (n == 0) s->inputEnded = true;
+    if (n < 0 && ::WSAGetLastError() != WSAEWOULDBLOCK) s->peerGone = true;
+    return s->peerGone || s->inputEnded;
+}
+
+bool WindowsNetwork::isWritable(int connection) {
+    const Socket* s = find(connection, false);
+    return s && !s->peerGone;
 }
 
 void WindowsNetwork::write(int connection, std::string_view bytes) {
