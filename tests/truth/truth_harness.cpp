@@ -190,11 +190,15 @@ WindowEvent TruthRun::nextEvent() {
     // The muted S-meter field ("xx" clips) is no speech.
     for (; playedSeen_ < speaker.played.size(); ++playedSeen_)
         if (speaker.played[playedSeen_].rfind("wave\\", 0) == 0) lastSpeechMs_ = virtualClock.nowMs();
-    // A band the radio leaves in another state than its last picture is not judged at the end.
-    const auto last = bandPicture_.find(bandOf(radio.split() ? radio.frequencyB() : radio.frequencyA()));
-    if (last != bandPicture_.end() &&
-        (last->second.vfoA != radio.frequencyA() || last->second.mode != radio.mode()))
-        bandMoved_[last->first] = true;
+    // A band the radio leaves in another state than its last picture is not
+    // judged at the end: the working VFO's band, and in split VFO A's too,
+    // whose mode the keys may change as well.
+    for (const long long hertz : {radio.frequencyA(), radio.split() ? radio.frequencyB() : radio.frequencyA()}) {
+        const auto last = bandPicture_.find(bandOf(hertz));
+        if (last != bandPicture_.end() &&
+            (last->second.vfoA != radio.frequencyA() || last->second.mode != radio.mode()))
+            bandMoved_[last->first] = true;
+    }
     for (;;) {
         if (step_ >= steps_.size()) {  // after Q: ticks until the panel ends, as it must within its wait
             if (virtualClock.nowMs() - quitAt_ > 5000) {
