@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "cat/setting_commands.h"
+
 namespace vantor {
 
 namespace {
@@ -56,7 +58,7 @@ const IndexTable* indexTableFor(const RigDescription& rig, std::uint64_t modeBit
     return nullptr;
 }
 
-std::string narrow(bool on) { return on ? "NA01;" : "NA00;"; }
+std::string narrow(bool on) { return narrowFilterCommand(on) + ";"; }
 
 }  // namespace
 
@@ -110,7 +112,7 @@ std::optional<std::vector<std::string>> widthCommands(const RigDescription& rig,
         const int index = static_cast<int>(
             std::min(at - table->widths.begin() + 1, static_cast<std::ptrdiff_t>(table->widths.size())));
         const std::string digits = (index < 10 ? "0" : "") + std::to_string(index);
-        commands.push_back((family == Family::ft991 ? "SH0" : "SH00") + digits + ";");
+        commands.push_back(widthCommand(rig.model) + digits + ";");
         return commands;
     }
     // The modes of one width: the narrow switch picks it, where the radio has one.
