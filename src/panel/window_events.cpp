@@ -97,6 +97,8 @@ void resendFrequency(Panel& p) {
     stepFrequency(p, squelchSet);
     if (squelchSet) return;
     sendVfoAFrequency(p);
+    // The band row learns the step now: the radio's answer may come late.
+    if (p.radioConnected == 1) learnBandRow(p);
 }
 
 void keyDown(Panel& p, int code) {

@@ -125,8 +125,11 @@ void TruthRun::outsideChange(int kind) {
     if (kind == 2)
         line = "F " + std::to_string(pick(4) ? radio.frequencyA() / 1000 * 1000 + (pick(21) - 10) * 1000LL
                                              : 14074000LL);
+    else if (kind == 3 && pick(4) == 0)
+        // VFO B's mode goes through VFO A and back: the picture must end where the radio does.
+        line = std::string("X ") + (pick(2) ? "PKTUSB 3000" : modes[pick(5)]) + " 0";
     else if (kind == 3)
-        line = std::string("M ") + modes[pick(5)] + " 0";
+        line = std::string("M ") + modes[pick(5)] + (pick(3) ? " 0" : " 1800");
     else
         line = pick(2) ? "S 1 VFOB" : "S 0 VFOA";
     if (client_ == 0) client_ = network.connect("127.0.0.1", p.rigctldPort);
