@@ -7,16 +7,16 @@
 #include <cstdio>
 #include <utility>
 
+#include "cat/rigctld_filters.h"
 #include "cat/rigctld_settings.h"
 
 namespace vantor {
 
 namespace {
 
-// Hamlib's mode bits, and the level bits this port serves.
-constexpr std::uint64_t kAm = 0x1, kCw = 0x2, kUsb = 0x4, kLsb = 0x8, kRtty = 0x10, kFm = 0x20, kCwr = 0x80,
-                        kRttyr = 0x100, kPktLsb = 0x400, kPktUsb = 0x800, kPktFm = 0x1000, kFmn = 0x200000,
-                        kAmn = 0x20000000, kC4fm = 0x200000000;
+using namespace hamlib_mode;
+
+// The level bits this port serves.
 constexpr std::uint64_t kLevelRfPower = 0x1000, kLevelStrength = 0x40000000;
 
 // The radio's digits with the names Hamlib gives them for these radios; data FM
@@ -100,6 +100,7 @@ const HamlibMode* modeByName(std::string_view name) {
 }
 
 int normalPassband(const RigDescription& rig, std::uint64_t bit) {
+    if (const std::vector<int> widths = filterWidths(rig, bit); !widths.empty()) return widths.front();
     if (bit & (kCw | kCwr)) return rig.cwPassband;
     if (bit & (kRtty | kRttyr | kPktLsb | kPktUsb)) return rig.dataPassband;
     if (bit & (kUsb | kLsb)) return 2400;
@@ -133,9 +134,14 @@ std::string dumpState(const RigDescription& rig) {
     std::string text = "1\n" + std::to_string(rig.hamlibModel) + "\n0\n";
     text += rangeLines(rig.receiveRanges) + rangeLines(rig.transmitRanges);
     text += hex(modes) + " 10\n0 0\n";
-    for (const HamlibMode& mode : kModes)
-        if (modes & mode.bit)
-            text += hex(mode.bit) + " " + std::to_string(normalPassband(rig, mode.bit)) + "\n";
+    if (hasWidthTable(rig)) {
+        for (const FilterGroup& group : filterGroups(rig))
+            for (int width : group.widths) text += hex(group.modes) + " " + std::to_string(width) + "\n";
+    } else {
+        for (const HamlibMode& mode : kModes)
+            if (modes & mode.bit)
+                text += hex(mode.bit) + " " + std::to_string(normalPassband(rig, mode.bit)) + "\n";
+    }
     const ServedSettings settings = servedSettings(rig);
     const auto steps = [](const std::vector<int>& decibels) {
         std::string line;
@@ -143,10 +149,11 @@ std::string dumpState(const RigDescription& rig) {
         return line + "\n";
     };
     // The clarifier's reach, no IF shift, no announcements, then the steps in dB.
-    text += "0 0\n" + std::to_string(settings.maxRitHz) + "\n" + std::to_string(settings.maxXitHz) + "\n0\n0\n" +
-            steps(settings.preampDecibels) + steps(settings.attenuatorDecibels);
+    text += "0 0\n" + std::to_string(settings.maxRitHz) + "\n" + std::to_string(settings.maxXitHz) +
+            "\n0\n0\n" + steps(settings.preampDecibels) + steps(settings.attenuatorDecibels);
     text += hex(settings.funcs) + "\n" + hex(settings.funcs) + "\n" +
-            hex(kLevelStrength | kLevelRfPower | settings.levels) + "\n" + hex(settings.levels) + "\n0x0\n0x0\n";
+            hex(kLevelStrength | kLevelRfPower | settings.levels) + "\n" + hex(settings.levels) +
+            "\n0x0\n0x0\n";
     text +=
         "vfo_ops=0x0\nptt_type=0x1\ntargetable_vfo=0x0\nhas_set_vfo=1\nhas_get_vfo=1\nhas_set_freq=1\n"
         "has_get_freq=1\nhas_set_conf=0\nhas_get_conf=0\nhas_power2mW=0\nhas_mW2power=0\n"

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <utility>
 
+#include "cat/rigctld_filters.h"
 #include "cat/rigctld_settings.h"
 
 namespace vantor {
@@ -27,6 +28,12 @@ constexpr std::size_t kMaxLine = 1024;     // longer than any request a client h
 constexpr std::size_t kBusyRequests = 64;  // acceptsInput says no from here
 constexpr std::size_t kMaxRequests = 256;  // a client that ignores that is cut off
 constexpr std::size_t kBusyOutput = 65536;
+
+// Hamlib's passband that leaves the width as it is.
+constexpr long long kPassbandNoChange = -1;
+
+// The radios whose split mode is served: those that take it as the FT-991 does.
+bool splitModeServed(const RigDescription& rig) { return rig.model == 570 || rig.model == 670; }
 
 // VFO names: those meaning VFO A (the one the panel listens on), VFO B, and
 // the others Hamlib knows, which these radios cannot be asked for here.
@@ -54,7 +61,7 @@ struct CommandEntry {
     int argumentCount;
     RigctldKind kind;
 };
-constexpr std::array<CommandEntry, 27> kCommands{{{'F', "set_freq", 1, RigctldKind::setFreq},
+constexpr std::array<CommandEntry, 29> kCommands{{{'F', "set_freq", 1, RigctldKind::setFreq},
                                                   {'f', "get_freq", 0, RigctldKind::getFreq},
                                                   {'M', "set_mode", 2, RigctldKind::setMode},
                                                   {'m', "get_mode", 0, RigctldKind::getMode},
@@ -74,6 +81,8 @@ constexpr std::array<CommandEntry, 27> kCommands{{{'F', "set_freq", 1, RigctldKi
                                                   {'Z', "set_xit", 1, RigctldKind::setXit},
                                                   {'I', "set_split_freq", 1, RigctldKind::setSplitFreq},
                                                   {'i', "get_split_freq", 0, RigctldKind::getSplitFreq},
+                                                  {'X', "set_split_mode", 2, RigctldKind::setSplitMode},
+                                                  {'x', "get_split_mode", 0, RigctldKind::getSplitMode},
                                                   {0, "get_powerstat", 0, RigctldKind::getPowerstat},
                                                   {0, "get_lock_mode", 0, RigctldKind::getLockMode},
                                                   {0, "chk_vfo", 0, RigctldKind::chkVfo},
@@ -108,7 +117,16 @@ void prepare(RigctldRequest& request, bool& onVfoB, const RigDescription& rig) {
             request.onVfoB = onVfoB;
             return;
         case RigctldKind::getMode:
-            return query("MD0;");
+            query("MD0;");
+            if (hasWidthTable(rig)) query(kWidthQuery.data());
+            return;
+        case RigctldKind::getSplitMode:
+            // The FT-991 reads VFO B's mode from the opposite VFO's information.
+            if (!splitModeServed(rig)) {
+                request.error = kNotAvailable;
+                return;
+            }
+            return query("OI;");
         case RigctldKind::getSplitVfo:
             return query("FT;");
         case RigctldKind::getPtt:
@@ -143,13 +161,33 @@ void prepare(RigctldRequest& request, bool& onVfoB, const RigDescription& rig) {
             const bool vfoB = request.kind == RigctldKind::setSplitFreq || onVfoB;
             return set((vfoB ? "FB" : "FA") + digits);
         }
-        case RigctldKind::setMode: {
+        case RigctldKind::setMode:
+        case RigctldKind::setSplitMode: {
             const HamlibMode* mode = modeByName(a[0]);
-            if (!mode || rig.modeDigits.find(mode->digit) == std::string::npos || !numberArgument(a[1])) {
+            const auto passband = numberArgument(a[1]);
+            if (!mode || rig.modeDigits.find(mode->digit) == std::string::npos || !passband) {
                 request.error = kInvalid;
                 return;
             }
-            return set(std::string("MD0") + mode->digit);
+            if (request.kind == RigctldKind::setSplitMode) {
+                // VFO B's mode cannot be set directly: the rest follows from these answers.
+                if (!splitModeServed(rig)) {
+                    request.error = kNotAvailable;
+                    return;
+                }
+                query("MD0;");
+                return query("FB;");
+            }
+            set(std::string("MD0") + mode->digit);
+            const long long hertz = static_cast<long long>(*passband);
+            if (hertz == kPassbandNoChange) return;
+            const auto widths = widthCommands(rig, mode->bit, hertz);
+            if (!widths) {
+                request.errorWhenSent = kInvalid;  // the mode is set, the width is not
+                return;
+            }
+            for (const std::string& command : *widths) request.commands.push_back({command, false});
+            return;
         }
         case RigctldKind::setVfo:
             if (isVfoA(a[0]) || isVfoB(a[0]))
@@ -210,7 +248,20 @@ std::optional<Values> valuesOf(const RigctldRequest& request, const RigDescripti
         case RigctldKind::getMode: {
             const HamlibMode* mode = f.size() == 1 ? modeByDigit(f[0]) : nullptr;
             if (!mode) return std::nullopt;
-            return Values{{"Mode", mode->name}, {"Passband", std::to_string(normalPassband(rig, mode->bit))}};
+            std::optional<int> passband = normalPassband(rig, mode->bit);
+            if (request.answers.size() > 1) {
+                const auto width = answerField(request.answers[1], request.commands[1].text);
+                passband = width ? widthOfAnswer(rig, mode->bit, *width) : std::nullopt;
+            }
+            if (!passband) return std::nullopt;
+            return Values{{"Mode", mode->name}, {"Passband", std::to_string(*passband)}};
+        }
+        case RigctldKind::getSplitMode: {
+            // The opposite VFO's information: memory channel, frequency, clarifier, then its mode.
+            const std::size_t modeAt = 3 + static_cast<std::size_t>(rig.frequencyDigits) + 7;
+            const HamlibMode* mode = f.size() == modeAt + 6 ? modeByDigit(f[modeAt]) : nullptr;
+            if (!mode) return std::nullopt;
+            return Values{{"TX Mode", mode->name}, {"TX Passband", "0"}};
         }
         case RigctldKind::getSplitVfo: {
             if (!oneDigit || f[0] > '3') return std::nullopt;
@@ -233,6 +284,24 @@ std::optional<Values> valuesOf(const RigctldRequest& request, const RigDescripti
         default:
             return std::nullopt;
     }
+}
+
+// With VFO A's mode and VFO B's frequency read, the split mode is set as the
+// FT-991 allows: the mode on VFO A, VFO A copied to VFO B, then VFO A's mode
+// and VFO B's frequency put back. 0, or the code of an answer that is none.
+int continueSplitMode(RigctldRequest& request, const RigDescription& rig) {
+    const auto modeField = answerField(request.answers[0], request.commands[0].text);
+    const auto frequencyField = answerField(request.answers[1], request.commands[1].text);
+    const std::size_t digits = static_cast<std::size_t>(rig.frequencyDigits);
+    if (!modeField || modeField->size() != 1 || !modeByDigit((*modeField)[0]) || !frequencyField ||
+        frequencyField->size() != digits || !allDigits(*frequencyField))
+        return kProtocol;
+    const HamlibMode* mode = modeByName(request.arguments[0]);
+    for (const std::string& command :
+         {std::string("MD0") + mode->digit + ";", std::string("AB;"), "MD0" + std::string(*modeField) + ";",
+          "FB" + std::string(*frequencyField) + ";"})
+        request.commands.push_back({command, false});
+    return 0;
 }
 
 std::string rprt(int code) { return "RPRT " + std::to_string(code) + "\n"; }
@@ -402,12 +471,15 @@ void takeCatAnswer(RigctldClient& client, std::optional<std::string> answer, con
     RigctldRequest& request = client.requests.front();
     const CatCommand& sent = request.commands[request.answers.size()];
     const bool refused = answer && answer->find("?;") != std::string::npos;
-    const int code = refused ? kRejected : sent.expectsAnswer && !answer ? kTimeout : 0;
+    int code = refused ? kRejected : sent.expectsAnswer && !answer ? kTimeout : 0;
     request.answers.push_back(answer.value_or(""));
+    if (code == 0 && request.kind == RigctldKind::setSplitMode && request.answers.size() == 2)
+        code = continueSplitMode(request, rig);
     // The rest of the request waits for its next command; a failed one ends it.
     if (code == 0 && request.answers.size() < request.commands.size()) return;
     std::optional<Values> values = Values{};
     if (code == 0 && request.commands.back().expectsAnswer) values = valuesOf(request, rig);
+    if (code == 0) code = request.errorWhenSent;
     client.output += answerText(request, values ? code : kProtocol, values.value_or(Values{}), rig);
     client.requests.pop_front();
     finishReady(client, rig);

@@ -47,6 +47,8 @@ enum class RigctldKind {
     setSplitVfo,
     getSplitFreq,
     setSplitFreq,
+    getSplitMode,
+    setSplitMode,
     getPtt,
     setPtt,
     getLevel,
@@ -71,8 +73,9 @@ struct RigctldRequest {
     char separator = '\n';
     std::string header;  // "set_freq: 14250000", the echo an extended answer starts with
     std::vector<std::string> arguments;
-    int error = 0;                      // an RPRT code known before the radio is asked
-    bool onVfoB = false;  // get_vfo: the VFO the client had selected when it asked
+    int error = 0;          // an RPRT code known before the radio is asked
+    int errorWhenSent = 0;  // the code once every command went through (a mode set, a width refused)
+    bool onVfoB = false;    // get_vfo: the VFO the client had selected when it asked
     // The commands the request needs, sent one after another, and the radio's
     // answer to each sent so far ("" for a set that needs none).
     std::vector<CatCommand> commands;

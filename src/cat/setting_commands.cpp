@@ -101,4 +101,19 @@ std::optional<int> clarifierAfter(std::string_view command, int offset) {
     return std::clamp(offset + (command[1] == 'U' ? step : -step), -kClarifierLimit, kClarifierLimit);
 }
 
+std::string widthCommand(int radioModel) {
+    switch (radioModel) {
+        case 681:
+        case 682:
+        case 761:
+        case 800:
+        case 840:
+            return "SH00";
+        default:
+            return "SH0";
+    }
+}
+
+std::string narrowFilterCommand(bool on) { return on ? "NA01" : "NA00"; }
+
 }  // namespace vantor

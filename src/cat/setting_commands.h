@@ -49,6 +49,12 @@ struct SettingValue {
 };
 std::optional<SettingValue> settingOf(int radioModel, std::string_view command);
 
+// The width command without its index: "SH00" on the radios that address
+// their main receiver in it (0681, 0682, 0761, 0800, 0840), "SH0" on the others.
+std::string widthCommand(int radioModel);
+// The narrow filter switch: "NA01" in, "NA00" out ("NA0" alone is the question).
+std::string narrowFilterCommand(bool on);
+
 // The clarifier offset, shared by RIT and XIT, within +-9999 Hz: moved by
 // commands that clear it and step it up or down ("RC", "RU0100", "RD0100").
 inline constexpr int kClarifierLimit = 9999;

@@ -213,21 +213,7 @@ void sendWidth(Panel& p) {
     p.widthQuiet = 0;
 }
 
-std::string widthCommand(const Panel& p) {
-    switch (p.radioModel) {
-        case 681:
-        case 682:
-        case 761:
-        case 800:
-        case 840:
-            return "SH00";
-        default:
-            return "SH0";
-    }
-}
-
-// "NA0" alone is the radio's question; the switch takes one more digit.
-std::string narrowFilterCommand(bool on) { return on ? "NA01" : "NA00"; }
+std::string widthCommand(const Panel& p) { return widthCommand(p.radioModel); }
 
 void sendPower(Panel& p) { send(p, settingCommand(p.radioModel, RadioSetting::power, p.powerWatts)); }
 

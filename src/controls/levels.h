@@ -17,11 +17,8 @@ void levelDown(Panel& p);
 // (9..21 in sideband, 1..12 in CW) and remembered per mode group; "max" and
 // "min" are said at the ends unless the width is re-sent quietly.
 void sendWidth(Panel& p);
-// The width command of the model: "SH00" on the radios that address their
-// main receiver in it (0681, 0682, 0761, 0800, 0840), "SH0" on the others.
+// The width command of the panel's radio (see setting_commands.h).
 std::string widthCommand(const Panel& p);
-// The narrow filter switch: "NA01" in, "NA00" out.
-std::string narrowFilterCommand(bool on);
 // "PC" + powerWatts in three digits.
 void sendPower(Panel& p);
 // "RG0" + rfGain in three digits; "min" when the gain is off.

@@ -62,6 +62,8 @@ struct RadioPicture {
     // The radio's own mode character ("2" of "MD02"), whoever set it: a
     // tune's AM carrier or a program's data mode, not only the operator's mode.
     char mode = 0;
+    // VFO B's mode, 0 while unknown: a split mode is set through VFO A and copied over.
+    char modeB = 0;
 };
 
 // What a program sharing the radio did that the panel must act on outside

@@ -62,6 +62,9 @@ void takeCommandIntoPicture(Panel& p, std::string_view command) {
         followWorkingVfo(p);
     } else if (command.size() == 5 && startsWith(command, "MD0") && command.back() == ';') {
         p.picture.mode = command[3];
+    } else if (command == "AB;") {
+        p.picture.modeB = p.picture.mode;
+        takeFrequencyIntoPicture(p, 'B', p.picture.vfoA);
     } else if (command == "SV;") {
         std::swap(p.picture.vfoA, p.picture.vfoB);
         if (p.picture.vfoA > 0) p.vfoAText = "A" + zeroPadded(p.picture.vfoA, 9);

@@ -13,8 +13,9 @@
 namespace vantor {
 
 // Takes a command (with its ";", in the radio's own field width) that is
-// being written to the radio into the picture: frequency sets, split and the
-// VFO swap, the mode. A frequency set becomes lastFrequencyCommand, with nine digits.
+// being written to the radio into the picture: frequency sets, split, the
+// VFO swap and the copy of
+// VFO A to VFO B, the mode. A frequency set becomes lastFrequencyCommand, with nine digits.
 void takeCommandIntoPicture(Panel& p, std::string_view command);
 // A frequency the radio reported for VFO 'A' or 'B', current by the order of
 // the conversation, in hertz.

@@ -1,6 +1,7 @@
 #include "display/status_window.h"
 
 #include "cat/radio_identification.h"
+#include "cat/setting_commands.h"
 #include "cat/transport.h"
 #include "controls/levels.h"
 #include "controls/toggles.h"

@@ -22,18 +22,21 @@ void announceTransmitter(Panel& p, bool keyed) {
 void followCommand(Panel& p, int side, const std::string& command) {
     p.externalCommand = 1;
     if (followSettingCommand(p, command)) return;
-    // The picture took the program's frequency and split on their way out;
-    // the window shows the frequency the keys now work from.
+    // The picture took the program's frequency, mode and split on their way
+    // out, and whatever a key sent after them: the panel follows the picture,
+    // not the program's command, which may be older by now.
     if (p.radioConnected == 1 && (startsWith(command, "FA") || startsWith(command, "FB")) &&
         command.size() == static_cast<std::size_t>(p.frequencyDigits) + 3) {
-        p.replyText = command;
+        const int hertz = pictureFrequency(p, command[1]);
+        if (hertz <= 0) return;
+        p.replyText = command.substr(0, 2) + zeroPadded(hertz, p.frequencyDigits) + ";";
         if (takeFrequencyReply(p, p.replyText)) showFrequencyReply(p);
         return;
     }
     if (startsWith(command, "MD0") && command.size() == 5) {
         // The radio's mode digit, read through the radio's own mode commands;
         // the panel only shows it: the program chose its width and filter.
-        if (const int mode = modeNumberFor(p, command.substr(0, 4))) {
+        if (const int mode = modeNumberFor(p, std::string("MD0") + p.picture.mode)) {
             p.currentMode = mode;
             showModeName(p);
         }

@@ -97,13 +97,20 @@ void resendFrequency(Panel& p) {
     stepFrequency(p, squelchSet);
     if (squelchSet) return;
     sendVfoAFrequency(p);
+    // The band row learns the step now: the radio's answer may come late.
+    if (p.radioConnected == 1) learnBandRow(p);
 }
 
 void keyDown(Panel& p, int code) {
     if (p.keyBusy == 1) return;  // a held key acts once
     p.keyCode = code;
     p.keyBusy = 1;
+    // The operator takes the radio back where a program left it: the band
+    // row learns that now, not only at the next frequency answer, which a
+    // slow radio may give after the key has already changed band.
+    const bool programWasLatest = p.externalCommand != 0;
     p.externalCommand = 0;
+    if (programWasLatest && p.radioConnected == 1) learnBandRow(p);
     logKey(p, code);
     // A radio that has gone hears nothing; Q still ends the run.
     if (radioAway(p) && code != key::letter('Q')) {

@@ -17,6 +17,7 @@ using testing::words;
 std::string radioAnswer(std::string_view bytes) {
     if (bytes == "FA;") return "FA014250000;";
     if (bytes == "MD0;") return "MD02;";
+    if (bytes == "SH0;") return "SH014;";
     if (bytes == "TX;") return "TX0;";
     return "";
 }
@@ -74,7 +75,7 @@ TEST_F(NetworkPortTest, AClientLeavingMidQuestionHoldsNobodyUp) {
     const int next = fake.network.connect("127.0.0.1", kRigctldDefaultPort);
     fake.network.send(next, "m\n");
     serve();
-    EXPECT_EQ(sent(), "MD0;");
+    EXPECT_EQ(sent(), "MD0;SH0;");
     EXPECT_EQ(fake.network.received(next), "USB\n2400\n");
     EXPECT_TRUE(fake.network.closedByPanel(gone));
 }

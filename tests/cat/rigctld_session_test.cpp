@@ -57,12 +57,38 @@ TEST(RigctldSessionTest, EachRequestIsAnsweredInRigctldsForm) {
         {";\\get_freq\n", {"FA;>FA014250000;"}, "~get_freq:;Frequency: 14250000;RPRT 0\n"},
         {"F 7074000\n", {"FA007074000;"}, "~RPRT 0\n"},
         {"+\\set_freq 145500000.9\n", {"FA145500000;"}, "~set_freq: 145500000.9\nRPRT 0\n"},
-        {"m\n", {"MD0;>MD02;"}, "~USB\n2400\n"},
-        {"+\\get_mode\n", {"MD0;>MD0A;"}, "~get_mode:\nMode: FM-D\nPassband: 16000\nRPRT 0\n"},
-        {"|m\n", {"MD0;>MD03;"}, "~get_mode:|Mode: CW|Passband: 2400|RPRT 0\n"},
-        {"m\n", {"MD0;>MD0E;"}, "~C4FM\n16000\n"},
-        {"M PKTUSB 0\n", {"MD0C;"}, "~RPRT 0\n"},
+        {"m\n", {"MD0;>MD02;", "SH0;>SH014;"}, "~~USB\n2400\n"},
+        {"+\\get_mode\n", {"MD0;>MD0A;", "SH0;>SH013;"}, "~~get_mode:\nMode: FM-D\nPassband: 16000\nRPRT 0\n"},
+        {"|m\n", {"MD0;>MD03;", "SH0;>SH016;"}, "~~get_mode:|Mode: CW|Passband: 2400|RPRT 0\n"},
+        {"m\n", {"MD0;>MD0E;", "SH0;>SH000;"}, "~~C4FM\n16000\n"},
+        // The width the radio reports: index 0 is the mode's normal one.
+        {"m\nm\nm\n", {"MD0;>MD02;", "SH0;>SH009;", "MD0;>MD0C;", "SH0;>SH000;", "MD0;>MD01;", "SH0;>SH025;"},
+         "~~USB\n1800\n~~PKTUSB\n500\n~~RPRT -8\n"},
+        // A passband: 0 the mode's normal width, -1 the width left alone, else
+        // the nearest width at or above it, or the widest.
+        {"M PKTUSB 0\n", {"MD0C;", "NA01;", "SH010;"}, "~~~RPRT 0\n"},
         {"+\\set_mode PKTFM -1\n", {"MD0A;"}, "~set_mode: PKTFM -1\nRPRT 0\n"},
+        {"M USB 0\nM LSB -1\n+M CW 0\n", {"MD02;", "NA00;", "SH014;", "MD01;", "MD03;", "NA00;", "SH016;"},
+         "~~~RPRT 0\n~RPRT 0\n~~~set_mode: CW 0\nRPRT 0\n"},
+        {"M USB 1790\nM CW 501\nM PKTUSB 3001\nM LSB 200.9\n",
+         {"MD02;", "NA01;", "SH009;", "MD03;", "NA00;", "SH011;", "MD0C;", "NA00;", "SH017;", "MD01;", "NA01;", "SH001;"},
+         "~~~RPRT 0\n~~~RPRT 0\n~~~RPRT 0\n~~~RPRT 0\n"},
+        // A mode of one width: only that width moves the narrow switch; C4FM refuses others.
+        {"M FM 9000\nM C4FM 5000\nM AMN 6000\nM C4FM 9000\n", {"MD04;", "MD0E;", "MD0D;", "NA01;", "MD0E;", "NA00;"},
+         "~RPRT 0\n~RPRT -1\n~~RPRT 0\n~~RPRT 0\n"},
+        {"M USB 2400\n", {"MD02;", "NA00;", "SH014;!"}, "~~~RPRT -9\n"},
+        // The split mode: VFO B's mode goes through VFO A, which is put back,
+        // and is read from the opposite VFO's information.
+        {"X PKTUSB 3000\nx\n+x\n",
+         {"MD0;>MD02;", "FB;>FB014076000;", "MD0C;", "AB;", "MD02;", "FB014076000;",
+          "OI;>OI001014076000+000000C00000;", "OI;>OI001014076000+000000200000;"},
+         "~~~~~~RPRT 0\n~PKTUSB\n0\n~get_split_mode:\nTX Mode: USB\nTX Passband: 0\nRPRT 0\n"},
+        {"+\\set_split_mode FM-D -1\n", {"MD0;>MD03;", "FB;>FB007100000;", "MD0A;", "AB;", "MD03;", "FB007100000;"},
+         "~~~~~~set_split_mode: FM-D -1\nRPRT 0\n"},
+        {"X USB 0\nX CW 0\nX LSB 0\nX AM 0\nx\nx\n",
+         {"MD0;>", "MD0;>MD02;", "FB;>FB01407;", "MD0;>MD02;", "FB;>FB014076000;", "MD01;", "AB;!",
+          "MD0;>MD02;", "FB;>FB014076000;", "MD05;!", "OI;>?;", "OI;>OI001014076000+000000;"},
+         "~RPRT -5\n~~RPRT -8\n~~~~RPRT -9\n~~~RPRT -9\n~RPRT -9\n~RPRT -8\n"},
         {"v\n+\\get_vfo\n", {}, "VFOA\nget_vfo:\nVFO: VFOA\nRPRT 0\n"},
         {"V VFOA\n+\\set_vfo currVFO\nV MEM\nV FOO\n", {}, "RPRT 0\nset_vfo: currVFO\nRPRT 0\nRPRT -11\nRPRT -1\n"},
         {"V VFOB\nv\nf\nF 7000000\nV Main\nf\n", {"FB;>FB007100000;", "FB007000000;", "FA;>FA014250000;"},
@@ -119,27 +145,27 @@ TEST(RigctldSessionTest, EachRequestIsAnsweredInRigctldsForm) {
         {"\\quit\n", {}, "RPRT 0\n", true},
         // Several requests in one write are answered in order, those needing no
         // radio in their turn; several commands may share a line.
-        {"f\n\\chk_vfo\nv\nm\n", {"FA;>FA014250000;", "MD0;>MD01;"}, "~14250000\n0\nVFOA\n~LSB\n2400\n"},
-        {"\\chk_vfo\nf m\nfv\n", {"FA;>FA014250000;", "MD0;>MD02;", "FA;>FA014250000;"},
-         "0\n~14250000\n~USB\n2400\n~14250000\nVFOA\n"},
+        {"f\n\\chk_vfo\nv\nm\n", {"FA;>FA014250000;", "MD0;>MD01;", "SH0;>SH014;"}, "~14250000\n0\nVFOA\n~~LSB\n2400\n"},
+        {"\\chk_vfo\nf m\nfv\n", {"FA;>FA014250000;", "MD0;>MD02;", "SH0;>SH014;", "FA;>FA014250000;"},
+         "0\n~14250000\n~~USB\n2400\n~14250000\nVFOA\n"},
         {"+\nf\n", {"FA;>FA014250000;"}, "~get_freq:\nFrequency: 14250000\nRPRT 0\n"},
         // A radio that refuses, garbles or says nothing in time.
         {"f\n+f\n", {"FA;>?;", "FA;>"}, "~RPRT -9\n~get_freq:\nRPRT -5\n"},
-        {"m\nf\nl STRENGTH\n", {"MD0;>MD0Z;", "FA;>FA01425x000;", "SM0;>SM0;"}, "~RPRT -8\n~RPRT -8\n~RPRT -8\n"},
+        {"m\nf\nl STRENGTH\n", {"MD0;>MD0Z;", "SH0;>SH014;", "FA;>FA01425x000;", "SM0;>SM0;"}, "~~RPRT -8\n~RPRT -8\n~RPRT -8\n"},
         {"T 1\n", {"TX1;!"}, "~RPRT -9\n"},
         {"U VOX 1\nJ 10\n", {"VX1;!", "RC;!"}, "~RPRT -9\n~RPRT -9\n"},
         {"u NB\nl AF\nj\nl PREAMP\n", {"NB0;>NB0x;", "AG0;>AG012;", "IF;>IF001014250000;", "PA0;>PA0;"},
          "~RPRT -8\n~RPRT -8\n~RPRT -8\n~RPRT -8\n"},
         // Bad requests.
         {"F abc\n+F abc\nF 1e12\nF nan\nF -5\n", {}, "RPRT -1\nset_freq: abc\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\n"},
-        {"M usb 0\nM USB abc\nS 2 VFOB\nS 1 FOO\nS 1 MEM\nT 4\nT x\n", {},
-         "RPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -11\nRPRT -1\nRPRT -1\n"},
+        {"M usb 0\nM USB abc\nS 2 VFOB\nS 1 FOO\nS 1 MEM\nT 4\nT x\nX FOO 0\nX USB x\nX USB\n", {},
+         "RPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -11\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\n"},
         {"F\n+l\n", {}, "RPRT -1\nget_level:\nRPRT -1\n"},
         {"L PREAMP 15\nL ATT 6\nL KEYSPD 70\nL KEYSPD 2\nL AF 1.5\nL AF -0.2\nL AF abc\nL RF nan\nL FOO 1\nl FOO\n", {},
          "RPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -11\nRPRT -1\n"},
         {"J abc\nU RIT abc\nU FOO 1\nu FOO\nL AF\nU NB\n+\\set_func NB x\n", {},
          "RPRT -1\nRPRT -1\nRPRT -11\nRPRT -1\nRPRT -1\nRPRT -1\nset_func: NB x\nRPRT -1\n"},
-        {std::string("\0\x01\xff", 3) + "\nxyz foo\n\\get_dcd\n\\set_parm BACKLIGHT 1\n9\n", {},
+        {std::string("\0\x01\xff", 3) + "\nKyz foo\n\\get_dcd\n\\set_parm BACKLIGHT 1\n9\n", {},
          "RPRT -1\nRPRT -11\nRPRT -11\nRPRT -11\nRPRT -11\n"},
         {std::string(5000, 'f') + "\nf\n", {"FA;>FA014250000;"}, "RPRT -1\n~14250000\n"},
     };
@@ -168,6 +194,10 @@ TEST(RigctldSessionTest, AnswersFollowTheConnectedModel) {
         {241, 8, {"l STRENGTH\nl STRENGTH\n", {"SM0;>SM0005;", "SM0;>SM0130;"}, "~-60\n~3\n"}},
         {650, 9, {"M C4FM 0\nF 145000000\nm\n", {"MD0;>MD03;"}, "RPRT -1\nRPRT -1\n~CW\n1700\n"}},
         {0, 9, {"+l RFPOWER\n", {"PC;>PC020;"}, "~get_level: RFPOWER\n0.200000\nRPRT 0\n"}},
+        // The FTDX101 and FTDX10 widths: a digit more, no narrow switch outside AM and FM; no split mode.
+        {681, 9, {"M USB 1800\nM AM 0\nm\nX USB 0\nx\n", {"MD02;", "SH0009;", "MD05;", "NA00;", "MD0;>MD02;", "SH0;>SH0014;"},
+                  "~~RPRT 0\n~~RPRT 0\n~~USB\n2400\nRPRT -11\nRPRT -11\n"}},
+        {761, 9, {"M CW 0\nM FM 9000\n", {"MD03;", "SH0011;", "MD04;", "NA01;"}, "~~RPRT 0\n~~RPRT 0\n"}},
         {0, 8, {"F 145000000\nF 50100000\n", {"FA50100000;"}, "RPRT -1\n~RPRT 0\n"}},
         // What Hamlib says each radio lacks, its scales and its dB steps.
         {241, 8, {"z\nZ 100\nU XIT 1\nu XIT\nU COMP 1\nu COMP\nJ 100\nj\n", {"RC;", "RU0100;", "IF;>IF00114250000+010010200000;"},
@@ -204,6 +234,9 @@ TEST(RigctldSessionTest, DumpStateDescribesTheRadio) {
               std::string::npos);
     EXPECT_NE(plain.find("\n144000000.000000 148000000.000000 0x200201dbe 5000 50000 "), std::string::npos);
     EXPECT_NE(plain.find("\n0x20000000 6000\n"), std::string::npos);  // AM narrow and its normal passband
+    // The filters as rigctld lists them: each mode group's normal width, narrow, wide, then the rest.
+    EXPECT_NE(plain.find("\n0 0\n0xd10 500\n0xd10 300\n0xd10 3000\n"), std::string::npos);
+    EXPECT_NE(plain.find("\n0x82 50\n0xc 2400\n0xc 1500\n0xc 3200\n"), std::string::npos);
     // The clarifier's reach, the dB steps, the switches, the levels read and set: what rigctld gives.
     EXPECT_NE(plain.find("\n0 0\n9999\n9999\n0\n0\n10 20 \n12 \n0x8100023e\n0x8100023e\n0x4000703b\n0x703b\n"
                          "0x0\n0x0\nvfo_ops="),

@@ -44,6 +44,12 @@ def argument_on_its_line(reference, panel):
     return reference == ["RPRT -1"] and panel == ["RPRT -1", "RPRT 0"]
 
 
+def cached_width(reference, panel):
+    """rigctld answers m just after M from its cache, where a passband of 0 leaves the width
+    asked for before; the panel reads the radio, which is at the mode's normal width."""
+    return len(reference) == len(panel) == 4 and reference[:2] == panel[:2] and panel[2:] == ["2400", "RPRT 0"]
+
+
 ROWS = [  # request lines, what the row compares, mask of each line or a check of a difference by design
     (["f"], "VFO A's frequency, the same start", None),
     (["F 14074000", "f"], "a frequency set and read back", None),
@@ -53,7 +59,7 @@ ROWS = [  # request lines, what the row compares, mask of each line or a check o
     (["M PKTUSB 3000", "m"], "a data mode with a passband", None),
     (["M USB 1800", "m"], "a narrow passband set and read back", None),
     (["M FOO 0"], "a mode Hamlib does not know", refused_here),
-    (["M USB 0", "m"], "back to the normal passband", None),
+    (["M USB 0", "m"], "back to the normal passband", cached_width),
     (["v", "V VFOB", "v", "f", "V VFOA", "v"], "the VFO chosen and VFO B's frequency", None),
     (["s", "S 1 VFOB", "s"], "split on, transmitting on VFO B", None),
     (["I 14076000", "i"], "the split frequency", None),
@@ -90,8 +96,7 @@ ROWS = [  # request lines, what the row compares, mask of each line or a check o
 ]
 
 # Commands this build does not serve yet, expected to differ until they are.
-PENDING = {"a data mode with a passband", "a narrow passband set and read back", "back to the normal passband",
-           "the split mode with a passband", "levels and meters while receiving",
+PENDING = {"levels and meters while receiving",
            "meters while transmitting (they wander)", "levels as they stand", "levels set and read back",
            "levels back", "functions as they stand", "functions on", "functions off", "RIT and XIT",
            "the radio as Hamlib describes it", "the capabilities", "power to milliwatts",

@@ -80,6 +80,8 @@ TEST_F(DispatchTest, KeysThatCannotActSaySo) {
     for (const auto& c : cases) {
         p.radioModel = c.model, p.currentMode = c.mode, p.repeaterOn = c.repeater, p.keyPrefix = c.prefix;
         p.bandIndex = c.repeater ? 12 : 4, p.levelTarget = p.nbOn = 0, p.agcStep = 2;
+        // The row holds where the radio is, so only a key's own change would show.
+        p.bandTable[static_cast<std::size_t>(p.bandIndex)][1] = static_cast<char>('0' + c.mode);
         const std::string row = p.bandTable[static_cast<std::size_t>(p.bandIndex)];
         sent();
         for (int code : c.keys) press(code);

@@ -40,8 +40,14 @@ TEST(RadioEngine, ReplyWidthsFollowTheModel) {
         {251, "PR1;PR0;PR;", "PR0;"},
         {670, "NA0;", "NA00;"}, {670, "NA01;NA0;", "NA01;"}, {681, "NA01;NA00;NA0;", "NA00;"}, {670, "NA1;", "?;"},
         {670, "SH0;", "SH013;"}, {670, "SH0021;", "?;"}, {462, "SH007;SH0;", "SH007;"},
-        {681, "SH0021;SH00;", "SH0021;"}, {682, "SH021;", "?;"}, {761, "SH0;", "?;"}, {800, "SH00;", "SH0013;"},
+        {681, "SH0021;SH00;", "SH0021;"}, {682, "SH021;", "?;"}, {761, "SH0;", "SH0013;"}, {800, "SH00;", "SH0013;"},
         {840, "SH0005;SH00;", "SH0005;"},
+        // Each mode keeps its own width and narrow switch, as the radio does.
+        {670, "SH009;NA01;MD03;SH0;NA0;SH016;MD02;SH0;NA0;MD03;SH0;", "SH013;NA00;SH009;NA01;SH016;"},
+        {681, "MD03;SH0005;MD02;SH0;SH00;", "SH0013;SH0013;"},
+        // VFO A copied to VFO B, frequency and mode; OI tells of VFO B as IF of VFO A.
+        {670, "FA007074000;MD0C;AB;MD02;OI;FB;IF;", "OI001007074000+000000C00000;FB007074000;IF001007074000+000000200000;"},
+        {670, "FB014076000;SV;OI;AB1;", "OI001014250000+000000200000;?;"},
         {570, "IF;", "IF001014250000+000000200000;"}, {241, "IF;", "IF00114250000+000000200000;"},
         // The clarifier: offset and switches in IF, stepped within +-9999; the
         // FT-891 has none of these commands, the FT-450 no TX clarifier.

@@ -125,8 +125,11 @@ void TruthRun::outsideChange(int kind) {
     if (kind == 2)
         line = "F " + std::to_string(pick(4) ? radio.frequencyA() / 1000 * 1000 + (pick(21) - 10) * 1000LL
                                              : 14074000LL);
+    else if (kind == 3 && pick(4) == 0)
+        // VFO B's mode goes through VFO A and back: the picture must end where the radio does.
+        line = std::string("X ") + (pick(2) ? "PKTUSB 3000" : modes[pick(5)]) + " 0";
     else if (kind == 3)
-        line = std::string("M ") + modes[pick(5)] + " 0";
+        line = std::string("M ") + modes[pick(5)] + (pick(3) ? " 0" : " 1800");
     else
         line = pick(2) ? "S 1 VFOB" : "S 0 VFOA";
     if (client_ == 0) client_ = network.connect("127.0.0.1", p.rigctldPort);
@@ -190,11 +193,15 @@ WindowEvent TruthRun::nextEvent() {
     // The muted S-meter field ("xx" clips) is no speech.
     for (; playedSeen_ < speaker.played.size(); ++playedSeen_)
         if (speaker.played[playedSeen_].rfind("wave\\", 0) == 0) lastSpeechMs_ = virtualClock.nowMs();
-    // A band the radio leaves in another state than its last picture is not judged at the end.
-    const auto last = bandPicture_.find(bandOf(radio.split() ? radio.frequencyB() : radio.frequencyA()));
-    if (last != bandPicture_.end() &&
-        (last->second.vfoA != radio.frequencyA() || last->second.mode != radio.mode()))
-        bandMoved_[last->first] = true;
+    // A band the radio leaves in another state than its last picture is not
+    // judged at the end: the working VFO's band, and in split VFO A's too,
+    // whose mode the keys may change as well.
+    for (const long long hertz : {radio.frequencyA(), radio.split() ? radio.frequencyB() : radio.frequencyA()}) {
+        const auto last = bandPicture_.find(bandOf(hertz));
+        if (last != bandPicture_.end() &&
+            (last->second.vfoA != radio.frequencyA() || last->second.mode != radio.mode()))
+            bandMoved_[last->first] = true;
+    }
     for (;;) {
         if (step_ >= steps_.size()) {  // after Q: ticks until the panel ends, as it must within its wait
             if (virtualClock.nowMs() - quitAt_ > 5000) {

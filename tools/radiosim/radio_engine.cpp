@@ -124,9 +124,12 @@ RadioEngine::Outcome RadioEngine::dispatch(std::string_view body) {
     const std::string_view mnemonic = body.substr(0, 2);
     if (mnemonic == "FA") return frequency(body, freqA_);
     if (mnemonic == "FB") return frequency(body, freqB_);
-    if (mnemonic == "FT" || mnemonic == "VS" || mnemonic == "SV" || mnemonic == "ZI") return vfoCommand(body);
+    if (mnemonic == "FT" || mnemonic == "VS" || mnemonic == "SV" || mnemonic == "ZI" || mnemonic == "AB")
+        return vfoCommand(body);
     if (mnemonic == "MD") return modeCommand(body);
-    if (mnemonic == "IF" || mnemonic == "ID" || mnemonic == "AI") return information(body);
+    if (mnemonic == "IF" || mnemonic == "OI" || mnemonic == "ID" || mnemonic == "AI")
+        return information(body);
+    if (mnemonic == "SH" || mnemonic == "NA") return filter(body);
     if (mnemonic == "PS") return power(body);
     if (mnemonic == "TX") return transmit(body);
     if (mnemonic == "AC") return tuner(body);

@@ -71,6 +71,10 @@ class RadioEngine {
     std::int64_t frequencyA() const { return freqA_; }
     std::int64_t frequencyB() const { return freqB_; }
     char mode() const { return mode_; }
+    char modeB() const { return modeB_; }
+    // The receive width index and the narrow switch, kept per mode as the radio does.
+    int width() const { return widthOf(mode_); }
+    bool narrow() const { return narrows_.count(mode_) != 0 && narrows_.at(mode_) != 0; }
     bool split() const { return split_; }
     bool vfoBSelected() const { return vfoB_; }
     bool transmitting() const { return tx_ != 0; }
@@ -117,6 +121,8 @@ class RadioEngine {
     Outcome tuner(std::string_view body);
     Outcome menuCommand(std::string_view body);
     Outcome tableSetting(std::string_view body);
+    Outcome filter(std::string_view body);
+    int widthOf(char mode) const;
     Outcome clarifier(std::string_view body);
     Outcome sMeter(std::string_view body);
     Outcome meter(std::string_view body);
@@ -134,6 +140,9 @@ class RadioEngine {
     std::int64_t freqA_ = 14250000;
     std::int64_t freqB_ = 14250000;
     char mode_ = '2';
+    char modeB_ = '2';
+    std::map<char, int> widths_;   // by mode; a mode not set yet has the radio's default
+    std::map<char, int> narrows_;  // by mode
     bool split_ = false;
     bool vfoB_ = false;
     int tx_ = 0;

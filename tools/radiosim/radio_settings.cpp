@@ -9,10 +9,7 @@
 namespace vantor::radiosim {
 
 void RadioEngine::installSettings() {
-    const char* width = traits_.receiverWidth ? "SH00" : "SH0";
     settings_ = {
-        {width, 2, 0, 23, 13},       // receive width code
-        {"NA0", 1, 0, 1, 0},         // narrow filter
         {"PC", 3, 5, 200, 100},      // transmit power, watts
         {"RG0", 3, 0, 255, 255},     // RF gain
         {"AG0", 3, 0, 255, 80},      // AF gain
@@ -82,7 +79,33 @@ RadioEngine::Outcome RadioEngine::tableSetting(std::string_view body) {
     return Outcome::error();
 }
 
+// The receive width index and the narrow switch of the mode VFO A is in: each
+// mode keeps its own, so a mode change brings back the width it had.
+RadioEngine::Outcome RadioEngine::filter(std::string_view body) {
+    if (body.substr(0, 3) == "NA0") {
+        if (body.size() == 3) return Outcome::answer("NA0" + std::string(narrow() ? "1" : "0") + ";");
+        if (body.size() != 4 || (body[3] != '0' && body[3] != '1')) return Outcome::error();
+        narrows_[mode_] = body[3] - '0';
+        return Outcome::silent();
+    }
+    // The radios with two receivers carry one more digit; all read with "SH0".
+    const std::string prefix = traits_.receiverWidth ? "SH00" : "SH0";
+    if (body == "SH0" || body == prefix) return Outcome::answer(prefix + padded(width(), 2) + ";");
+    const auto index =
+        body.substr(0, prefix.size()) == prefix ? digitsValue(body.substr(prefix.size())) : std::nullopt;
+    if (body.size() != prefix.size() + 2 || !index || *index > 23) return Outcome::error();
+    widths_[mode_] = static_cast<int>(*index);
+    return Outcome::silent();
+}
+
+int RadioEngine::widthOf(char mode) const {
+    const auto found = widths_.find(mode);
+    return found == widths_.end() ? 13 : found->second;
+}
+
 std::optional<int> RadioEngine::setting(std::string_view prefix) const {
+    if (prefix == "NA0") return narrow() ? 1 : 0;
+    if (prefix == "SH0" || prefix == "SH00") return width();
     for (const auto& s : settings_) {
         if (s.prefix == prefix) return s.value;
     }

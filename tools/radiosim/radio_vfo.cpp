@@ -36,10 +36,13 @@ void RadioEngine::turnDial(std::int64_t hertz) {
 RadioEngine::Outcome RadioEngine::vfoCommand(std::string_view body) {
     const std::string_view mnemonic = body.substr(0, 2);
     const std::string_view rest = body.substr(2);
-    if (mnemonic == "SV" || mnemonic == "ZI") {
+    if (mnemonic == "SV" || mnemonic == "ZI" || mnemonic == "AB") {
         if (!rest.empty()) return Outcome::error();
         if (mnemonic == "SV") {
             std::swap(freqA_, freqB_);
+        } else if (mnemonic == "AB") {
+            freqB_ = freqA_;  // VFO A to VFO B: frequency and mode
+            modeB_ = mode_;
         } else {
             ++zeroIns_;  // the radio centres a CW signal: nothing to show here
         }
@@ -73,13 +76,16 @@ RadioEngine::Outcome RadioEngine::information(std::string_view body) {
     if (body == "ID") return Outcome::answer("ID" + padded(traits_.id, 4) + ";");
     if (body == "AI") return Outcome::answer("AI0;");  // no auto-information: the radio only answers
     if (body == "AI0" || body == "AI1") return Outcome::silent();
-    if (body != "IF") return Outcome::error();
-    // Memory channel, VFO A, clarifier sign and offset, RX and TX clarifier,
-    // mode, VFO (not memory), tone mode, two fixed zeros, repeater shift.
-    std::string reply = "IF001" + padded(freqA_, traits_.frequencyDigits) + (clarifierHz_ < 0 ? "-" : "+") +
-                        padded(clarifierHz_ < 0 ? -clarifierHz_ : clarifierHz_, 4) +
-                        digit(setting("RT").value_or(0)) + digit(setting("XT").value_or(0));
-    reply += mode_;
+    if (body != "IF" && body != "OI") return Outcome::error();
+    // Memory channel, VFO A (OI: the opposite VFO, B), clarifier sign and
+    // offset, RX and TX clarifier, mode, VFO (not memory), tone mode, two
+    // fixed zeros, repeater shift.
+    const bool opposite = body == "OI";
+    std::string reply =
+        std::string(body) + "001" + padded(opposite ? freqB_ : freqA_, traits_.frequencyDigits) +
+        (clarifierHz_ < 0 ? "-" : "+") + padded(clarifierHz_ < 0 ? -clarifierHz_ : clarifierHz_, 4) +
+        digit(setting("RT").value_or(0)) + digit(setting("XT").value_or(0));
+    reply += opposite ? modeB_ : mode_;
     reply += "0" + digit(setting("CT0").value_or(0)) + "00" + digit(setting("OS0").value_or(0)) + ";";
     return Outcome::answer(reply);
 }
