@@ -61,6 +61,9 @@ enum class RigctldKind {
     getLockMode,
     chkVfo,
     dumpState,
+    dumpCaps,
+    powerToMilliwatts,
+    milliwattsToPower,
     quit,
     refused
 };
