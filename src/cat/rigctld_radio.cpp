@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "cat/rigctld_filters.h"
 #include "cat/rigctld_settings.h"
 #include "core/tones.h"
 
@@ -14,10 +15,7 @@ namespace vantor {
 
 namespace {
 
-// Hamlib's mode bits, and the level bits this port serves.
-constexpr std::uint64_t kAm = 0x1, kCw = 0x2, kUsb = 0x4, kLsb = 0x8, kRtty = 0x10, kFm = 0x20, kCwr = 0x80,
-                        kRttyr = 0x100, kPktLsb = 0x400, kPktUsb = 0x800, kPktFm = 0x1000, kFmn = 0x200000,
-                        kAmn = 0x20000000, kC4fm = 0x200000000;
+using namespace hamlib_mode;
 
 // The radio's digits with the names Hamlib gives them for these radios; data FM
 // prints as "FM-D" and is also accepted as "PKTFM".
@@ -168,6 +166,7 @@ const HamlibMode* modeByName(std::string_view name) {
 }
 
 int normalPassband(const RigDescription& rig, std::uint64_t bit) {
+    if (const std::vector<int> widths = filterWidths(rig, bit); !widths.empty()) return widths.front();
     if (bit & (kCw | kCwr)) return rig.cwPassband;
     if (bit & (kRtty | kRttyr | kPktLsb | kPktUsb)) return rig.dataPassband;
     if (bit & (kUsb | kLsb)) return 2400;
@@ -263,9 +262,14 @@ std::string dumpState(const RigDescription& rig) {
     std::string text = "1\n" + std::to_string(rig.hamlibModel) + "\n0\n";
     text += rangeLines(rig.receiveRanges) + rangeLines(rig.transmitRanges);
     text += hex(modes) + " 10\n0 0\n";
-    for (const HamlibMode& mode : kModes)
-        if (modes & mode.bit)
-            text += hex(mode.bit) + " " + std::to_string(normalPassband(rig, mode.bit)) + "\n";
+    if (hasWidthTable(rig)) {
+        for (const FilterGroup& group : filterGroups(rig))
+            for (int width : group.widths) text += hex(group.modes) + " " + std::to_string(width) + "\n";
+    } else {
+        for (const HamlibMode& mode : kModes)
+            if (modes & mode.bit)
+                text += hex(mode.bit) + " " + std::to_string(normalPassband(rig, mode.bit)) + "\n";
+    }
     const ServedSettings settings = servedSettings(rig);
     const auto steps = [](const std::vector<int>& decibels) {
         std::string line;
@@ -273,8 +277,8 @@ std::string dumpState(const RigDescription& rig) {
         return line + "\n";
     };
     // The clarifier's reach, no IF shift, no announcements, then the steps in dB.
-    text += "0 0\n" + std::to_string(settings.maxRitHz) + "\n" + std::to_string(settings.maxXitHz) + "\n0\n0\n" +
-            steps(settings.preampDecibels) + steps(settings.attenuatorDecibels);
+    text += "0 0\n" + std::to_string(settings.maxRitHz) + "\n" + std::to_string(settings.maxXitHz) +
+            "\n0\n0\n" + steps(settings.preampDecibels) + steps(settings.attenuatorDecibels);
     text += hex(settings.funcs) + "\n" + hex(settings.funcs) + "\n" +
             hex(settings.meters | settings.levels) + "\n" + hex(settings.levels) + "\n0x0\n0x0\n";
     text +=

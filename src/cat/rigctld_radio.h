@@ -11,6 +11,13 @@
 
 namespace vantor {
 
+// Hamlib's mode bits for the modes these radios have.
+namespace hamlib_mode {
+inline constexpr std::uint64_t kAm = 0x1, kCw = 0x2, kUsb = 0x4, kLsb = 0x8, kRtty = 0x10, kFm = 0x20,
+                               kCwr = 0x80, kRttyr = 0x100, kPktLsb = 0x400, kPktUsb = 0x800, kPktFm = 0x1000,
+                               kFmn = 0x200000, kAmn = 0x20000000, kC4fm = 0x200000000, kPktFmn = 0x400000000;
+}  // namespace hamlib_mode
+
 // A stretch of the spectrum as dump_state lists it. Receive ranges carry no
 // power; transmit powers are in milliwatts.
 struct FrequencyRange {
