@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 
+#include "cat/rigctld_filters.h"
 #include "cat/rigctld_settings.h"
 #include "core/tones.h"
 
@@ -56,6 +58,42 @@ std::string rangeList(const std::vector<FrequencyRange>& ranges) {
     return text;
 }
 
+// A width as Hamlib prints one: hertz with one decimal, kilohertz with four.
+std::string width(int hertz) {
+    if (hertz == 0) return "ANY";
+    char text[32];
+    if (hertz >= 1000)
+        std::snprintf(text, sizeof text, "%d.%04d kHz", hertz / 1000, hertz % 1000 * 10);
+    else
+        std::snprintf(text, sizeof text, "%d.0 Hz", hertz);
+    return text;
+}
+
+// The filter list, then for each mode its normal width and the next narrower and wider one in the list.
+std::string filterLines(const RigDescription& rig) {
+    const auto& groups = filterGroups(rig);
+    if (groups.empty()) return "";
+    std::string text = "Filters:";
+    for (const FilterGroup& group : groups)
+        for (int hertz : group.widths) text += "\n\t" + width(hertz) + ":   \t" + modeNames(group.modes);
+    text += "\nBandwidths:";
+    // rigctld looks at the modes below bit 31 only.
+    for (std::uint64_t bit = 1; bit < (1ull << 31); bit <<= 1) {
+        if (!(modeBits(rig) & bit)) continue;
+        const std::vector<int> widths = filterWidths(rig, bit);
+        if (widths.empty() || widths.front() == 0) continue;
+        const int normal = widths.front();
+        int narrow = 0, wide = 0;
+        for (int w : widths) {
+            if (!narrow && w < normal) narrow = w;
+            if (!wide && w > normal) wide = w;
+        }
+        text += "\n\t" + modeName(bit) + "\tNormal: " + width(normal) + ",\tNarrow: " + width(narrow) +
+                ",\tWide: " + width(wide);
+    }
+    return text + "\n";
+}
+
 }  // namespace
 
 std::string dumpCaps(const RigDescription& rig) {
@@ -101,6 +139,7 @@ std::string dumpCaps(const RigDescription& rig) {
     t += "Tuning steps:\n\t10.0 Hz:   \t" + narrow + "\n\t100.0 Hz:   \t" + narrow + "\n\t100.0 Hz:   \t" +
          modeNames(am) + "\n\t1.0000 kHz:   \t" + modeNames(am) + "\n\t100.0 Hz:   \t" + modeNames(fm) +
          "\n\t1.0000 kHz:   \t" + modeNames(fm) + "\nTuning steps status:\tOK (0)\n";
+    t += filterLines(rig);
     t += "Spectrum scopes: None\nSpectrum modes: \nSpectrum spans: \nSpectrum averaging modes: \n"
          "Spectrum attenuator: None\nHas priv data:\tN\nHas Init:\tY\nHas Cleanup:\tY\nHas Open:\tY\nHas Close:\tY\n";
     // Y only for what this port serves.

@@ -66,11 +66,10 @@ def served_state(line):
 
 @only_differs_in
 def served_caps(line):
-    """dump_caps: Y only for what the panel serves, its levels and functions, no filter list
-    (not served yet), no memories, VFO or scan operations, IF shift or AGC steps; its own
-    version and time-out."""
+    """dump_caps: Y only for what the panel serves, its levels and functions (no extra ones),
+    no memories, VFO or scan operations, IF shift or AGC steps; its own version and time-out."""
     return line.startswith(("Can ", "Get functions:", "Set functions:", "Get level:", "Set level:", "\t",
-                            "Filters:", "Bandwidths:", "VFO list:", "VFO Ops:", "Scan Ops:", "Memories:",
+                            "VFO list:", "VFO Ops:", "Scan Ops:", "Memories:",
                             "Max IF-SHIFT:", "AGC levels:", "Has targetable VFO:", "Backend version:",
                             "Write delay:"))
 
