@@ -132,13 +132,11 @@ std::string dumpCaps(const RigDescription& rig) {
     for (int list = 2; list <= 5; ++list)
         t += "TX ranges #" + std::to_string(list) + " status for TBD:\tOK (0)\nRX ranges #" + std::to_string(list) +
              " status for TBD:\tOK (0)\n";
-    // The steps Hamlib gives these radios: fine in the narrow modes, coarser in AM and FM.
-    const std::uint64_t modes = modeBits(rig);
-    const std::uint64_t am = modes & (0x1 | 0x20000000), fm = modes & (0x20 | 0x1000 | 0x200000 | 0x200000000);
-    const std::string narrow = modeNames(modes & ~am & ~fm);
-    t += "Tuning steps:\n\t10.0 Hz:   \t" + narrow + "\n\t100.0 Hz:   \t" + narrow + "\n\t100.0 Hz:   \t" +
-         modeNames(am) + "\n\t1.0000 kHz:   \t" + modeNames(am) + "\n\t100.0 Hz:   \t" + modeNames(fm) +
-         "\n\t1.0000 kHz:   \t" + modeNames(fm) + "\nTuning steps status:\tOK (0)\n";
+    t += "Tuning steps:\n";
+    for (const TuningStep& step : tuningSteps(rig))
+        t += std::string(step.hertz < 1000 ? "\t" + std::to_string(step.hertz) + ".0 Hz:   \t" : "\t1.0000 kHz:   \t") +
+             modeNames(step.modes) + "\n";
+    t += "Tuning steps status:\tOK (0)\n";
     t += filterLines(rig);
     t += "Spectrum scopes: None\nSpectrum modes: \nSpectrum spans: \nSpectrum averaging modes: \n"
          "Spectrum attenuator: None\nHas priv data:\tN\nHas Init:\tY\nHas Cleanup:\tY\nHas Open:\tY\nHas Close:\tY\n";

@@ -257,11 +257,19 @@ std::string powerShare(const RigDescription& rig, int watts) {
     return fixed(std::clamp(share, 0.0, 1.0));
 }
 
+std::vector<TuningStep> tuningSteps(const RigDescription& rig) {
+    const std::uint64_t modes = modeBits(rig);
+    const std::uint64_t am = modes & (kAm | kAmn), fm = modes & (kFm | kPktFm | kFmn | kC4fm);
+    const std::uint64_t narrow = modes & ~am & ~fm;
+    return {{narrow, 10}, {narrow, 100}, {am, 100}, {am, 1000}, {fm, 100}, {fm, 1000}};
+}
+
 std::string dumpState(const RigDescription& rig) {
     const std::uint64_t modes = modeBits(rig);
     std::string text = "1\n" + std::to_string(rig.hamlibModel) + "\n0\n";
     text += rangeLines(rig.receiveRanges) + rangeLines(rig.transmitRanges);
-    text += hex(modes) + " 10\n0 0\n";
+    for (const TuningStep& step : tuningSteps(rig)) text += hex(step.modes) + " " + std::to_string(step.hertz) + "\n";
+    text += "0 0\n";
     if (hasWidthTable(rig)) {
         for (const FilterGroup& group : filterGroups(rig))
             for (int width : group.widths) text += hex(group.modes) + " " + std::to_string(width) + "\n";
@@ -326,13 +334,18 @@ RigDescription describeRadio(int radioModel, int frequencyDigits) {
     }
     // The radios with 2 m and 70 cm, and a radio not yet identified, which may be one.
     const bool vhfUhf = radioModel == 570 || radioModel == 670 || radioModel == 840 || radioModel == 0;
+    const bool ft991 = radioModel == 570 || radioModel == 670;
     rig.digitalCodes = radioModel == 570 || radioModel == 670;
     rig.modeDigits = vhfUhf ? "123456789ABCDE" : "123456789ABCD";
     const std::uint64_t all = modeBits(rig);
     const std::uint64_t amModes = kAm | kAmn;
+    // Hamlib lets the FT-991 transmit only these besides AM, and its AM carrier 25 W on every band.
+    const std::uint64_t otherModes =
+        ft991 ? all & (kCw | kUsb | kLsb | kPktUsb | kPktLsb | kFm | kPktFm | kFmn) : all & ~amModes;
     const auto transmit = [&](long long low, long long high, int watts) {
-        rig.transmitRanges.push_back({low, high, all & ~amModes, 5000, watts * 1000});
-        rig.transmitRanges.push_back({low, high, amModes, 2000, watts * 250});  // AM carrier at a quarter
+        rig.transmitRanges.push_back({low, high, otherModes, 5000, watts * 1000});
+        // The AM carrier at a quarter of the power.
+        rig.transmitRanges.push_back({low, high, amModes, 2000, (ft991 ? rig.maxPowerWatts : watts) * 250});
     };
     if (vhfUhf) {
         rig.receiveRanges = {

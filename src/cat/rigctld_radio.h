@@ -83,6 +83,14 @@ std::string powerShare(const RigDescription& rig, int watts);
 // A level's share as Hamlib prints it: six decimals and a point, whatever the locale.
 std::string hamlibFloat(double value);
 
+// The dial steps Hamlib gives these radios: fine in the narrow modes, coarser
+// in AM and FM, a normal and a fast one each.
+struct TuningStep {
+    std::uint64_t modes;
+    int hertz;
+};
+std::vector<TuningStep> tuningSteps(const RigDescription& rig);
+
 // The radio's capabilities in the layout of protocol version 1: ranges, steps,
 // filters, the get and set masks, then settings as key=value up to "done".
 std::string dumpState(const RigDescription& rig);

@@ -216,7 +216,12 @@ TEST(RigctldSessionTest, DumpStateDescribesTheRadio) {
     EXPECT_NE(plain.find("\n30000.000000 56000000.000000 0x220201dbf -1 -1 0x10000003 0x80000000\n"
                          "118000000.000000 164000000.000000 0x220201dbf -1 -1 0x10000003 0x80000000\n"),
               std::string::npos);
-    EXPECT_NE(plain.find("\n144000000.000000 148000000.000000 0x200201dbe 5000 50000 "), std::string::npos);
+    EXPECT_NE(plain.find("\n144000000.000000 148000000.000000 0x201c2e 5000 50000 0x10000003 0x80000000\n"
+                         "144000000.000000 148000000.000000 0x20000001 2000 25000 "),
+              std::string::npos);
+    EXPECT_NE(plain.find("\n0xd9e 10\n0xd9e 100\n0x20000001 100\n0x20000001 1000\n0x200201020 100\n"
+                         "0x200201020 1000\n0 0\n"),
+              std::string::npos);
     EXPECT_NE(plain.find("\n0x20000000 6000\n"), std::string::npos);  // AM narrow and its normal passband
     // The clarifier's reach, the dB steps, the switches, the levels read and set: what rigctld gives.
     EXPECT_NE(plain.find("\n0 0\n9999\n9999\n0\n0\n10 20 \n12 \n0x8100023e\n0x8100023e\n0x817000703b\n0x703b\n"
