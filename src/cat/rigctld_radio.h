@@ -4,6 +4,7 @@
 // and powers (dump_state), and the scales of the levels this port serves.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,7 @@ struct RigDescription {
     std::string modeDigits;  // the CAT mode digits the radio has ("MD0" + digit)
     int cwPassband = 2400;   // the passband Hamlib calls normal in CW, and in RTTY and data
     int dataPassband = 500;
+    bool digitalCodes = false;  // DCS besides the CTCSS tones
     std::vector<FrequencyRange> receiveRanges;
     std::vector<FrequencyRange> transmitRanges;
 };
@@ -57,14 +59,44 @@ int normalPassband(const RigDescription& rig, std::uint64_t modeBit);
 // A raw S-meter reading (0..255) as dB over S9, by Hamlib's calibration for the radio.
 int sMeterDecibels(int radioModel, int raw);
 
+// The transmit meters the radio reads out with RM, and the number of each reading.
+enum class TransmitMeter { swr, alc, power, watts };
+char meterReading(TransmitMeter meter);
+// A raw reading (0..255) as rigctld prints it, by Hamlib's calibration for the
+// radio: the SWR, the ALC as a share, the output as a share of 100 W or in watts.
+std::string meterValue(int radioModel, TransmitMeter meter, int raw);
+
+// A number as rigctld reads an argument: what leads the word, so "1.5" is 1
+// where a whole number is wanted; nothing when the word starts with none.
+std::optional<double> leadingDecimal(std::string_view text);
+std::optional<long long> leadingWhole(std::string_view text);
+
+// Hamlib's power2mW and mW2power for these radios: a power share against the
+// radio's full power whatever the frequency and mode; nothing for an argument
+// rigctld refuses (a share outside 0 to 1, no milliwatts, not a number).
+std::optional<std::string> powerToMilliwatts(const RigDescription& rig, std::string_view share);
+std::optional<std::string> milliwattsToPower(const RigDescription& rig, std::string_view milliwatts);
+
 // The power setting in watts as Hamlib's RFPOWER level: a share of the radio's
 // full power, 0 to 1, with six decimals.
 std::string powerShare(const RigDescription& rig, int watts);
 // A level's share as Hamlib prints it: six decimals and a point, whatever the locale.
 std::string hamlibFloat(double value);
 
+// The dial steps Hamlib gives these radios: fine in the narrow modes, coarser
+// in AM and FM, a normal and a fast one each.
+struct TuningStep {
+    std::uint64_t modes;
+    int hertz;
+};
+std::vector<TuningStep> tuningSteps(const RigDescription& rig);
+
 // The radio's capabilities in the layout of protocol version 1: ranges, steps,
 // filters, the get and set masks, then settings as key=value up to "done".
 std::string dumpState(const RigDescription& rig);
+
+// A mode bit's name in Hamlib's list, "" for none here; the radio's mode bits.
+std::string modeName(std::uint64_t bit);
+std::uint64_t modeBits(const RigDescription& rig);
 
 }  // namespace vantor

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <utility>
 
+#include "cat/rigctld_caps.h"
 #include "cat/rigctld_filters.h"
 #include "cat/rigctld_settings.h"
 
@@ -55,13 +56,21 @@ std::optional<double> numberArgument(std::string_view text) {
     return value;
 }
 
+std::optional<TransmitMeter> transmitMeter(std::string_view level) {
+    if (level == "SWR") return TransmitMeter::swr;
+    if (level == "ALC") return TransmitMeter::alc;
+    if (level == "RFPOWER_METER") return TransmitMeter::power;
+    if (level == "RFPOWER_METER_WATTS") return TransmitMeter::watts;
+    return std::nullopt;
+}
+
 struct CommandEntry {
     char shortName;  // 0: long name only
     const char* longName;
     int argumentCount;
     RigctldKind kind;
 };
-constexpr std::array<CommandEntry, 29> kCommands{{{'F', "set_freq", 1, RigctldKind::setFreq},
+constexpr std::array<CommandEntry, 32> kCommands{{{'F', "set_freq", 1, RigctldKind::setFreq},
                                                   {'f', "get_freq", 0, RigctldKind::getFreq},
                                                   {'M', "set_mode", 2, RigctldKind::setMode},
                                                   {'m', "get_mode", 0, RigctldKind::getMode},
@@ -87,6 +96,9 @@ constexpr std::array<CommandEntry, 29> kCommands{{{'F', "set_freq", 1, RigctldKi
                                                   {0, "get_lock_mode", 0, RigctldKind::getLockMode},
                                                   {0, "chk_vfo", 0, RigctldKind::chkVfo},
                                                   {0, "dump_state", 0, RigctldKind::dumpState},
+                                                  {0, "dump_caps", 0, RigctldKind::dumpCaps},
+                                                  {'2', "power2mW", 3, RigctldKind::powerToMilliwatts},
+                                                  {'4', "mW2power", 3, RigctldKind::milliwattsToPower},
                                                   {'q', "", 0, RigctldKind::quit},
                                                   {'Q', "", 0, RigctldKind::quit},
                                                   {0, "quit", 0, RigctldKind::quit}}};
@@ -136,6 +148,10 @@ void prepare(RigctldRequest& request, bool& onVfoB, const RigDescription& rig) {
         case RigctldKind::getLevel:
             if (a[0] == "STRENGTH") return query("SM0;");
             if (a[0] == "RFPOWER") return query("PC;");
+            if (const auto meter = transmitMeter(a[0])) {
+                request.commands.push_back({std::string("RM") + meterReading(*meter) + ";", true});
+                return;
+            }
             // A level name Hamlib knows is one this port does not serve; anything else is no level.
             request.error =
                 (" " + std::string(kHamlibLevels) + " ").find(" " + a[0] + " ") != std::string::npos
@@ -189,6 +205,14 @@ void prepare(RigctldRequest& request, bool& onVfoB, const RigDescription& rig) {
             for (const std::string& command : *widths) request.commands.push_back({command, false});
             return;
         }
+        case RigctldKind::powerToMilliwatts:
+        case RigctldKind::milliwattsToPower:
+            // The frequency must be a number; the mode is not looked at, as in rigctld.
+            if (!leadingDecimal(a[1]) ||
+                !(request.kind == RigctldKind::powerToMilliwatts ? powerToMilliwatts(rig, a[0])
+                                                                 : milliwattsToPower(rig, a[0])))
+                request.error = kInvalid;
+            return;
         case RigctldKind::setVfo:
             if (isVfoA(a[0]) || isVfoB(a[0]))
                 onVfoB = isVfoB(a[0]);
@@ -275,8 +299,12 @@ std::optional<Values> valuesOf(const RigctldRequest& request, const RigDescripti
             if (!oneDigit || f[0] > '1') return std::nullopt;
             return Values{{"Power Status", std::string(1, f[0])}};
         case RigctldKind::getLevel: {
-            if (f.size() != 3 || !allDigits(f)) return std::nullopt;
-            const int raw = std::stoi(std::string(f));
+            // The radios with two receivers add three digits to a meter reading.
+            const auto meter = transmitMeter(request.arguments[0]);
+            const std::string_view digits = meter && f.size() == 6 ? f.substr(0, 3) : f;
+            if (digits.size() != 3 || !allDigits(f)) return std::nullopt;
+            const int raw = std::stoi(std::string(digits));
+            if (meter) return Values{{"", meterValue(rig.model, *meter, raw)}};
             if (request.arguments[0] == "STRENGTH")
                 return Values{{"", std::to_string(sMeterDecibels(rig.model, raw))}};
             return Values{{"", powerShare(rig, raw)}};
@@ -319,6 +347,9 @@ std::string answerText(const RigctldRequest& request, int code, const Values& va
             return request.separator == '\n' ? "ChkVFO: 0\n" : "ChkVFO: 0\n\n";
         case RigctldKind::dumpState:
             return request.extended ? request.header + sep + dumpState(rig) + rprt(0) : dumpState(rig);
+        case RigctldKind::dumpCaps:
+            // rigctld ends even the plain form with its RPRT line.
+            return (request.extended ? request.header + sep : "") + dumpCaps(rig) + rprt(0);
         case RigctldKind::refused:
             return rprt(code);
         default:
@@ -354,6 +385,10 @@ void finishReady(RigctldClient& client, const RigDescription& rig) {
         if (request.kind == RigctldKind::getVfo) values = {{"VFO", request.onVfoB ? "VFOB" : "VFOA"}};
         if (request.kind == RigctldKind::getLockMode)
             values = {{"Locked", "0"}};  // clients may always set the mode
+        if (request.kind == RigctldKind::powerToMilliwatts && request.error == 0)
+            values = {{"Power mW", *powerToMilliwatts(rig, request.arguments[0])}};
+        if (request.kind == RigctldKind::milliwattsToPower && request.error == 0)
+            values = {{"Power [0.0..1.0]", *milliwattsToPower(rig, request.arguments[0])}};
         client.output += answerText(request, request.error, values, rig);
         const bool quits = request.kind == RigctldKind::quit;
         client.requests.pop_front();

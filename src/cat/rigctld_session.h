@@ -63,6 +63,9 @@ enum class RigctldKind {
     getLockMode,
     chkVfo,
     dumpState,
+    dumpCaps,
+    powerToMilliwatts,
+    milliwattsToPower,
     quit,
     refused
 };

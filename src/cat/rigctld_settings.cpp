@@ -35,6 +35,21 @@ constexpr std::array<LevelEntry, 8> kLevels{{{"AF", RadioSetting::afGain, Scale:
                                              {"PREAMP", RadioSetting::preamp, Scale::decibels, 1u << 0},
                                              {"ATT", RadioSetting::attenuator, Scale::decibels, 1u << 1}}};
 
+// The meters, read only: the S-meter, the output setting's reading and the
+// transmit meters, with the top and step of their scales as Hamlib gives them.
+struct MeterEntry {
+    const char* name;
+    std::uint64_t bit;  // Hamlib's
+    double high;        // the watts meter goes to the radio's full power
+    const char* step;
+};
+constexpr std::uint64_t kWattsBit = 1ull << 39;
+constexpr std::array<MeterEntry, 5> kMeters{{{"SWR", 1ull << 28, 5, "0.00392157"},
+                                             {"ALC", 1ull << 29, 1, "0.01"},
+                                             {"STRENGTH", 1ull << 30, 60, "0"},
+                                             {"RFPOWER_METER", 1ull << 32, 1, "0.00392157"},
+                                             {"RFPOWER_METER_WATTS", kWattsBit, 100, "0.00392157"}}};
+
 // A switch: its setting and the digit that means on (the tone mode carries
 // two switches, plain tone and tone squelch).
 struct FuncEntry {
@@ -105,28 +120,11 @@ bool listsFunc(int model, std::string_view name) {
     return true;
 }
 
-// Numbers are read as rigctld reads them: what leads the word, so "1.5" is 1
-// where a whole number is wanted; a word that starts with none is no number.
-std::optional<double> decimal(std::string_view text) {
-    if (text.starts_with('+')) text.remove_prefix(1);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
-std::optional<long long> whole(std::string_view text) {
-    if (text.starts_with('+')) text.remove_prefix(1);
-    long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc()) return std::nullopt;
-    return value;
-}
 
 // A share as the radio's number, rounded as Hamlib does (in single precision,
 // a small bias up except at the top); the lowest power the radios take is 5 W.
 std::optional<int> radioValue(const RigDescription& rig, RadioSetting setting, std::string_view text) {
-    const auto share = decimal(text);
+    const auto share = leadingDecimal(text);
     if (!share || *share < 0 || *share > 1) return std::nullopt;
     const float f = static_cast<float>(*share);
     const float scale = static_cast<float>(fullScale(rig, setting));
@@ -140,7 +138,7 @@ int levelCommands(const LevelEntry& level, std::string_view argument, const RigD
     std::optional<int> value;
     if (level.scale == Scale::share) {
         value = radioValue(rig, level.setting, argument);
-    } else if (const auto number = whole(argument)) {
+    } else if (const auto number = leadingWhole(argument)) {
         if (level.scale == Scale::count) {
             const auto form = settingForm(rig.model, level.setting);
             if (form && *number >= form->low && *number <= form->high) value = static_cast<int>(*number);
@@ -209,7 +207,7 @@ bool prepareSetting(RigctldRequest& request, const RigDescription& rig) {
                 query = true;
                 break;
             }
-            const auto status = whole(a[1]);
+            const auto status = leadingWhole(a[1]);
             if (!status) return fail(kInvalid);
             commands.push_back(settingCommand(rig.model, func->setting, *status != 0 ? func->onValue : 0));
             break;
@@ -226,7 +224,7 @@ bool prepareSetting(RigctldRequest& request, const RigDescription& rig) {
             const RadioSetting which =
                 request.kind == RigctldKind::setRit ? RadioSetting::rit : RadioSetting::xit;
             if (!settingForm(rig.model, which)) return fail(kNotAvailable);
-            const auto hertz = whole(a[0]);
+            const auto hertz = leadingWhole(a[0]);
             if (!hertz) return fail(kInvalid);
             commands = clarifierCommands(static_cast<int>(std::clamp<long long>(*hertz, -99999, 99999)));
             break;
@@ -293,7 +291,57 @@ ServedSettings servedSettings(const RigDescription& rig) {
         served.attenuatorDecibels = decibelSteps(rig.model, RadioSetting::attenuator);
     if (settingForm(rig.model, RadioSetting::rit)) served.maxRitHz = kClarifierLimit;
     if (settingForm(rig.model, RadioSetting::xit)) served.maxXitHz = kClarifierLimit;
+    for (const MeterEntry& meter : kMeters) served.meters |= meter.bit;
     return served;
+}
+
+std::string levelList(const RigDescription& rig, bool settableOnly) {
+    const ServedSettings served = servedSettings(rig);
+    const auto general = [](double value) {
+        char text[32];
+        const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+        return std::string(text, result.ptr);
+    };
+    // Hamlib's order is that of the bits.
+    std::vector<std::pair<std::uint64_t, std::string>> items;
+    for (const LevelEntry& level : kLevels) {
+        if (!(served.levels & level.bit)) continue;
+        std::string range;
+        if (level.scale == Scale::share) {
+            const double step = 1.0 / fullScale(rig, level.setting);
+            const double low = level.setting == RadioSetting::power ? 5 * step : 0;
+            range = general(low) + ".." + "1/" + general(step);
+        } else if (level.scale == Scale::count) {
+            const auto form = settingForm(rig.model, level.setting);
+            range = std::to_string(form->low) + ".." + std::to_string(form->high) + "/1";
+        } else {
+            const auto steps = decibelSteps(rig.model, level.setting);
+            const int step = steps.size() > 1 ? steps[1] - steps[0] : 0;
+            range = std::to_string(steps.front()) + ".." + std::to_string(steps.back()) + "/" + std::to_string(step);
+        }
+        items.emplace_back(level.bit, std::string(level.name) + "(" + range + ") ");
+    }
+    if (!settableOnly) {
+        for (const MeterEntry& meter : kMeters) {
+            const double high = meter.bit == kWattsBit ? rig.maxPowerWatts : meter.high;
+            items.emplace_back(meter.bit, std::string(meter.name) + "(0.." + general(high) + "/" + meter.step + ") ");
+        }
+    }
+    std::sort(items.begin(), items.end());
+    std::string text;
+    for (const auto& item : items) text += item.second;
+    return text;
+}
+
+std::string funcList(const RigDescription& rig) {
+    const ServedSettings served = servedSettings(rig);
+    std::vector<std::pair<std::uint64_t, std::string>> items;
+    for (const FuncEntry& func : kFuncs)
+        if (served.funcs & func.bit) items.emplace_back(func.bit, std::string(func.name) + " ");
+    std::sort(items.begin(), items.end());
+    std::string text;
+    for (const auto& item : items) text += item.second;
+    return text;
 }
 
 }  // namespace vantor

@@ -38,7 +38,14 @@ struct ServedSettings {
     std::vector<int> attenuatorDecibels;
     int maxRitHz = 0;
     int maxXitHz = 0;
+    std::uint64_t meters = 0;  // the levels that are only read: the S-meter and the transmit meters
 };
 ServedSettings servedSettings(const RigDescription& rig);
+
+// The served levels as dump_caps lists them, each with its range and step
+// ("AF(0..1/0.00392157) "), the read-only meters too unless only the settable
+// are wanted; and the served switches' names.
+std::string levelList(const RigDescription& rig, bool settableOnly);
+std::string funcList(const RigDescription& rig);
 
 }  // namespace vantor

@@ -210,6 +210,20 @@ TEST(RigctldSessionTest, AnswersFollowTheConnectedModel) {
         {362, 8, {"U COMP 1\nu COMP\nL PREAMP 20\nL ATT 18\n", {"PR1;", "PR;>PR1;", "PA02;", "RA03;"},
                   "~RPRT 0\n~1\n~RPRT 0\n~RPRT 0\n"}},
         {251, 8, {"L PREAMP 17\nl PREAMP\nL SQL 1\n", {"PA02;", "PA0;>PA02;", "SQ0255;"}, "~RPRT 0\n~17\n~RPRT 0\n"}},
+        // The transmit meters by each radio's calibration; the two-receiver radios add three digits.
+        {670, 9, {"l SWR\nl SWR\nl SWR\n", {"RM6;>RM6000;", "RM6;>RM6066;", "RM6;>RM6255;"}, "~1.000000\n~1.520833\n~5.000000\n"}},
+        {681, 9, {"l SWR\nl RFPOWER_METER_WATTS\n", {"RM6;>RM6089000;", "RM5;>RM5205000;"}, "~2.000000\n~100.000000\n"}},
+        {670, 9, {"l ALC\nl ALC\nl ALC\n", {"RM4;>RM4000;", "RM4;>RM4032;", "RM4;>RM4200;"}, "~0.000000\n~0.500000\n~1.000000\n"}},
+        {670, 9, {"l RFPOWER_METER\nl RFPOWER_METER_WATTS\nl RFPOWER_METER\n", {"RM5;>RM5200;", "RM5;>RM5050;", "RM5;>RM5255;"},
+                  "~0.920000\n~8.000000\n~1.000000\n"}},
+        {241, 8, {"l RFPOWER_METER_WATTS\nl SWR\n", {"RM5;>RM5000;", "RM6;>RM6x1;"}, "~0.800000\n~RPRT -8\n"}},
+        // Power shares and milliwatts against the radio's full power, and what rigctld refuses.
+        {670, 9, {"\\power2mW 0.5 14074000 USB\n\\mW2power 50000 1 FM\n;\\power2mW 1 145000000 FM\n", {},
+                  "50000\n0.500000\npower2mW: 1 145000000 FM;Power mW: 100000;RPRT 0\n"}},
+        {362, 8, {"\\power2mW 1 14074000 USB\n+\\mW2power 50000 1 USB\n", {},
+                  "200000\nmW2power: 50000 1 USB\nPower [0.0..1.0]: 0.250000\nRPRT 0\n"}},
+        {670, 9, {"\\power2mW 1.5 1 USB\n\\power2mW x 1 USB\n\\power2mW 0.5 x USB\n\\mW2power 0 1 USB\n"
+                  "\\mW2power -5 1 USB\n\\power2mW 0.5 1\n", {}, "RPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\nRPRT -1\n"}},
     };
     // clang-format on
     for (const auto& [model, digits, exchange] : cases) {
@@ -232,13 +246,18 @@ TEST(RigctldSessionTest, DumpStateDescribesTheRadio) {
     EXPECT_NE(plain.find("\n30000.000000 56000000.000000 0x220201dbf -1 -1 0x10000003 0x80000000\n"
                          "118000000.000000 164000000.000000 0x220201dbf -1 -1 0x10000003 0x80000000\n"),
               std::string::npos);
-    EXPECT_NE(plain.find("\n144000000.000000 148000000.000000 0x200201dbe 5000 50000 "), std::string::npos);
+    EXPECT_NE(plain.find("\n144000000.000000 148000000.000000 0x201c2e 5000 50000 0x10000003 0x80000000\n"
+                         "144000000.000000 148000000.000000 0x20000001 2000 25000 "),
+              std::string::npos);
+    EXPECT_NE(plain.find("\n0xd9e 10\n0xd9e 100\n0x20000001 100\n0x20000001 1000\n0x200201020 100\n"
+                         "0x200201020 1000\n0 0\n"),
+              std::string::npos);
     EXPECT_NE(plain.find("\n0x20000000 6000\n"), std::string::npos);  // AM narrow and its normal passband
     // The filters as rigctld lists them: each mode group's normal width, narrow, wide, then the rest.
     EXPECT_NE(plain.find("\n0 0\n0xd10 500\n0xd10 300\n0xd10 3000\n"), std::string::npos);
     EXPECT_NE(plain.find("\n0x82 50\n0xc 2400\n0xc 1500\n0xc 3200\n"), std::string::npos);
     // The clarifier's reach, the dB steps, the switches, the levels read and set: what rigctld gives.
-    EXPECT_NE(plain.find("\n0 0\n9999\n9999\n0\n0\n10 20 \n12 \n0x8100023e\n0x8100023e\n0x4000703b\n0x703b\n"
+    EXPECT_NE(plain.find("\n0 0\n9999\n9999\n0\n0\n10 20 \n12 \n0x8100023e\n0x8100023e\n0x817000703b\n0x703b\n"
                          "0x0\n0x0\nvfo_ops="),
               std::string::npos);
     EXPECT_EQ(plain.substr(plain.size() - 6), "\ndone\n");
@@ -249,6 +268,30 @@ TEST(RigctldSessionTest, DumpStateDescribesTheRadio) {
     EXPECT_NE(hf.find(" 5000 200000 "), std::string::npos);
     EXPECT_EQ(hf.find("144000000"), std::string::npos);
     EXPECT_EQ(hf.substr(hf.size() - 12), "done\nRPRT 0\n");
+    EXPECT_NE(plain.find("\nctcss_list= 67.0 69.3 "), std::string::npos);
+    EXPECT_NE(plain.find(" 743 754\ndone\n"), std::string::npos);  // the FT-991's DCS codes
+    EXPECT_EQ(hf.find("dcs_list="), std::string::npos);
+}
+
+// dump_caps says Y only for what the port serves on each radio.
+TEST(RigctldSessionTest, DumpCapsFollowsWhatIsServed) {
+    struct CapsCase {
+        int model;
+        std::vector<std::string> lines;
+    };
+    const CapsCase cases[] = {
+        {670, {"Can set XIT:\tY", "Can get RIT:\tY", "Can set Func:\tY", "Can set CTCSS:\tN", "Can set Mem:\tN",
+               "Get functions: NB COMP VOX TONE TSQL NR RIT XIT ", "Max RIT: -9.999kHz/+9.999kHz"}},
+        {241, {"Can set XIT:\tN", "Can get XIT:\tN", "Can set RIT:\tY", "Max XIT: -0.0kHz/+0.0kHz", "DCS: None"}},
+        {650, {"Can set RIT:\tN", "Can get RIT:\tN", "Get functions: NB COMP VOX TONE TSQL NR "}},
+    };
+    for (const auto& [model, lines] : cases) {
+        RigctldClient client;
+        takeClientBytes(client, "\\dump_caps\n", describeRadio(model, 9));
+        const std::string caps = takeOutput(client);
+        EXPECT_TRUE(caps.ends_with("Overall backend warnings: 0   \nRPRT 0\n")) << model;
+        for (const std::string& line : lines) EXPECT_NE(caps.find("\n" + line + "\n"), std::string::npos) << model << line;
+    }
 }
 
 // A client that sends without reading is first held back, then cut off;
