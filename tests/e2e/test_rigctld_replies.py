@@ -5,8 +5,7 @@ Each row is sent on a connection of its own to the panel's port and to Hamlib's
 `rigctld -m 1035` in front of a second simulated radio of the same model, put in
 the panel radio's state first; the replies (the row's lines, then q) are compared
 line by line. Numbers are masked only where they differ by design: a meter that
-wanders while transmitting, rigctld's version, time-outs. Rows in PENDING are
-commands this build does not serve yet: printed as such, they do not fail.
+wanders while transmitting, rigctld's version, time-outs.
 """
 
 import re
@@ -128,9 +127,6 @@ ROWS = [  # request lines, what the row compares, mask of each line or a check o
     (["S 2 VFOB"], "a split that is neither on nor off", None),
 ]
 
-# Commands this build does not serve yet, expected to differ until they are.
-PENDING = set()
-
 
 def shown(lines):
     text = " | ".join(lines)
@@ -177,16 +173,12 @@ def replies_match_rigctld(s):
         theirs = reference_reply(reference, lines, how in (silent_or_refused, argument_on_its_line)).splitlines()
         ours = rigctld_exchange(port, lines).splitlines()
         verdict, same = compare(theirs, ours, how)
-        pending = what in PENDING
-        if pending:
-            verdict = ("%s; pending, switch it on" if same else "%s; pending") % verdict
-        elif not same:
+        if not same:
             failed.append((lines, theirs, ours))
         table.append((" / ".join(lines), what, shown(theirs), shown(ours), verdict))
     print("| request | compares | rigctld | panel | verdict |\n|---|---|---|---|---|")
     for row in table:
         print("| " + " | ".join(cell.replace("|", "\\|") for cell in row) + " |")
-    print("pending, expected to differ for now: %s" % ", ".join(sorted(PENDING)))
     sys.stdout.flush()
     if failed:
         raise TestFailure("replies differ from rigctld's: %r" % failed)
