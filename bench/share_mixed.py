@@ -29,8 +29,7 @@ FITS = {  # request -> (answer lines, check of the answer)
     "m": (2, lambda a: a[0] in MODES and re.fullmatch(r"\d+", a[1])),
     "t": (1, lambda a: a[0] in ("0", "1")),
     "s": (2, lambda a: a[0] in ("0", "1") and a[1].startswith("VFO")),
-    # X is refused (RPRT -11) where the port does not serve the split mode.
-    "X": (1, lambda a: a[0] in ("RPRT 0", "RPRT -11")),
+    "X": (1, lambda a: a == ["RPRT 0"]),
     "set": (1, lambda a: a == ["RPRT 0"]),
 }
 BANDS = ["14074000", "7074000", "21074000"]
