@@ -40,6 +40,16 @@ std::string mnemonicOf(std::string_view text) {
     return std::string(text.substr(0, std::min<std::size_t>(2, text.size())));
 }
 
+// The commands that set something without a parameter (a VFO copy or swap,
+// a memory transfer, a step, the zero-in, the quick memory and split); bare
+// as they are, they would look like reads and hold the line for an answer
+// that never comes.
+bool isParameterlessSet(std::string_view mnemonic) {
+    static constexpr std::string_view kSets[] = {"AB", "AM", "BA", "DN", "MA", "QI",
+                                                 "QR", "QS", "SV", "UP", "ZI"};
+    return std::find(std::begin(kSets), std::end(kSets), mnemonic) != std::end(kSets);
+}
+
 // The two letters every answer of a Yaesu radio can begin with.
 bool isReplyMnemonic(std::string_view text) {
     static constexpr std::string_view kMnemonics[] = {
@@ -74,7 +84,8 @@ std::string fromReplyStart(const std::string& text, const std::optional<CatQuest
 std::vector<std::string_view> valuesChangedBy(std::string_view command) {
     const std::string_view mnemonic = command.substr(0, std::min<std::size_t>(2, command.size()));
     if (mnemonic == "FA" || mnemonic == "FB" || mnemonic == "FT" || mnemonic == "MD") return {mnemonic};
-    if (mnemonic == "SV" || mnemonic == "MC" || mnemonic == "BS" || mnemonic == "BU" || mnemonic == "BD")
+    if (mnemonic == "SV" || mnemonic == "MC" || mnemonic == "BS" || mnemonic == "BU" || mnemonic == "BD" ||
+        mnemonic == "MA" || mnemonic == "QR")
         return {"FA", "FB", "MD", "FT"};
     if (mnemonic == "AB") return {"FB"};
     if (mnemonic == "BA" || mnemonic == "ZI" || mnemonic == "UP" || mnemonic == "DN") return {"FA"};
@@ -168,6 +179,7 @@ void takeAnswer(Panel& p, const std::string& answer) {
 bool isCatQuestion(const Panel& p, std::string_view command) {
     if (command.size() < 3 || command.back() != ';') return false;
     const std::string_view body = command.substr(2, command.size() - 3);
+    if (body.empty() && isParameterlessSet(command.substr(0, 2))) return false;
     return body.size() <= readSelectorLength(p, command.substr(0, 2));
 }
 

@@ -156,6 +156,16 @@ TEST_F(BridgeTest, AnswersGoToTheSideThatAsked) {
     EXPECT_EQ(sent(kBridge), "FA014250000;");
 }
 
+// A set without a parameter is no question: the client's next question goes
+// at once, not after the wait for an answer that never comes.
+TEST_F(BridgeTest, ParameterlessSetsHoldNothingUp) {
+    for (const std::string set : {"AB;", "AM;", "BA;", "DN;", "MA;", "QI;", "QR;", "QS;", "SV;", "UP;", "ZI;"}) {
+        fromClient(set + "FA;", 50);
+        EXPECT_EQ(sent(), set + "FA;");
+        EXPECT_EQ(sent(kBridge), "FA014250000;") << set;
+    }
+}
+
 TEST_F(BridgeTest, TransfersAreLogged) {
     EXPECT_EQ(logged([&] { fromClient("FA;"); }),
               "***VRX1=FA;\r\nTX=FA;\r\nRX=FA014250000;\r\n***VTX1=FA014250000;\r\n");
