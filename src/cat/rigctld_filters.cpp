@@ -14,10 +14,8 @@ using namespace hamlib_mode;
 enum class Family { none, ft991, ftdx101 };
 
 Family familyOf(const RigDescription& rig) {
+    if (isFt991(rig.model)) return Family::ft991;
     switch (rig.model) {
-        case 570:
-        case 670:
-            return Family::ft991;
         case 681:
         case 682:
         case 761:

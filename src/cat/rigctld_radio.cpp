@@ -306,6 +306,8 @@ std::string dumpState(const RigDescription& rig) {
     return text + "done\n";
 }
 
+bool isFt991(int radioModel) { return radioModel == 570 || radioModel == 670; }
+
 RigDescription describeRadio(int radioModel, int frequencyDigits) {
     RigDescription rig;
     rig.model = radioModel;
@@ -333,9 +335,9 @@ RigDescription describeRadio(int radioModel, int frequencyDigits) {
         rig.dataPassband = known.dataPassband;
     }
     // The radios with 2 m and 70 cm, and a radio not yet identified, which may be one.
-    const bool vhfUhf = radioModel == 570 || radioModel == 670 || radioModel == 840 || radioModel == 0;
-    const bool ft991 = radioModel == 570 || radioModel == 670;
-    rig.digitalCodes = radioModel == 570 || radioModel == 670;
+    const bool ft991 = isFt991(radioModel);
+    const bool vhfUhf = ft991 || radioModel == 840 || radioModel == 0;
+    rig.digitalCodes = ft991;
     rig.modeDigits = vhfUhf ? "123456789ABCDE" : "123456789ABCD";
     const std::uint64_t all = modeBits(rig);
     const std::uint64_t amModes = kAm | kAmn;

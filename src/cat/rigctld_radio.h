@@ -41,6 +41,9 @@ struct RigDescription {
     std::vector<FrequencyRange> transmitRanges;
 };
 
+// The FT-991 and FT-991A (models 570 and 670), whose Hamlib driver differs from the others'.
+bool isFt991(int radioModel);
+
 // What the panel knows of a radio by its model number and field width.
 RigDescription describeRadio(int radioModel, int frequencyDigits);
 

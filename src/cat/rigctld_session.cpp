@@ -34,7 +34,7 @@ constexpr std::size_t kBusyOutput = 65536;
 constexpr long long kPassbandNoChange = -1;
 
 // The radios whose split mode is served: those that take it as the FT-991 does.
-bool splitModeServed(const RigDescription& rig) { return rig.model == 570 || rig.model == 670; }
+bool splitModeServed(const RigDescription& rig) { return isFt991(rig.model); }
 
 // VFO names: those meaning VFO A (the one the panel listens on), VFO B, and
 // the others Hamlib knows, which these radios cannot be asked for here.
