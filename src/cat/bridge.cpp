@@ -29,8 +29,10 @@ void relayCommands(Panel& p) {
         writeDebugLine(p, "***VRX1=" + command + ";");
         // A program's commands go as they came: it addresses the VFO it means.
         const std::string prepared = radioForm(p, command);
-        talkToRadio(p, kBridgeSide, prepared, isCatQuestion(p, prepared));
-        p.sharedNews.push_back({kBridgeSide, prepared, "", false});
+        // A set is news to the panel once the radio has taken it; its "?;" comes back here.
+        const bool question = isCatQuestion(p, prepared);
+        talkToRadio(p, kBridgeSide, prepared, question);
+        if (question) p.sharedNews.push_back({kBridgeSide, prepared, "", false});
     }
 }
 

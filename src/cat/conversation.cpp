@@ -42,13 +42,17 @@ std::string mnemonicOf(std::string_view text) {
 
 // The commands that set something without a parameter (a VFO copy or swap,
 // a memory transfer, a step, the zero-in, the quick memory and split); bare
-// as they are, they would look like reads and hold the line for an answer
-// that never comes.
+// as they are, they would look like reads.
 bool isParameterlessSet(std::string_view mnemonic) {
     static constexpr std::string_view kSets[] = {"AB", "AM", "BA", "DN", "MA", "QI",
                                                  "QR", "QS", "SV", "UP", "ZI"};
     return std::find(std::begin(kSets), std::end(kSets), mnemonic) != std::end(kSets);
 }
+
+bool isKeying(std::string_view command) { return command == "TX1;" || command == "TX2;"; }
+
+// Questions every radio answers, one of which goes with each checked set.
+constexpr std::string_view kProbes[] = {"ID;", "AI;", "PS;"};
 
 // The two letters every answer of a Yaesu radio can begin with.
 bool isReplyMnemonic(std::string_view text) {
@@ -128,20 +132,135 @@ long long write(Panel& p, const std::string& command) {
 // is not woken ten times a second for them.
 void wakeForClients(Panel& p) { p.platform.serial.wakeOnInput(p.comHandle, sharingProgramsBusy(p)); }
 
+// `inEffect`: the command is known to set what it sets (the panel's, or a
+// checked set the radio took); a checked set on its way only outdates answers.
+void noteSet(CatConversation& c, std::string_view command, long long number) {
+    if (valuesChangedBy(command) != std::vector<std::string_view>{mnemonicOf(command)}) return;
+    long long& setAt = c.setAt[mnemonicOf(command)];
+    setAt = std::max(setAt, number);
+}
+
+void noteChanges(CatConversation& c, std::string_view command, long long number, bool inEffect = true) {
+    for (std::string_view value : valuesChangedBy(command))
+        c.changedAt.insert_or_assign(std::string(value), number);
+    if (inEffect) noteSet(c, command, number);
+}
+
+void writeSet(Panel& p, int side, const std::string& command) {
+    // A set may key the transmitter: the machine must not sleep under it.
+    keepAwakeWhileOnAir(p);
+    const long long number = write(p, command);
+    noteChanges(p.conversation, command, number);
+    // Only a network client hears no more than the verdict on its sets.
+    if (side < kFirstNetworkSide)
+        p.conversation.recentSets.push_back(
+            {side, command, p.platform.clock.monotonicMs(), number, false, "", false, false});
+}
+
+bool isChecked(const CatQuestion& q) { return q.isSet && !q.probe.empty(); }
+bool isHeldPanelSet(const CatQuestion& q) { return q.isSet && q.probe.empty(); }
+
+// The probe whose answer cannot be a late one of a command given up.
+std::string probeFor(const CatConversation& c) {
+    for (std::string_view probe : kProbes)
+        if (std::none_of(c.givenUp.begin(), c.givenUp.end(), [&](const CatQuestion& q) {
+                return mnemonicOf(q.probe) == mnemonicOf(probe) || mnemonicOf(q.command) == mnemonicOf(probe);
+            }))
+            return std::string(probe);
+    return std::string(kProbes[0]);
+}
+
+// The panel's own sets held behind a checked set go first, in their order;
+// then the next question or checked set takes the line.
 void startWaitingQuestion(Panel& p) {
     CatConversation& c = p.conversation;
-    if (c.onLine || c.waiting.empty()) return;
-    c.onLine = c.waiting.front();
-    c.waiting.pop_front();
-    c.onLine->sentMs = p.platform.clock.monotonicMs();
-    c.onLine->lineNumber = write(p, c.onLine->command);
+    while (!c.onLine && !c.waiting.empty()) {
+        CatQuestion next = c.waiting.front();
+        c.waiting.pop_front();
+        if (isHeldPanelSet(next)) {
+            writeSet(p, next.side, next.command);
+            continue;
+        }
+        next.sentMs = p.platform.clock.monotonicMs();
+        if (isChecked(next)) {
+            next.probe = probeFor(c);
+            keepAwakeWhileOnAir(p);
+            next.lineNumber = write(p, next.command);
+            noteChanges(c, next.command, next.lineNumber, false);
+            write(p, next.probe);
+        } else {
+            next.lineNumber = write(p, next.command);
+        }
+        c.onLine = next;
+    }
+}
+
+// The panel's own set: into the picture at once, and on the line at once
+// unless a checked set is out. Nothing may come between that and its probe:
+// the panel's set then waits behind it, ahead of everything else, and
+// outdates what was asked before it from now on.
+void panelSet(Panel& p, const std::string& command) {
+    CatConversation& c = p.conversation;
+    takeCommandIntoPicture(p, command);
+    const bool held =
+        (c.onLine && isChecked(*c.onLine)) || (!c.waiting.empty() && isHeldPanelSet(c.waiting.front()));
+    if (!held) return writeSet(p, kPanelSide, command);
+    noteChanges(c, command, c.linesWritten + 1);
+    c.waiting.insert(std::find_if_not(c.waiting.begin(), c.waiting.end(), isHeldPanelSet),
+                     {kPanelSide, command, 0, 0, true, "", false, false});
+}
+
+void rememberGivenUp(CatConversation& c, const CatQuestion& q) {
+    c.givenUp.push_back(q);
+    if (c.givenUp.size() > kGivenUpLimit) c.givenUp.pop_front();
+}
+
+// A program's checked set has its verdict: refused, or taken, and only then
+// is it in the picture and news to the panel. `late`: it was given up, and
+// its program told so, before the verdict came.
+void settle(Panel& p, const CatQuestion& set, const std::string& probeAnswer, bool late) {
+    CatConversation& c = p.conversation;
+    writeDebugLine(p, std::string(set.refused ? "refused " : "taken ") + (late ? "late " : "") + set.command);
+    const bool sideThere = set.side != kPanelSide;
+    if (set.refused) {
+        if (!late && sideThere) deliver(p, set.side, "?;", set.lineNumber);
+        return;
+    }
+    if (!late && set.side >= kFirstNetworkSide) deliver(p, set.side, probeAnswer, set.lineNumber);
+    if (isKeying(set.command)) {
+        // Given up, it was answered with "TX0"; a program that has gone must
+        // not leave the radio on the air.
+        if (!late && !sideThere && p.txState == 0) panelSet(p, "TX0;");
+        if (late || !sideThere) return;
+    }
+    if (isOvertaken(c, set.command, set.lineNumber)) return;
+    noteSet(c, set.command, set.lineNumber);
+    takeCommandIntoPicture(p, set.command);
+    p.sharedNews.push_back({set.side, set.command, "", false, set.lineNumber});
+}
+
+// No verdict in time: the program hears none; a transmitter it may have
+// keyed is unkeyed, as the picture has it receiving. A verdict that comes
+// later is still taken for what the radio did.
+void giveUpCheckedSet(Panel& p) {
+    CatConversation& c = p.conversation;
+    CatQuestion set = *c.onLine;
+    c.onLine.reset();
+    c.heard.clear();
+    if (set.refused) {
+        settle(p, set, "", false);
+        set.settled = true;
+    }
+    rememberGivenUp(c, set);
+    if (!set.refused && isKeying(set.command) && p.txState == 0) panelSet(p, "TX0;");
 }
 
 // The oldest question of a list whose answer this may be, taken from the list.
 std::optional<CatQuestion> takeAskerOf(std::deque<CatQuestion>& questions, const std::string& answer,
                                        bool clientsOnly) {
     auto it = std::find_if(questions.begin(), questions.end(), [&](const CatQuestion& q) {
-        return (!clientsOnly || q.side != kPanelSide) && mnemonicOf(q.command) == mnemonicOf(answer);
+        return (!clientsOnly || q.side != kPanelSide) && !isChecked(q) &&
+               mnemonicOf(q.command) == mnemonicOf(answer);
     });
     if (it == questions.end()) return std::nullopt;
     CatQuestion asker = *it;
@@ -164,8 +283,45 @@ void takeUnaskedAnswer(Panel& p, const std::string& answer) {
     deliver(p, kPanelSide, answer, c.linesWritten);
 }
 
+// The radio answers in order, so a "?;" refuses the oldest command still
+// due an answer (a question given up, or a checked set whose refusal has not
+// come), and a probe's answer settles the oldest checked set it goes with.
 void takeAnswer(Panel& p, const std::string& answer) {
     CatConversation& c = p.conversation;
+    if (answer == "?;") {
+        const auto due =
+            std::find_if(c.givenUp.begin(), c.givenUp.end(), [](const CatQuestion& q) { return !q.refused; });
+        if (due != c.givenUp.end()) {
+            if (isChecked(*due)) {
+                due->refused = true;
+            } else {
+                deliver(p, kPanelSide, answer, due->lineNumber);
+                c.givenUp.erase(due);
+            }
+            return;
+        }
+        if (c.onLine && isChecked(*c.onLine)) {
+            c.onLine->refused = true;
+            return;
+        }
+    }
+    const auto late = std::find_if(c.givenUp.begin(), c.givenUp.end(), [&](const CatQuestion& q) {
+        return isChecked(q) && mnemonicOf(q.probe) == mnemonicOf(answer);
+    });
+    if (late != c.givenUp.end()) {
+        const CatQuestion set = *late;
+        // What went before it will not be answered now.
+        c.givenUp.erase(c.givenUp.begin(), late + 1);
+        if (!set.settled) settle(p, set, answer, true);
+        return;
+    }
+    if (c.onLine && isChecked(*c.onLine)) {
+        if (mnemonicOf(answer) != mnemonicOf(c.onLine->probe)) return takeUnaskedAnswer(p, answer);
+        const CatQuestion set = *c.onLine;
+        c.onLine.reset();
+        c.givenUp.clear();
+        return settle(p, set, answer, false);
+    }
     if (c.onLine && (answer == "?;" || mnemonicOf(answer) == mnemonicOf(c.onLine->command))) {
         deliver(p, c.onLine->side, answer, c.onLine->lineNumber);
         c.onLine.reset();
@@ -186,17 +342,10 @@ bool isCatQuestion(const Panel& p, std::string_view command) {
 void talkToRadio(Panel& p, int side, const std::string& command, bool question) {
     serveRadio(p);
     CatConversation& c = p.conversation;
-    if (!question) {
-        // A set may key the transmitter: the machine must not sleep under it.
-        keepAwakeWhileOnAir(p);
-        takeCommandIntoPicture(p, command);
-        const long long number = write(p, command);
-        for (std::string_view value : valuesChangedBy(command))
-            c.changedAt.insert_or_assign(std::string(value), number);
-        c.recentSets.push_back({side, command, p.platform.clock.monotonicMs(), number});
-        return;
-    }
-    c.waiting.push_back({side, command, 0, 0});
+    if (!question && side == kPanelSide) return panelSet(p, command);
+    // A program's set waits for the line like a question, to learn whether the radio took it.
+    c.waiting.push_back(
+        {side, command, 0, 0, !question, question ? "" : std::string(kProbes[0]), false, false});
     startWaitingQuestion(p);
     wakeForClients(p);
 }
@@ -220,7 +369,10 @@ void serveRadio(Panel& p) {
     const long long now = p.platform.clock.monotonicMs();
     if (c.onLine && now - c.onLine->sentMs > kAnswerWaitMs) {
         writeDebugLine(p, "no answer to " + c.onLine->command);
-        giveUpQuestion(p, c.onLine->side);
+        if (isChecked(*c.onLine))
+            giveUpCheckedSet(p);
+        else
+            giveUpQuestion(p, c.onLine->side);
     }
     while (!c.recentSets.empty() && now - c.recentSets.front().sentMs > kAnswerWaitMs)
         c.recentSets.pop_front();
@@ -232,13 +384,18 @@ void serveRadio(Panel& p) {
 
 void giveUpQuestion(Panel& p, int side) {
     CatConversation& c = p.conversation;
-    if (!c.onLine || c.onLine->side != side) return;
-    c.givenUp.push_back(*c.onLine);
-    if (c.givenUp.size() > kGivenUpLimit) c.givenUp.pop_front();
+    // A checked set is given up only when its time is up.
+    if (!c.onLine || c.onLine->side != side || isChecked(*c.onLine)) return;
+    rememberGivenUp(c, *c.onLine);
     c.onLine.reset();
     // Half an answer now belongs to nobody; its rest will be seen as noise.
     c.heard.clear();
     startWaitingQuestion(p);
+}
+
+bool isOvertaken(const CatConversation& c, std::string_view command, long long lineNumber) {
+    const auto set = c.setAt.find(mnemonicOf(command));
+    return set != c.setAt.end() && set->second > lineNumber;
 }
 
 bool isCurrentAnswer(const CatConversation& c, const CatAnswer& answer) {

@@ -3,7 +3,10 @@
 // that share the radio (the bridge port and the network port) all talk to it
 // through here, one question at a time: a Yaesu answer begins with the two
 // letters of its question (or is "?;"), so each answer goes back to the side
-// that asked. A command that sets something has no answer and goes at once.
+// that asked. The panel's own sets go at once. A program's set is checked:
+// it waits for the line, goes with a question the radio always answers, and
+// a "?;" before that answer is its refusal; only a set the radio took goes
+// into the picture and the panel's news, and the program hears the verdict.
 
 #include <optional>
 #include <string>
@@ -22,8 +25,10 @@ inline constexpr int kFirstNetworkSide = 100;
 // True when a command (with its ";") from a program sharing the radio asks
 // for an answer: its mnemonic carries no more than the selector a read takes.
 bool isCatQuestion(const Panel& p, std::string_view command);
-// Writes a command (with its ";") for a side: a set at once, a question as
-// soon as no other question is on the line.
+// Writes a command (with its ";") for a side: the panel's set at once
+// (behind a checked set on the line), a question or a program's set as soon
+// as the line is free. A program's set unanswered in time is given up; a
+// keying one is then followed by "TX0".
 void talkToRadio(Panel& p, int side, const std::string& command, bool question);
 // Reads what the radio has said and hands each answer to the side that asked;
 // an answer nobody waits for goes to the panel, which reads late answers as
@@ -42,6 +47,9 @@ std::optional<std::string> takeAnswerFor(Panel& p, std::string_view prefix);
 // False for an answer to a question asked before the latest change of a
 // value it reports (frequency, VFO B, mode, split): the radio has moved since.
 bool isCurrentAnswer(const CatConversation& c, const CatAnswer& answer);
+// True when a command written later (a key's, say) set the value this set
+// command, written as `lineNumber`, sets: following it would undo that.
+bool isOvertaken(const CatConversation& c, std::string_view command, long long lineNumber);
 // True while a question of a side other than the panel waits or is on the line.
 bool sharingProgramsBusy(const Panel& p);
 // True while a question of the side waits or is on the line.

@@ -25,8 +25,9 @@ constexpr int kReadChunk = 4096;
 
 RigDescription describe(const Panel& p) { return describeRadio(p.radioModel, p.frequencyDigits); }
 
-// Hands the session the radio's answer to its command, or tells it that none
-// will come (a set, or a question given up), then sends what it needs next.
+// Hands the session the radio's answer to its command (for a set, "?;" or
+// the word that it was taken), or tells it that none will come (given up),
+// then sends what it needs next.
 void converse(Panel& p, int side, NetworkPort::Connection& connection, const RigDescription& rig) {
     if (connection.awaitingAnswer) {
         std::string answers = takeAnswers(p, side);
@@ -42,12 +43,11 @@ void converse(Panel& p, int side, NetworkPort::Connection& connection, const Rig
     while (!connection.awaitingAnswer) {
         const std::optional<CatCommand> command = nextCatCommand(connection.session);
         if (!command) break;
+        // A set waits for the radio's verdict too; the conversation makes it
+        // news to the panel once the radio has taken it.
         talkToRadio(p, side, command->text, command->expectsAnswer);
-        p.sharedNews.push_back({side, command->text, "", false});
-        if (command->expectsAnswer)
-            connection.awaitingAnswer = true;
-        else
-            takeCatAnswer(connection.session, std::nullopt, rig);  // a set is done once sent
+        if (command->expectsAnswer) p.sharedNews.push_back({side, command->text, "", false});
+        connection.awaitingAnswer = true;
     }
 }
 

@@ -504,9 +504,8 @@ void takeCatAnswer(RigctldClient& client, std::optional<std::string> answer, con
     if (!client.commandOutstanding || client.requests.empty()) return;
     client.commandOutstanding = false;
     RigctldRequest& request = client.requests.front();
-    const CatCommand& sent = request.commands[request.answers.size()];
     const bool refused = answer && answer->find("?;") != std::string::npos;
-    int code = refused ? kRejected : sent.expectsAnswer && !answer ? kTimeout : 0;
+    int code = refused ? kRejected : !answer ? kTimeout : 0;
     request.answers.push_back(answer.value_or(""));
     if (code == 0 && request.kind == RigctldKind::setSplitMode && request.answers.size() == 2)
         code = continueSplitMode(request, rig);

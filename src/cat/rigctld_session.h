@@ -11,10 +11,10 @@
 //                       or no request needs the radio; a request may need
 //                       several, given one at a time
 //   takeCatAnswer       after every command nextCatCommand gave: the radio's
-//                       answer, or std::nullopt when none came in time. A set
-//                       command expects no answer, so std::nullopt after it
-//                       means "sent" and the request succeeds; "?;" after it
-//                       is still taken as the radio's refusal.
+//                       answer, or std::nullopt when none came in time. For
+//                       a set: "?;" when the radio refused it, any other
+//                       text when it took it, std::nullopt when no verdict
+//                       came (RPRT -5).
 //   takeOutput          the text to write to the socket
 //   wantsClose          true once the client has quit or flooded the port;
 //                       write takeOutput first, then close.

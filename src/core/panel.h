@@ -25,6 +25,13 @@ struct CatQuestion {
     std::string command;  // with its ";"
     long long sentMs = 0;
     long long lineNumber = 0;  // the number it went on the line with
+    // A set that waits for the line: the panel's own while a checked set is
+    // out, or a program's checked set, written with a question the radio
+    // always answers (probe): a "?;" before the probe's answer refuses it.
+    bool isSet = false;
+    std::string probe;
+    bool refused = false;
+    bool settled = false;  // its verdict has been acted on
 };
 
 // An answer from the radio and the number of the question it answers, so
@@ -51,6 +58,9 @@ struct CatConversation {
     // The number of the latest command that changed a value the radio reports
     // ("FA", "FB", "FT", "MD"), by the mnemonic that reads it.
     std::map<std::string, long long, std::less<>> changedAt;
+    // The number of the latest command that set one of those values itself
+    // ("FA014074000;", not a VFO swap), by its mnemonic.
+    std::map<std::string, long long, std::less<>> setAt;
 };
 
 // Where the radio is, as far as the panel knows: both VFOs in hertz (0 until
@@ -73,6 +83,7 @@ struct SharedRadioNews {
     std::string command;
     std::string answer;
     bool gone = false;
+    long long lineNumber = 0;  // a set the radio took: the number it went on the line with
 };
 
 // A serial port whose device may go away and come back (a radio switched

@@ -35,11 +35,10 @@ void followCommand(Panel& p, int side, const std::string& command) {
     }
     if (startsWith(command, "MD0") && command.size() == 5) {
         // The radio's mode digit, read through the radio's own mode commands;
-        // the panel only shows it: the program chose its width and filter.
-        if (const int mode = modeNumberFor(p, std::string("MD0") + p.picture.mode)) {
-            p.currentMode = mode;
-            showModeName(p);
-        }
+        // the panel only shows it: the program chose its width and filter. A
+        // mode the panel has no name for (data, RTTY) is 0: F names none.
+        p.currentMode = modeNumberFor(p, std::string("MD0") + p.picture.mode);
+        showModeName(p);
         return;
     }
     // "TX2" keys the radio as "TX1" does: the panel must know, or it would
@@ -95,6 +94,8 @@ void applySharedNews(Panel& p) {
             if (p.keyedBySide == news.side) p.keyedBySide = -1;
             continue;
         }
+        // A key's set after the program's own on the same value is where the radio is now.
+        if (news.lineNumber > 0 && isOvertaken(p.conversation, news.command, news.lineNumber)) continue;
         if (!news.command.empty()) followCommand(p, news.side, news.command);
     }
     learnOverheardAnswers(p);

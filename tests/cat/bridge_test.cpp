@@ -4,12 +4,12 @@
 
 #include "cat/bridge.h"
 
+#include "app/radio_startup.h"
 #include "cat/conversation.h"
 #include "cat/transport.h"
 #include "panel/keys.h"
 #include "panel/shared_radio.h"
 #include "panel/window_events.h"
-#include "app/radio_startup.h"
 #include "support/panel_fixture.h"
 
 namespace vantor {
@@ -23,16 +23,17 @@ constexpr int kBridge = 3;
 // A radio that answers the queries a client program asks.
 std::string radioAnswer(std::string_view bytes) {
     if (bytes == "FA;") return "FA014250000;";
+    if (bytes == "ID;") return "ID0670;";
     if (bytes == "IF;") return "IF001014250000+000000200000;";
     if (bytes == "MD0;") return "MD02;";
     if (bytes == "EX032;") return "EX0321;";
     if (bytes == "SM0;") return "SM0070;";
-    if (bytes == "XX;") return "?;";
+    if (bytes == "XX;" || bytes == "FA000100000;") return "?;";
     return "";
 }
 
 class BridgeTest : public testing::PanelTest {
-protected:
+  protected:
     BridgeTest() {
         p.bridgePort = kBridge;
         p.radioConnected = 1;
@@ -61,9 +62,9 @@ protected:
 TEST_F(BridgeTest, EveryCommandIsRelayedAndEachAnswerGoesBack) {
     // clang-format off
     const std::tuple<std::string, const char*, const char*> steps[] = {  // from the client, to the radio, to the client
-        {"MD03;", "MD03;", ""},             {"MD0;", "MD0;", "MD02;"},
+        {"MD03;", "MD03;ID;", ""},             {"MD0;", "MD0;", "MD02;"},
         {"FA;IF;", "FA;IF;", "FA014250000;IF001014250000+000000200000;"},
-        {"EX0321;EX032;", "EX0321;EX032;", "EX0321;"},
+        {"EX0321;EX032;", "EX0321;ID;EX032;", "EX0321;"},
         {"F", "", ""},                      {"A;", "FA;", "FA014250000;"},
         {std::string(254, 'x'), "", ""},    {"FA;", "FA;", "FA014250000;"},
         {"XX;", "XX;", "?;"},               {"ZZ;", "ZZ;", ""},
@@ -86,23 +87,25 @@ TEST_F(BridgeTest, EveryCommandIsRelayedAndEachAnswerGoesBack) {
 TEST_F(BridgeTest, ThePanelFollowsTheClientsFrequencyModeAndSplit) {
     p.vfoAFrequency = 7100000;
     fromClient("FA014074000;MD02;FT3;");
-    EXPECT_EQ(sent(), "FA014074000;MD02;FT3;");
+    EXPECT_EQ(sent(), "FA014074000;ID;MD02;ID;FT3;ID;");
     EXPECT_EQ(std::tuple(p.picture.vfoA, p.currentMode, p.splitOn), std::tuple(14074000, 2, 1));
     fromClient("FA014075000;FB014076000;");
-    EXPECT_EQ(sent(), "FA014075000;FB014076000;");
-    EXPECT_EQ(std::tuple(p.picture.vfoA, p.picture.vfoB, p.vfoAFrequency), std::tuple(14075000, 14076000, 14076000));
+    EXPECT_EQ(sent(), "FA014075000;ID;FB014076000;ID;");
+    EXPECT_EQ(std::tuple(p.picture.vfoA, p.picture.vfoB, p.vfoAFrequency),
+              std::tuple(14075000, 14076000, 14076000));
     fromClient("FT2;");
     EXPECT_EQ(std::pair(p.splitOn, p.vfoAFrequency), std::pair(0, 14075000));
     fromClient("FA;");
     EXPECT_EQ(p.vfoAFrequency, 14250000);
 }
 
-// The client's mode digit is the radio's: "MD04" is FM, "MD05" AM. Modes the
-// panel has no name for leave its mode as it was.
+// The client's mode digit is the radio's: "MD04" is FM, "MD05" AM. A mode the
+// panel has no name for is none of its modes: F must not name the one before.
 TEST_F(BridgeTest, ClientModesAreReadThroughTheRadiosModeCommands) {
     const std::pair<const char*, int> modes[] = {{"MD01;", 1}, {"MD02;", 2}, {"MD03;", 3}, {"MD05;", 4},
-                                                 {"MD0B;", 5}, {"MD0E;", 6}, {"MD04;", 7}, {"MD0C;", 7},
-                                                 {"MD06;", 7}, {"MD07;", 7}, {"MD08;", 7}, {"MD0A;", 7}};
+                                                 {"MD0B;", 5}, {"MD0E;", 6}, {"MD04;", 7}, {"MD0C;", 0},
+                                                 {"MD06;", 0}, {"MD07;", 0}, {"MD08;", 0}, {"MD0A;", 0},
+                                                 {"MD02;", 2}};
     for (const auto& [command, mode] : modes) {
         fromClient(command);
         EXPECT_EQ(p.currentMode, mode) << command;
@@ -124,8 +127,8 @@ TEST_F(BridgeTest, ClientFrequenciesReachThePanelOnlyWellFormed) {
     // clang-format on
     for (const auto& [digits, set, answer, remembered, hertz] : cases) {
         p.frequencyDigits = digits, p.lastFrequencyCommand = "FA007100000;", p.vfoAFrequency = 7100000;
-        fake.serial.setResponder(1,
-                                 [answer](std::string_view bytes) { return bytes == "FA;" ? answer : ""; });
+        fake.serial.setResponder(
+            1, [answer](std::string_view bytes) { return bytes == "FA;" ? answer : radioAnswer(bytes); });
         fromClient(set);
         fromClient("FA;");
         EXPECT_EQ(sent(kBridge), answer) << set;
@@ -156,13 +159,19 @@ TEST_F(BridgeTest, AnswersGoToTheSideThatAsked) {
     EXPECT_EQ(sent(kBridge), "FA014250000;");
 }
 
-// A set without a parameter is no question: the client's next question goes
-// at once, not after the wait for an answer that never comes.
-TEST_F(BridgeTest, ParameterlessSetsHoldNothingUp) {
-    for (const std::string set : {"AB;", "AM;", "BA;", "DN;", "MA;", "QI;", "QR;", "QS;", "SV;", "UP;", "ZI;"}) {
+// A set the radio refuses: its "?;" goes back to the client, and the panel
+// neither reads it nor follows the set. A set without a parameter is no
+// question: the client's next question goes at once, not after the wait for
+// an answer that never comes.
+TEST_F(BridgeTest, RefusalsGoBackAndParameterlessSetsHoldNothingUp) {
+    const char* const sets[] = {"FA000100000;", "AB;", "AM;", "BA;", "DN;", "MA;",
+                                "QI;",          "QR;", "QS;", "SV;", "UP;", "ZI;"};
+    for (const std::string set : sets) {
         fromClient(set + "FA;", 50);
-        EXPECT_EQ(sent(), set + "FA;");
-        EXPECT_EQ(sent(kBridge), "FA014250000;") << set;
+        EXPECT_EQ(sent(), set + "ID;FA;");
+        EXPECT_EQ(sent(kBridge), (set == "FA000100000;" ? "?;" : "") + std::string("FA014250000;")) << set;
+        receive(p);
+        EXPECT_EQ(std::pair(p.replyText, p.vfoAFrequency), std::pair(std::string(), 14250000)) << set;
     }
 }
 
@@ -178,7 +187,7 @@ TEST_F(BridgeTest, KeyingByAClientIsAnnouncedAndSpeechDoesNotHoldTheClient) {
         fromClient(keying);
         EXPECT_EQ(heard(), words("tx on")) << keying;
         EXPECT_GT(p.txState, 0) << keying;
-        fromClient(keying + "TX;");
+        fromClient(keying + "TX;", 400);
         EXPECT_EQ(heard(), Clips{}) << "no news, nothing said";
         fromClient("TX0;");
         EXPECT_EQ(std::pair(p.txState, heard()), std::pair(0, words("tx off"))) << keying;

@@ -6,6 +6,7 @@
 #include "app/radio_startup.h"
 #include "panel/shared_radio.h"
 #include "platform/work_dir.h"
+#include "radiosim/radio_engine.h"
 #include "support/panel_fixture.h"
 
 namespace vantor {
@@ -16,6 +17,7 @@ using testing::words;
 
 std::string radioAnswer(std::string_view bytes) {
     if (bytes == "FA;") return "FA014250000;";
+    if (bytes == "ID;") return "ID0670;";
     if (bytes == "MD0;") return "MD02;";
     if (bytes == "SH0;") return "SH014;";
     if (bytes == "TX;") return "TX0;";
@@ -23,7 +25,7 @@ std::string radioAnswer(std::string_view bytes) {
 }
 
 class NetworkPortTest : public testing::PanelTest {
-protected:
+  protected:
     NetworkPortTest() {
         p.radioConnected = 1;
         p.radioModel = 670;
@@ -90,6 +92,57 @@ TEST_F(NetworkPortTest, AClientThatEndedItsSendingGetsItsAnswers) {
     serve();
     EXPECT_EQ(fake.network.received(client), "14250000\nUSB\n2400\n");
     EXPECT_TRUE(fake.network.closedByPanel(client));
+}
+
+// A set the radio refuses is answered as rigctld answers the radio's "?;",
+// one it gives no verdict on in time as a time-out, and keying without a
+// verdict is taken back with TX0. The picture and the speech follow only what
+// the radio took, also when its verdict comes after the time-out, and a late
+// "?;" refuses its own set, not the one after it.
+TEST_F(NetworkPortTest, OnlyWhatTheRadioTookIsDoneAndFollowed) {
+    struct Row {
+        const char* request;
+        const char* refused;  // the commands the radio refuses
+        int lateWrites;       // the first writes answered after the time-out
+        bool silent;
+        const char* reply;
+        const char* lastSent;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {"F 7074000\n",          "FA",  0, false, "RPRT -9\n",          "ID;"},
+        {"M CW 0\n",             "MD",  0, false, "RPRT -9\n",          "ID;"},
+        {"T 1\n",                "TX1", 0, false, "RPRT -9\n",          "ID;"},
+        {"T 1\n",                "",    0, true,  "RPRT -5\n",          "TX0;"},
+        {"+F 7074000\n",         "",    0, true,  "set_freq: 7074000\nRPRT -5\n", "ID;"},
+        {"F 7074000\nM CW 0\n", "FA",  2, false, "RPRT -5\nRPRT 0\n", "MD03;AI;NA00;ID;SH016;ID;"},
+        {"F 7074000\n",          "",    2, false, "RPRT -5\n",          "ID;"},
+        {"T 1\n",                "",    2, false, "RPRT -5\n",          "TX0;"},
+    };
+    // clang-format on
+    ASSERT_TRUE(openNetworkPort(p));
+    for (const Row& row : rows) {
+        radiosim::RadioEngine radio(670);
+        radio.setRefused(row.refused);
+        radio.setSilent(row.silent);
+        fake.serial.setResponder(1, [&](std::string_view bytes) { return radio.handle(bytes); });
+        int writes = 0;
+        fake.serial.setLatency(1, [&, late = row.lateWrites] { return ++writes <= late ? 300 : 0; });
+        p.picture = {static_cast<int>(radio.frequencyA()), static_cast<int>(radio.frequencyB()),
+                     radio.mode()};
+        const int client = fake.network.connect("127.0.0.1", kRigctldDefaultPort);
+        fake.network.send(client, row.request);
+        serve(800);
+        EXPECT_EQ(fake.network.received(client), row.reply) << row.request;
+        const std::string written = sent();
+        EXPECT_TRUE(written.ends_with(row.lastSent)) << row.request << written;
+        EXPECT_EQ(std::tuple(p.picture.vfoA, p.picture.mode, p.txState > 0),
+                  std::tuple(static_cast<int>(radio.frequencyA()), radio.mode(), radio.transmitting()))
+            << row.request;
+        EXPECT_EQ(heard(), Clips{}) << row.request;
+        fake.network.hangUp(client);
+        serve(2500);  // past the wait for any late answer
+    }
 }
 
 TEST_F(NetworkPortTest, APortThatCannotBeHadIsSaidOnStandardError) {

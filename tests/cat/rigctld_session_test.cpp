@@ -7,7 +7,8 @@ namespace {
 
 // One client's conversation. Radio steps are "FA;>FA014250000;" for a query
 // and its answer ("FA;>" when none comes in time), "FA007074000;" for a set
-// command (done once sent) and "TX1;!" for a set the radio refuses with "?;".
+// command the radio took, "TX1;!" for a set it refuses with "?;" and "TX1;."
+// for one it gave no verdict on in time.
 // The expected text marks with "~" each point where the radio answered, so a
 // request that needs no radio is seen waiting behind one that does.
 struct Exchange {
@@ -26,13 +27,14 @@ std::string converse(const Exchange& exchange, const RigDescription& rig, bool b
     }
     std::string text = takeOutput(client);
     for (const std::string& step : exchange.radio) {
-        const std::size_t mark = step.find_first_of(">!");
+        const std::size_t mark = step.find_first_of(">!.");
         const auto command = nextCatCommand(client);
         if (!command) return text + "[no command for " + step + "]";
         EXPECT_EQ(*command,
                   (CatCommand{step.substr(0, mark), mark != std::string::npos && step[mark] == '>'}));
         EXPECT_FALSE(nextCatCommand(client)) << "a second command while " << step << " is outstanding";
         std::optional<std::string> answer;
+        if (mark == std::string::npos) answer = "ID0670;";  // the radio's word that it took the set
         if (mark != std::string::npos && mark + 1 < step.size()) answer = step.substr(mark + 1);
         if (mark != std::string::npos && step[mark] == '!') answer = "?;";
         takeCatAnswer(client, answer, rig);
@@ -153,6 +155,7 @@ TEST(RigctldSessionTest, EachRequestIsAnsweredInRigctldsForm) {
         {"f\n+f\n", {"FA;>?;", "FA;>"}, "~RPRT -9\n~get_freq:\nRPRT -5\n"},
         {"m\nf\nl STRENGTH\n", {"MD0;>MD0Z;", "SH0;>SH014;", "FA;>FA01425x000;", "SM0;>SM0;"}, "~~RPRT -8\n~RPRT -8\n~RPRT -8\n"},
         {"T 1\n", {"TX1;!"}, "~RPRT -9\n"},
+        {"T 1\nF 7074000\n+M USB 0\n", {"TX1;.", "FA007074000;.", "MD02;."}, "~RPRT -5\n~RPRT -5\n~set_mode: USB 0\nRPRT -5\n"},
         {"U VOX 1\nJ 10\n", {"VX1;!", "RC;!"}, "~RPRT -9\n~RPRT -9\n"},
         {"u NB\nl AF\nj\nl PREAMP\n", {"NB0;>NB0x;", "AG0;>AG012;", "IF;>IF001014250000;", "PA0;>PA0;"},
          "~RPRT -8\n~RPRT -8\n~RPRT -8\n~RPRT -8\n"},

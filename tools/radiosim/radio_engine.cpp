@@ -113,7 +113,8 @@ std::string RadioEngine::execute(std::string_view body, bool overlong) {
         }
         return {};
     }
-    Outcome outcome = overlong || refuseAll_ ? Outcome::error() : dispatch(body);
+    const bool refused = refuseAll_ || (!refusedPrefix_.empty() && body.starts_with(refusedPrefix_));
+    Outcome outcome = overlong || refused ? Outcome::error() : dispatch(body);
     std::string reply = outcome.ok ? std::move(outcome.reply) : std::string("?;");
     if (reply.empty()) return reply;
     return garbage_ + reply;

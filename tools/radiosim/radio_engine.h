@@ -59,6 +59,9 @@ class RadioEngine {
     void setSplitReplies(bool split) { splitReplies_ = split; }
     // A radio that takes nothing: every command, set or question, gets "?;".
     void setRefuseAll(bool refuse) { refuseAll_ = refuse; }
+    // A radio that takes some commands only: those beginning with `prefix`
+    // ("TX1", "FA") get "?;"; an empty prefix takes every command again.
+    void setRefused(std::string prefix) { refusedPrefix_ = std::move(prefix); }
     int latencyMs() const { return latencyMs_; }
     bool splitReplies() const { return splitReplies_; }
     bool silent() const { return silent_; }
@@ -164,6 +167,7 @@ class RadioEngine {
     int latencyMs_ = 0;
     bool splitReplies_ = false;
     bool refuseAll_ = false;
+    std::string refusedPrefix_;
 };
 
 }  // namespace vantor::radiosim
