@@ -187,6 +187,9 @@ struct Panel {
     int bandIndex = 4;
     int currentMode = 1;
     int savedMode = 1;
+    // The radio's mode digit before a tune or the keyer, where the panel has
+    // no name for it (a program's data mode): the end of the moment gives it back.
+    char namelessModeBefore = 0;
     int fmWide = 0;
     int widthCode = 14;
     int ssbWidthCode = 14;

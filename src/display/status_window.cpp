@@ -162,6 +162,20 @@ void showMode(Panel& p) {
     rememberBandMode(p);
 }
 
+void setModeAside(Panel& p) { p.namelessModeBefore = p.currentMode == 0 ? p.picture.mode : 0; }
+
+void bringBackModeSetAside(Panel& p) {
+    // A program's set taken while the key waited may have named the mode.
+    if (p.currentMode == 0 && p.namelessModeBefore != 0)
+        p.currentMode = modeNumberFor(p, std::string("MD0") + p.namelessModeBefore);
+    showMode(p);
+    if (p.currentMode == 0 && p.namelessModeBefore != 0) {
+        send(p, std::string("MD0") + p.namelessModeBefore);
+        sendVfoAFrequency(p);  // the mode command may have moved the radio
+    }
+    p.namelessModeBefore = 0;
+}
+
 void rememberBandMode(Panel& p) {
     if (p.externalCommand == 1) return;
     if (p.bandIndex < 1 || p.bandIndex >= kBandRows) return;

@@ -25,6 +25,11 @@ void endQuit(Panel& p);
 // Applies currentMode: shows its name, sends the mode, narrow and width
 // commands, and brings the frequency back where the radio may have moved it.
 void showMode(Panel& p);
+// Notes the mode a tune or the keyer is about to set aside.
+void setModeAside(Panel& p);
+// Ends a tune or the keyer on the mode set aside: showMode, or the radio's
+// own digit for a mode the panel has no name for.
+void bringBackModeSetAside(Panel& p);
 // Shows the mode a program sharing the radio set, and sends nothing: the
 // radio is where the program put it, width and narrow filter included.
 void showModeName(Panel& p);

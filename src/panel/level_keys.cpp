@@ -70,6 +70,7 @@ KeyOutcome keyerKey(Panel& p) {
         return KeyOutcome::stop;
     }
     p.savedMode = p.currentMode;
+    setModeAside(p);
     p.toneShiftBeforeKeyer = toneAndShiftInForce(p);  // CW ends them; the mode that returns brings them back
     p.currentMode = 3;
     showMode(p);
@@ -84,7 +85,7 @@ KeyOutcome keyerKey(Panel& p) {
 void endKeyerMode(Panel& p) {
     p.keyPrefix = 0;
     p.currentMode = p.savedMode;
-    showMode(p);
+    bringBackModeSetAside(p);
     if (p.breakInOn == 1) send(p, "BI1");
     bringBackToneAndShift(p, p.toneShiftBeforeKeyer);
     p.toneShiftBeforeKeyer = {};

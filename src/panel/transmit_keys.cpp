@@ -32,7 +32,7 @@ void stopTune(Panel& p) {
         // The carrier went out in AM; the mode coming back ends the tone and
         // shift of FM, which the operator still has in force.
         const ToneAndShift kept = toneAndShiftInForce(p);
-        showMode(p);
+        bringBackModeSetAside(p);
         bringBackToneAndShift(p, kept);
     }
     p.tuneActive = 0;
@@ -60,6 +60,7 @@ void keyTuneCarrier(Panel& p) {
 void startTune(Panel& p) {
     say(p, "on");
     p.tuneActive = 1;
+    setModeAside(p);
     p.swrText.clear();  // a reading from an earlier carrier is not this one's
     if (p.tunerState == 0 || p.tunerState == 2) {
         if (p.vfoAFrequency > kHighestTunerHertz) {

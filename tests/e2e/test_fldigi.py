@@ -24,14 +24,15 @@ SETTINGS = """<?xml version="1.0"?>
 </FLDIGI_DEFS>
 """
 
-# fldigi's request, what the radio then holds, what fldigi reads back, what F says.
+# fldigi's request, what the radio then holds, what fldigi reads back, what F says
+# (a data mode has no name on the panel: F names none).
 STEPS = [
     ("rig.set_frequency", 14074000.0, {"vfoA": "14074000"}, ("rig.get_frequency", 14074000.0),
      ["1", "4", "point", "0", "7", "4", "mhz", "lsb.wav"]),
     ("rig.set_mode", "USB", {"mode": "2"}, ("rig.get_mode", "USB"),
      ["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"]),
     ("rig.set_mode", "PKTUSB", {"mode": "C"}, ("rig.get_mode", "PKTUSB"),
-     ["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"]),
+     ["1", "4", "point", "0", "7", "4", "mhz"]),
     ("main.tx", None, {"transmit": "1"}, ("main.get_trx_state", "TX"), ["tx", "on"]),
     ("main.rx", None, {"transmit": "0"}, ("main.get_trx_state", "RX"), ["tx", "off"]),
 ]
@@ -88,9 +89,15 @@ def fldigi_drives_the_panel(s):
         wait_for(lambda: call(reading) == value, 10, "fldigi's %s to read %r" % (reading, value))
         if words[0] == "tx":
             s.wait_spoken(words, since=heard)
-        else:
-            s.read_frequency(words)
+            readout_over(s)
+            continue
+        pressed = len(s.heard())
+        s.read_frequency(words)
         readout_over(s)
+        readout = s.heard()[pressed:]
+        named = [clip for clip in readout if clip in ("lsb.wav", "usb.wav", "cw.wav", "am.wav", "fm.wav")]
+        if len(named) != (0 if words[-1] == "mhz" else 1):
+            raise TestFailure("F after %s(%r) said %r" % (method, argument, readout))
 
 
 if __name__ == "__main__":
