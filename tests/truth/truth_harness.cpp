@@ -69,7 +69,8 @@ std::string spokenFor(const Picture& radio) {
     const std::map<long long, const char*> modes{{'1', "lsb.wav"}, {'2', "usb.wav"}, {'3', "cw.wav"},
                                                  {'5', "am.wav"},  {'4', "fm.wav"},  {'B', "fm.wav nar.wav"},
                                                  {'E', "c4fm.wav"}};
-    said += std::string(" mhz ") + (modes.count(radio.mode) ? modes.at(radio.mode) : "");
+    said += " mhz";
+    if (modes.count(radio.mode)) said += std::string(" ") + modes.at(radio.mode);  // a data mode has no name
     if (radio.tone == 1) said += " ctcss";
     if (radio.tone == 1)
         for (char c : zeroPadded(static_cast<int>(radio.toneCode), 3)) said += std::string(" ") + c;
@@ -84,13 +85,23 @@ TruthRun::TruthRun(std::function<unsigned()> random) : random_(std::move(random)
     radio.setSMeter(130);
     serial.setResponder(1, [this](std::string_view bytes) {
         radio.advance(virtualClock.nowMs() - radio.now());
-        return radio.handle(bytes);
+        std::string reply = radio.handle(bytes);
+        // The radio may pass through a band between two commands written at once.
+        noteBandsLeft();
+        // The program's one set that the radio refuses, once.
+        if (!refused_.empty() && bytes == refused_ + ";") {
+            radio.setRefused("");
+            refused_.clear();
+        }
+        return reply;
     });
-    // Mostly within 150 ms; one answer in twenty, never two in a row, after
-    // the panel gave up on it.
+    // Mostly within 150 ms; one answer in twenty after the panel gave up on
+    // it, but never two in one round of the split poll (FA, SM0, FB, SM0): a
+    // dial turned then is heard within the quiet second.
     serial.setLatency(1, [this] {
-        lateAnswer_ = !lateAnswer_ && pick(20) == 19;
-        return lateAnswer_ ? kGiveUpMs + pick(200) : pick(151);
+        const bool late = ++answersSinceLate_ > 4 && pick(20) == 19;
+        if (late) answersSinceLate_ = 0;
+        return late ? kGiveUpMs + pick(200) : pick(151);
     });
     p.rigctldPort = 4532;
     plan();
@@ -122,19 +133,37 @@ void TruthRun::outsideChange(int kind) {
         return;
     }
     const char* const modes[] = {"USB", "LSB", "CW", "AM", "FM"};
+    const char modeDigits[] = "21354";
+    const int modeIndex = pick(5);
+    char modeDigit = modeDigits[modeIndex];  // of the mode the program sets
     if (kind == 2)
         line = "F " + std::to_string(pick(4) ? radio.frequencyA() / 1000 * 1000 + (pick(21) - 10) * 1000LL
                                              : 14074000LL);
-    else if (kind == 3 && pick(4) == 0)
+    else if (kind == 3 && pick(4) == 0) {
         // VFO B's mode goes through VFO A and back: the picture must end where the radio does.
-        line = std::string("X ") + (pick(2) ? "PKTUSB 3000" : modes[pick(5)]) + " 0";
-    else if (kind == 3)
-        line = std::string("M ") + modes[pick(5)] + (pick(3) ? " 0" : " 1800");
+        const bool data = pick(2);
+        line = std::string("X ") + (data ? "PKTUSB 3000" : std::string(modes[modeIndex]) + " 0");
+        modeDigit = data ? 'C' : modeDigit;
+    } else if (kind == 3)
+        line = std::string("M ") + modes[modeIndex] + (pick(3) ? " 0" : " 1800");
     else
         line = pick(2) ? "S 1 VFOB" : "S 0 VFOA";
     if (client_ == 0) client_ = network.connect("127.0.0.1", p.rigctldPort);
     network.send(client_, line + "\n");
+    ++requestsSent_;
     transcript += " [" + line + "]";
+    // One program set in five is refused by the radio; the panel must not follow it.
+    if (refused_.empty() && pick(5) == 0) {
+        if (kind == 2)
+            refused_ = "FA" + zeroPadded(std::stoi(line.substr(2)), 9);
+        else if (kind == 3)
+            refused_ = std::string("MD0") + modeDigit;
+        else
+            refused_ = line == "S 1 VFOB" ? "FT3" : "FT2";
+        radio.setRefused(refused_);
+        refusedRequest_ = requestsSent_;
+        transcript += "?";
+    }
 }
 
 void TruthRun::fail(const std::string& property, const std::string& detail) {
@@ -171,6 +200,18 @@ void TruthRun::checkPicture() {
     }
 }
 
+void TruthRun::noteBandsLeft() {
+    // A band the radio leaves in another state than its last picture is not judged at the end.
+    // The mode is VFO A's, so in split the band of VFO A may be left too.
+    for (const long long hertz :
+         {radio.frequencyA(), radio.split() ? radio.frequencyB() : radio.frequencyA()}) {
+        const auto last = bandPicture_.find(bandOf(hertz));
+        if (last != bandPicture_.end() &&
+            (last->second.vfoA != radio.frequencyA() || last->second.mode != radio.mode()))
+            bandMoved_[last->first] = true;
+    }
+}
+
 WindowEvent TruthRun::nextEvent() {
     if (keyUp_) {
         keyUp_ = false;
@@ -190,18 +231,20 @@ WindowEvent TruthRun::nextEvent() {
         if (heard != saysF_) fail("F speaks", "said \"" + heard + "\" radio \"" + saysF_ + "\"");
         saysF_.clear();
     }
+    // A request answered without sending the refused set (the port may not
+    // serve it yet) leaves the refusal unused: it must not hit a key's command.
+    if (client_ != 0) repliesSeen_ += network.received(client_);
+    for (std::size_t at; (at = repliesSeen_.find("RPRT")) != std::string::npos; repliesSeen_.erase(0, at + 4))
+        if (++requestsAnswered_ >= refusedRequest_ && !refused_.empty()) {
+            radio.setRefused("");
+            refused_.clear();
+        }
+    // The program's requests still under way are not quiet either.
+    if (requestsAnswered_ < requestsSent_) lastProgramMs_ = virtualClock.nowMs();
     // The muted S-meter field ("xx" clips) is no speech.
     for (; playedSeen_ < speaker.played.size(); ++playedSeen_)
         if (speaker.played[playedSeen_].rfind("wave\\", 0) == 0) lastSpeechMs_ = virtualClock.nowMs();
-    // A band the radio leaves in another state than its last picture is not
-    // judged at the end: the working VFO's band, and in split VFO A's too,
-    // whose mode the keys may change as well.
-    for (const long long hertz : {radio.frequencyA(), radio.split() ? radio.frequencyB() : radio.frequencyA()}) {
-        const auto last = bandPicture_.find(bandOf(hertz));
-        if (last != bandPicture_.end() &&
-            (last->second.vfoA != radio.frequencyA() || last->second.mode != radio.mode()))
-            bandMoved_[last->first] = true;
-    }
+    noteBandsLeft();
     for (;;) {
         if (step_ >= steps_.size()) {  // after Q: ticks until the panel ends, as it must within its wait
             if (virtualClock.nowMs() - quitAt_ > 5000) {
@@ -222,10 +265,11 @@ WindowEvent TruthRun::nextEvent() {
         // A tick's work (speech at connection, say) may have run past the gap.
         virtualClock.advance(std::max(0LL, waitUntil_ - virtualClock.nowMs()));
         // Quiet means a second without speech too (the SWR of a tune, a
-        // recall's readout), for at most a few seconds.
+        // recall's readout) and after the program's last reply, for at most a few seconds.
         if (s.key == 0 && s.change == 0) {
             if (quietFromMs_ < 0) quietFromMs_ = virtualClock.nowMs();
-            const long long silentFrom = std::max(lastSpeechMs_ + kQuietMs, virtualClock.nowMs());
+            const long long silentFrom =
+                std::max(std::max(lastSpeechMs_, lastProgramMs_) + kQuietMs, virtualClock.nowMs());
             if (silentFrom > virtualClock.nowMs() && silentFrom - quietFromMs_ < kLongestWaitMs) {
                 waitUntil_ = silentFrom;
                 continue;

@@ -9,7 +9,8 @@
 // The transcript of a run: "+120" a gap in ms, then the key as a character:
 // letters, digits, "." and "+" "-" are their keys, "^" "v" "<" ">" the arrows,
 // "[" "]" page up and down, "_" space, "/" Enter, "a".."i" F1 to F9, "k" F11,
-// "l" F12; "[dial 300]" and "[F 14074000]" are outside changes, "|" a quiet
+// "l" F12; "[dial 300]" and "[F 14074000]" are outside changes ("?" after
+// one: the radio refuses that program's set), "|" a quiet
 // check and "(F)" the F that follows it.
 
 #include <functional>
@@ -82,6 +83,7 @@ class TruthRun : public fake::FakeScreen {
     void plan();
     void outsideChange(int kind);
     void checkPicture();
+    void noteBandsLeft();
     void checkEnd();
     void fail(const std::string& property, const std::string& detail);
     WindowEvent nextEvent();
@@ -89,11 +91,15 @@ class TruthRun : public fake::FakeScreen {
     std::function<unsigned()> random_;
     std::vector<Step> steps_;
     std::size_t step_ = 0;
-    long long waitUntil_ = -1, nextTick_ = 0, quitAt_ = -1, quietFromMs_ = -1, lastSpeechMs_ = 0;
+    long long waitUntil_ = -1, nextTick_ = 0, quitAt_ = -1, quietFromMs_ = -1, lastSpeechMs_ = 0, lastProgramMs_ = 0;
     std::size_t playedSeen_ = 0;
-    bool keyUp_ = false, pressF_ = false, lateAnswer_ = false;
+    bool keyUp_ = false, pressF_ = false;
+    int answersSinceLate_ = 0;
     int client_ = 0, chosenMode_ = 0;
     std::string saysF_;  // what F must say, once pressed
+    std::string refused_;  // the program's set the radio will refuse, without its ";"
+    int requestsSent_ = 0, requestsAnswered_ = 0, refusedRequest_ = 0;  // the program's requests, counted
+    std::string repliesSeen_;  // the program's replies not yet counted
     std::map<std::string, std::string> failures_;
     std::map<int, Picture> bandPicture_;  // the last quiet picture of each band
     std::map<int, bool> bandMoved_;       // the radio left that picture on the band since
