@@ -134,7 +134,9 @@ def measure(quick, minutes):
         radio_mhz = ("%.6f" % (int(radio[vfo]) / 1e6)).rstrip("0").rstrip(".")
         panel_mode = next((MODE_DIGITS[w] for w in heard if w in MODE_DIGITS), None)
         tx_words = [w for w in s.heard() if w in ("on", "off")]
-        same = (panel_mhz == radio_mhz and panel_mode == radio["mode"] and radio["transmit"] == "0"
+        # A data mode has no name: F names none.
+        named = radio["mode"] if radio["mode"] in MODE_DIGITS.values() else None
+        same = (panel_mhz == radio_mhz and panel_mode == named and radio["transmit"] == "0"
                 and (not tx_words or tx_words[-1] == "off"))
         return sides, lost, same, (panel_mhz, panel_mode, radio, heard)
 
