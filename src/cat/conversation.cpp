@@ -132,14 +132,16 @@ long long write(Panel& p, const std::string& command) {
 // is not woken ten times a second for them.
 void wakeForClients(Panel& p) { p.platform.serial.wakeOnInput(p.comHandle, sharingProgramsBusy(p)); }
 
-// `inEffect`: the command is known to set what it sets (the panel's, or a
-// checked set the radio took); a checked set on its way only outdates answers.
+// The latest command that set a value itself, by its mnemonic: a program's
+// set taken after it came from an earlier line and must not be followed.
 void noteSet(CatConversation& c, std::string_view command, long long number) {
     if (valuesChangedBy(command) != std::vector<std::string_view>{mnemonicOf(command)}) return;
     long long& setAt = c.setAt[mnemonicOf(command)];
     setAt = std::max(setAt, number);
 }
 
+// `inEffect`: the command is known to set what it sets (the panel's, or a
+// checked set the radio took); a checked set on its way only outdates answers.
 void noteChanges(CatConversation& c, std::string_view command, long long number, bool inEffect = true) {
     for (std::string_view value : valuesChangedBy(command))
         c.changedAt.insert_or_assign(std::string(value), number);
