@@ -156,8 +156,9 @@ class TimedSession(harness.Session):
                 log.flush()
                 pending += chunk
                 *lines, pending = pending.split(b"\n")
-                # A line is the clip path, a tab and the file played.
-                self.clips.extend((stamp, line.decode("latin-1").split("\t", 1)[0]) for line in lines)
+                # A line is the clip path, a tab and the file played, or a sentence's words.
+                self.clips.extend((stamp, line.decode("latin-1").split("\t", 1)[0]) for line in lines
+                                  if not line.startswith(harness.SENTENCE_MARK.encode()))
 
     def start_vantor(self, *options):
         fifo = self.path("speech.pipe")

@@ -73,6 +73,7 @@ void shutDown(Panel& p) {
     closeNetworkPort(p);
     closeDebugLog(p);
     keepAwakeWhileOnAir(p);
+    endSentence(p);
 }
 
 RunResult runProgram(Panel& p) {
@@ -80,9 +81,12 @@ RunResult runProgram(Panel& p) {
     // Without a window there are no keys; the screen has said why on standard error.
     if (!p.platform.screen.openWindow(250, 100, 950, 500, kWindowTitle)) return RunResult::noWindow;
     sayVersion(p);
+    endSentence(p);
     sayWhereSpeechGoes(p);
+    endSentence(p);
     if (!readConfiguration(p)) {
         say(p, "cfgnf");
+        endSentence(p);
         std::cerr << "vantor: vantor.cfg was not found in the working directory\n";
         return RunResult::finished;
     }
@@ -91,6 +95,7 @@ RunResult runProgram(Panel& p) {
     p.platform.speaker.setWorkWhileWaiting([&p] { serveSharingPrograms(p); });
     watchForSleep(p);
     radioStartup(p);
+    endSentence(p);
     p.platform.screen.startTimer(kPollTimerId, kPollPeriodMs);
     p.running = 1;
     runEventLoop(p);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -292,6 +293,8 @@ struct Panel {
     // and the speech log that tests and sighted helpers follow.
     std::unique_ptr<std::ofstream> debugFileHandle;
     std::unique_ptr<std::ofstream> speechLog;
+    // The clips of the sentence under way, until the operation that says it ends.
+    std::vector<std::string> sentenceClips;
 };
 
 }  // namespace vantor

@@ -26,7 +26,7 @@ void refreshSMeterSilently(Panel& p) {
     if (!isDigits(reading, 3)) return;  // a garbled reading says nothing about the signal
     p.sMeterValue = roundedValueOf(reading);
     p.sMeterHeard = 1;
-    p.wavePrefix = "xx";
+    p.wavePrefix = kMutedClipPrefix;
     saySMeter(p);
     p.wavePrefix = "wave\\";
 }

@@ -198,6 +198,7 @@ int handleWindowEvent(Panel& p, int message, int parameter) {
     }
     // Keyed by a program sharing the radio, or unkeyed after the last send.
     keepAwakeWhileOnAir(p);
+    endSentence(p);
     return 0;
 }
 

@@ -25,6 +25,8 @@ BUILD_DIR = os.environ.get("VANTOR_BUILD_DIR", os.path.join(os.path.dirname(__fi
 VANTOR = os.environ.get("VANTOR_PROGRAM", os.path.join(BUILD_DIR, "bin", "vantor"))
 RADIOSIM = os.environ.get("VANTOR_RADIOSIM", os.path.join(BUILD_DIR, "bin", "vantor-radiosim"))
 ARTIFACTS = os.path.join(BUILD_DIR, "e2e-artifacts")
+# The speech log's sentence lines: this, then the words of the sentence.
+SENTENCE_MARK = "said\t"
 
 
 def configuration(port=5, speed=38400, power_control=0, bridge=0, debug=1):
@@ -202,15 +204,18 @@ class Session:
             return ""
 
     def speech(self):
-        """(clip path, file played or "") for each line of the speech log so far."""
+        """(clip path, file played or "") for each clip line of the speech log so far."""
         return [tuple(line.split("\t", 1)) if "\t" in line else (line, "")
-                for line in self.read_text("speech.log").splitlines()]
+                for line in self.read_text("speech.log").splitlines() if not line.startswith(SENTENCE_MARK)]
+
+    def sentences(self):
+        """The words of each sentence spoken so far, as the speech log writes them."""
+        return [line[len(SENTENCE_MARK):] for line in self.read_text("speech.log").splitlines()
+                if line.startswith(SENTENCE_MARK)]
 
     def spoken(self):
         """Clip names spoken so far, without the clip-directory prefix."""
-        lines = [path for path, _ in self.speech()]
-        # "xx" marks the muted S-meter refresh of the poll: logged, never heard.
-        return [line[5:] if line.startswith("wave\\") else line for line in lines if not line.startswith("xx")]
+        return [path[5:] if path.startswith("wave\\") else path for path, _ in self.speech()]
 
     def radio_received(self):
         """Everything the panel has sent to the radio end so far."""

@@ -211,6 +211,8 @@ def typed_frequency_tunes_the_radio(s):
     # F waits for the poll to bring the new frequency, as it does for the operator.
     wait_for(lambda: "RX=FA014250000;" in s.read_text("debug.dat"), 10, "the new frequency from the poll")
     s.read_frequency(["1", "4", "point", "2", "5", "mhz", "usb.wav"])
+    # The speech log tells the readout as one sentence, the number as a person says it.
+    wait_for(lambda: "14.25 megahertz U S B" in s.sentences(), 10, "the readout's sentence")
     s.press("equal")  # the "=+" key: one megahertz up
     wait_for(lambda: "FA015250000;" in s.radiosim_commands(), 10, "FA015250000; after +")
 

@@ -33,8 +33,11 @@ TEST_F(SayTest, ClipPathsAreFormedFromThePrefixAndLoggedWithTheirFiles) {
                                                    "wave\\3.wav\t" +
                                                    folder +
                                                    "3.wav\n"
+                                                   "said\tpoint 3\n"
                                                    "wave\\help.wav\t\n"
-                                                   "xxs.wav\txxs.wav\n"
+                                                   "said\tHelp. B, band. F, frequency. E, enter frequency. M, mode. W, filter width. P, power. "
+                                                   "A, A.F. gain. R, R F gain. S, S meter or S W R. Q, quit. H, help. F 1 to F 6: "
+                                                   "preamp, attenuator, noise blanker, noise reduction, notch, speech processor.\n"
                                                    "wave\\../../etc/passwd\t\n"
                                                    "wave\\a b\t\n");
 }
