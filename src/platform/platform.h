@@ -102,6 +102,46 @@ public:
     virtual bool speechGoesToRadio() = 0;
 };
 
+// The service's own range for a rate or a volume, and the step one key takes.
+struct VoiceRange {
+    int lowest = 0;
+    int highest = 0;
+    int step = 1;
+};
+
+// Speaks whole sentences through the machine's speech service, in the voice,
+// language and rate the operator chose there. Open it before the first use.
+class Voice {
+public:
+    virtual ~Voice() = default;
+    // Connects to the service; false, with the reason in why, when it is
+    // missing or will not speak.
+    virtual bool open(std::string& why) = 0;
+    // Returns when the words have been heard. False, with the reason in why,
+    // when the service failed or never said it had finished: the words may
+    // not have been heard.
+    virtual bool speak(const std::string& words, std::string& why) = 0;
+    // Starts the words and returns at once; the next speak cuts them short.
+    virtual bool speakInBackground(const std::string& words, std::string& why) = 0;
+    // As for the speaker: work done again and again while speak waits.
+    virtual void setWorkWhileWaiting(std::function<void()> work) = 0;
+    virtual VoiceRange rateRange() const = 0;
+    virtual VoiceRange volumeRange() const = 0;
+    // What the voice speaks at now: the service's own setting until changed.
+    virtual int rate() = 0;
+    virtual void setRate(int rate) = 0;
+    virtual void setVolume(int volume) = 0;
+};
+
+// A braille display: each text stays on it until the next.
+class BrailleDisplay {
+public:
+    virtual ~BrailleDisplay() = default;
+    // False, with the reason in why, when there is no display to write to.
+    virtual bool open(std::string& why) = 0;
+    virtual void show(const std::string& text) = 0;
+};
+
 // The one main window: text at pixel positions, fonts, events and the timer.
 // Printed text reaches the window when it is presented.
 class Screen {
@@ -151,6 +191,9 @@ struct Platform {
     Screen& screen;
     Clock& clock;
     Network& network;
+    // Set when the operator speaks through the speech service, or reads braille.
+    Voice* voice = nullptr;
+    BrailleDisplay* braille = nullptr;
 };
 
 }  // namespace vantor
