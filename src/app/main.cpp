@@ -35,9 +35,20 @@ void show(const std::string& text) {
 }
 
 std::string helpText() {
-    return "Usage: vantor [--speech-log FILE] [--rigctld [ADDRESS:PORT]] [--help] [--version]\n"
+    return "Usage: vantor [--voice clips|speechd|sapi] [--voice-rate N] [--voice-volume N] [--braille]\n"
+           "              [--speech-log FILE] [--rigctld [ADDRESS:PORT]] [--help] [--version]\n"
            "A talking, keyboard-only front panel for Yaesu FT-series transceivers.\n"
            "Reads vantor.cfg from the working directory and speaks every result.\n\n"
+           "  --voice clips      speak with the recorded clips (the default)\n"
+           "  --voice speechd    speak whole sentences through speech-dispatcher (Linux)\n"
+           "  --voice sapi       speak whole sentences through the Windows voices (SAPI)\n"
+           "  --voice-rate N     the speech service's rate, in its own range\n"
+           "                     (speech-dispatcher -100 to 100, SAPI -10 to 10);\n"
+           "                     X then up or down changes it while running\n"
+           "  --voice-volume N   the speech service's volume, in its own range\n"
+           "                     (speech-dispatcher -100 to 100, SAPI 0 to 100)\n"
+           "  --braille          also write each sentence to the braille display\n"
+           "                     (BrlAPI on Linux; the window title on Windows)\n"
            "  --speech-log FILE  write one line per spoken clip: the clip path as formed,\n"
            "                     a tab and the file played (empty when none); after each\n"
            "                     sentence, \"said\", a tab and its words\n"
@@ -46,6 +57,38 @@ std::string helpText() {
            "                     on this address, 127.0.0.1:4532 when none is given\n"
            "  --help             show this text\n"
            "  --version          show the version\n";
+}
+
+// A whole number, with an optional sign; nothing when it is not one.
+std::optional<int> wholeNumber(const std::string& text) {
+    std::size_t used = 0;
+    try {
+        const int value = std::stoi(text, &used);
+        if (used == text.size()) return value;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+// The speech service the operator chose, or the clips with one line saying why not.
+void chooseVoice(MachinePlatform& machine, const std::string& name) {
+    if (name == "clips") return;
+    std::string why = name + " is not on this system";
+    vantor::Voice* voice = machine.voiceNamed(name);
+    if (voice && voice->open(why)) {
+        machine.platform().voice = voice;
+        return;
+    }
+    std::cerr << "vantor: --voice " << name << ": " << why << "; speaking with the clips\n";
+}
+
+void chooseBraille(MachinePlatform& machine) {
+    std::string why;
+    vantor::BrailleDisplay& display = machine.brailleDisplay();
+    if (display.open(why))
+        machine.platform().braille = &display;
+    else
+        std::cerr << "vantor: --braille: " << why << "; no braille\n";
 }
 
 // "ADDRESS:PORT" (the address may be empty for every address, or an IPv6
@@ -69,6 +112,9 @@ int run(const std::vector<std::string>& arguments) {
     std::optional<std::string> speechLogPath;
     std::optional<std::string> rigctldAddress;
     bool rigctld = false;
+    std::string voiceName = "clips";
+    std::optional<int> voiceRate, voiceVolume;
+    bool braille = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help") {
@@ -81,6 +127,27 @@ int run(const std::vector<std::string>& arguments) {
         }
         if (argument == "--speech-log" && i + 1 < arguments.size()) {
             speechLogPath = arguments[++i];
+            continue;
+        }
+        if (argument == "--voice" && i + 1 < arguments.size()) {
+            voiceName = arguments[++i];
+            if (voiceName != "clips" && voiceName != "speechd" && voiceName != "sapi") {
+                std::cerr << "vantor: --voice wants clips, speechd or sapi, not " << voiceName << "\n";
+                return 2;
+            }
+            continue;
+        }
+        if ((argument == "--voice-rate" || argument == "--voice-volume") && i + 1 < arguments.size()) {
+            const std::optional<int> value = wholeNumber(arguments[++i]);
+            if (!value) {
+                std::cerr << "vantor: " << argument << " wants a whole number, not " << arguments[i] << "\n";
+                return 2;
+            }
+            (argument == "--voice-rate" ? voiceRate : voiceVolume) = value;
+            continue;
+        }
+        if (argument == "--braille") {
+            braille = true;
             continue;
         }
         if (argument == "--rigctld") {
@@ -106,6 +173,10 @@ int run(const std::vector<std::string>& arguments) {
 
     MachinePlatform machine;
     vantor::Panel panel(machine.platform());
+    chooseVoice(machine, voiceName);
+    if (braille) chooseBraille(machine);
+    panel.voiceRate = voiceRate;
+    panel.voiceVolume = voiceVolume;
     if (rigctld) {
         panel.rigctldPort = vantor::kRigctldDefaultPort;
         if (rigctldAddress && !parseListenAddress(*rigctldAddress, panel)) {

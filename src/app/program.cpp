@@ -13,6 +13,7 @@
 #include "panel/transmit_keys.h"
 #include "panel/window_events.h"
 #include "speech/say.h"
+#include "speech/voice_settings.h"
 
 namespace vantor {
 
@@ -70,6 +71,7 @@ void shutDown(Panel& p) {
     }
     p.platform.serial.close(p.comHandle);
     p.platform.speaker.setWorkWhileWaiting({});
+    if (p.platform.voice) p.platform.voice->setWorkWhileWaiting({});
     closeNetworkPort(p);
     closeDebugLog(p);
     keepAwakeWhileOnAir(p);
@@ -80,6 +82,8 @@ RunResult runProgram(Panel& p) {
     setFixedTexts(p);
     // Without a window there are no keys; the screen has said why on standard error.
     if (!p.platform.screen.openWindow(250, 100, 950, 500, kWindowTitle)) return RunResult::noWindow;
+    readVoiceSettings(p);
+    applyVoiceSettings(p);
     sayVersion(p);
     endSentence(p);
     sayWhereSpeechGoes(p);
@@ -93,6 +97,7 @@ RunResult runProgram(Panel& p) {
     openNetworkPort(p);
     // While the panel speaks, the programs sharing the radio are still served.
     p.platform.speaker.setWorkWhileWaiting([&p] { serveSharingPrograms(p); });
+    if (p.platform.voice) p.platform.voice->setWorkWhileWaiting([&p] { serveSharingPrograms(p); });
     watchForSleep(p);
     radioStartup(p);
     endSentence(p);

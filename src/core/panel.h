@@ -295,6 +295,10 @@ struct Panel {
     std::unique_ptr<std::ofstream> speechLog;
     // The clips of the sentence under way, until the operation that says it ends.
     std::vector<std::string> sentenceClips;
+    // The speech service's rate and volume the operator chose, in its own
+    // ranges; none until chosen, and the service's own setting holds.
+    std::optional<int> voiceRate;
+    std::optional<int> voiceVolume;
 };
 
 }  // namespace vantor

@@ -10,6 +10,7 @@
 #include "panel/menu_keys.h"
 #include "panel/vfo_keys.h"
 #include "speech/say.h"
+#include "speech/voice_settings.h"
 
 namespace vantor {
 
@@ -21,6 +22,12 @@ bool runExtendedFirstKey(Panel& p) {
     }
     if (p.keyCode == 'S') {
         vfoSwapKey(p);
+        return true;
+    }
+    // The speech service's rate, a step faster or slower.
+    if (p.keyCode == key::up || p.keyCode == key::down) {
+        p.keyPrefix = 0;
+        stepVoiceRate(p, p.keyCode == key::up ? 1 : -1);
         return true;
     }
     return false;

@@ -1,5 +1,7 @@
 #include "speech/say.h"
 
+#include <iostream>
+
 #include "platform/clip_files.h"
 #include "platform/files.h"
 #include "speech/sentence.h"
@@ -26,14 +28,31 @@ std::string formClipPath(Panel& p, const std::string& clip) {
     return path;
 }
 
+// The service went away or stopped answering: the clips speak from now on,
+// so the operator is never left in silence.
+void fallBackToClips(Panel& p, const std::string& why) {
+    std::cerr << "vantor: the speech service failed (" << why << "); speaking with the clips\n" << std::flush;
+    p.platform.voice = nullptr;
+}
+
+void playClips(Panel& p, const std::vector<std::string>& clips) {
+    p.platform.screen.present();
+    for (const std::string& clip : clips)
+        if (isSafeClipName(clip)) p.platform.speaker.play(p.wavePrefix + clip);
+}
+
 }  // namespace
 
 void say(Panel& p, const std::string& clip) {
+    const bool pause = endsSentence(clip);
     if (!isMuted(p)) {
-        if (endsSentence(clip)) endSentence(p);
+        if (pause) endSentence(p);
         else p.sentenceClips.push_back(clip);
     }
     std::string path = formClipPath(p, clip);
+    // The voice says the words with the rest of the sentence; pauses and
+    // beeps stay clips.
+    if (p.platform.voice && !isMuted(p) && !pause) return;
     p.platform.screen.present();
     if (isSafeClipName(clip)) p.platform.speaker.play(path);
 }
@@ -41,15 +60,29 @@ void say(Panel& p, const std::string& clip) {
 void sayInBackground(Panel& p, const std::string& clip) {
     endSentence(p);
     std::string path = formClipPath(p, clip);
-    p.sentenceClips.push_back(clip);
-    endSentence(p);
+    const std::vector<std::string> clips{clip};
+    logLine(p, std::string(kSentenceMark) + sentenceOf(clips));
+    if (p.platform.braille) p.platform.braille->show(brailleOf(clips));
+    std::string why;
+    if (p.platform.voice && p.platform.voice->speakInBackground(sentenceOf(clips), why)) return;
+    if (p.platform.voice) fallBackToClips(p, why);
     if (isSafeClipName(clip)) p.platform.speaker.playInBackground(path);
 }
 
 void endSentence(Panel& p) {
     if (p.sentenceClips.empty()) return;
-    logLine(p, std::string(kSentenceMark) + sentenceOf(p.sentenceClips));
+    // Taken out first: the work done while the voice speaks may speak too.
+    const std::vector<std::string> clips = std::move(p.sentenceClips);
     p.sentenceClips.clear();
+    const std::string words = sentenceOf(clips);
+    logLine(p, std::string(kSentenceMark) + words);
+    if (p.platform.braille) p.platform.braille->show(brailleOf(clips));
+    if (!p.platform.voice) return;
+    p.platform.screen.present();
+    std::string why;
+    if (p.platform.voice->speak(words, why)) return;
+    fallBackToClips(p, why);
+    playClips(p, clips);
 }
 
 bool openSpeechLog(Panel& p, const std::string& path) {

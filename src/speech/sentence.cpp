@@ -66,4 +66,32 @@ std::string sentenceOf(const std::vector<std::string>& clips) {
     return sentence;
 }
 
+std::string brailleOf(const std::vector<std::string>& clips) {
+    // A word of capitals with or without their dots ("U", "A.F.") is spelled.
+    auto spelled = [](std::string_view word) {
+        bool letter = false;
+        for (char c : word) {
+            if (c >= 'A' && c <= 'Z') letter = true;
+            else if (c != '.') return false;
+        }
+        return letter && (word.size() == 1 || word.find('.') != std::string_view::npos);
+    };
+    const std::string sentence = sentenceOf(clips);
+    std::string braille;
+    bool lastSpelled = false;
+    std::size_t start = 0;
+    while (start <= sentence.size()) {
+        std::size_t end = sentence.find(' ', start);
+        if (end == std::string::npos) end = sentence.size();
+        const std::string_view word = std::string_view(sentence).substr(start, end - start);
+        const bool isSpelled = spelled(word);
+        if (!braille.empty() && !(isSpelled && lastSpelled)) braille += ' ';
+        for (char c : word)
+            if (!isSpelled || c != '.') braille += c;
+        lastSpelled = isSpelled;
+        start = end + 1;
+    }
+    return braille;
+}
+
 }  // namespace vantor

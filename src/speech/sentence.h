@@ -14,6 +14,9 @@ namespace vantor {
 std::string phraseOf(std::string_view clip);
 // The sentence of the clips, in order; "delay" pauses say nothing.
 std::string sentenceOf(const std::vector<std::string>& clips);
+// The sentence as a braille reader takes it: spelled-out letters run
+// together ("14.074 USB", "AF gain").
+std::string brailleOf(const std::vector<std::string>& clips);
 // A sentence ends before these clips: a pause, and a beep, which is no word.
 bool endsSentence(std::string_view clip);
 

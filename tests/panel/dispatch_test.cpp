@@ -72,7 +72,7 @@ TEST_F(DispatchTest, KeysThatCannotActSaySo) {
     const Case cases[] = {
         {670, 4, 0, 0, {'W'}, "bw na"}, {670, 5, 0, 0, {'W'}, "bw na"}, {670, 7, 0, 0, {'W'}, "bw na"},
         {241, 2, 0, 0, {key::f7}, "spc na"}, {670, 7, 1, 0, {'X', 'S'}, "extcm on swop na"},
-        {670, 2, 0, 0, {'X', 'J'}, "extcm on extcm na"}, {670, 2, 0, 0, {'X', key::up}, "extcm on extcm na"},
+        {670, 2, 0, 0, {'X', 'J'}, "extcm on extcm na"}, {670, 2, 0, 0, {'X', key::up}, "extcm on rate na"},
         {670, 2, 0, 0, {'X', 'A', 'J'}, "extcm on agc mid extcm na"},
         {670, 2, 0, 10, {key::up}, "lev na"}, {670, 2, 0, 10, {key::down}, "lev na"},
         {670, 2, 0, 0, {key::f3, 'L', key::f3, key::up}, "nb on nb lev nb off lev na"}};

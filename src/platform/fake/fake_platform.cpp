@@ -120,6 +120,48 @@ void FakeSpeaker::play(const std::string& clipPath) {
     }
 }
 
+bool FakeVoice::open(std::string& why) {
+    why = refuseOpen;
+    opened = refuseOpen.empty();
+    return opened;
+}
+
+bool FakeVoice::speak(const std::string& words, std::string& why) {
+    if (failAfter == 0) {
+        why = "the service went away";
+        return false;
+    }
+    if (failAfter > 0) --failAfter;
+    spoken.push_back({words, rateNow});
+    long long length = wordMs;
+    for (char c : words) length += c == ' ' ? wordMs : 0;
+    length = length * 100 / std::max(10, 100 + rateNow);
+    constexpr long long kStepMs = 10;
+    for (long long left = length; left > 0; left -= kStepMs) {
+        clock_.advance(std::min(left, kStepMs));
+        if (work_ && !working_) {
+            working_ = true;
+            work_();
+            working_ = false;
+        }
+    }
+    return true;
+}
+
+bool FakeVoice::speakInBackground(const std::string& words, std::string& why) {
+    if (failAfter == 0) {
+        why = "the service went away";
+        return false;
+    }
+    spoken.push_back({"&" + words, rateNow});
+    return true;
+}
+
+bool FakeBraille::open(std::string& why) {
+    why = refuseOpen;
+    return refuseOpen.empty();
+}
+
 void FakeSpeaker::playInBackground(const std::string& clipPath) { played.push_back("&" + clipPath); }
 
 bool FakeScreen::openWindow(int x, int y, int width, int height, const std::string& windowTitle) {

@@ -114,6 +114,50 @@ class FakeSpeaker : public Speaker {
     bool working_ = false;
 };
 
+// Speaks a sentence in wordMs a word at rate 0, faster or slower by the rate
+// in tenths; can be made to refuse at open or after some sentences.
+class FakeVoice : public Voice {
+  public:
+    explicit FakeVoice(VirtualClock& clock) : clock_(clock) {}
+
+    bool open(std::string& why) override;
+    bool speak(const std::string& words, std::string& why) override;
+    bool speakInBackground(const std::string& words, std::string& why) override;
+    void setWorkWhileWaiting(std::function<void()> work) override { work_ = std::move(work); }
+    VoiceRange rateRange() const override { return {-100, 100, 10}; }
+    VoiceRange volumeRange() const override { return {-100, 100, 10}; }
+    int rate() override { return rateNow; }
+    void setRate(int rate) override { rateNow = rate; }
+    void setVolume(int volume) override { volumeNow = volume; }
+
+    // Utterances in order, each with the rate it was said at; background
+    // ones are marked "&".
+    struct Utterance {
+        std::string words;
+        int rate = 0;
+    };
+    std::vector<Utterance> spoken;
+    bool opened = false;
+    std::string refuseOpen;      // the reason open gives, when not empty
+    int failAfter = -1;          // sentences said before speak fails; -1 never
+    long long wordMs = 200;
+    int rateNow = 0;
+    int volumeNow = 0;
+
+  private:
+    VirtualClock& clock_;
+    std::function<void()> work_;
+    bool working_ = false;
+};
+
+class FakeBraille : public BrailleDisplay {
+  public:
+    bool open(std::string& why) override;
+    void show(const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+    std::string refuseOpen;
+};
+
 struct PrintedText {
     int x = 0, y = 0;
     std::string face;
@@ -234,6 +278,10 @@ struct FakePlatform {
     FakeScreen screen;
     FakeClock clock{virtualClock};
     FakeNetwork network;
+    FakeVoice voice{virtualClock};
+    FakeBraille braille;
+    // The voice and the braille are the operator's choice: a test sets
+    // platform.voice or platform.braille to them.
     Platform platform{serial, speaker, screen, clock, network};
 };
 
