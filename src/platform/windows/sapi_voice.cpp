@@ -114,6 +114,7 @@ bool SapiVoice::open(std::string& why) {
     if (SUCCEEDED(result) && !calls) result = E_POINTER;
     if (FAILED(result)) {
         why = "SAPI has no voice: " + hresultMessage(result);
+        calls.reset();  // released while COM still runs
         close();
         return false;
     }
