@@ -8,4 +8,6 @@ WindowsPlatform::WindowsPlatform() {
     screen_.watch(network_);
 }
 
+Voice* WindowsPlatform::voiceNamed(std::string_view name) { return name == "sapi" ? &sapi_ : nullptr; }
+
 }  // namespace vantor

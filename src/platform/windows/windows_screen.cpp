@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -95,6 +96,18 @@ std::wstring wideFromLatin1(std::string_view text) {
     return out;
 }
 
+// Invalid UTF-8 becomes U+FFFD.
+std::wstring wideFromUtf8(const std::string& text) {
+    if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return L"";
+    const int length = static_cast<int>(text.size());
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    if (size <= 0) return L"";
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, out.data(), size);
+    // The title ends at its first NUL.
+    return out.substr(0, out.find(L'\0'));
+}
+
 UINT systemDpi() {
     const HDC screen = ::GetDC(nullptr);
     const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : kPanelDpi;
@@ -155,6 +168,8 @@ struct WindowsScreen::Impl {
     RECT unshown{};  // the part of the page printed since the last present
     std::map<std::tuple<int, int, FontChoice>, PrintedField> fields;  // by x, y and font
     UINT dpi = kPanelDpi;
+    // The title set for braille, which the window opens with when it comes.
+    std::optional<std::wstring> title;
 
     int x = 0, y = 0;  // at 96 dpi, as the panel gives them
     // Where the last print ended on the page: the next one goes on from
@@ -622,7 +637,8 @@ bool WindowsScreen::openWindow(int x, int y, int width, int height, const std::s
     s.dpi = systemDpi();
     width = std::clamp(s.scaled(std::clamp(width, 1, kLargestWindow)), 1, kLargestWindow);
     height = std::clamp(s.scaled(std::clamp(height, 1, kLargestWindow)), 1, kLargestWindow);
-    s.window = ::CreateWindowExW(0, kWindowClass, wideFromLatin1(title).c_str(), WS_OVERLAPPEDWINDOW,
+    const std::wstring shownTitle = s.title ? *s.title : wideFromLatin1(title);
+    s.window = ::CreateWindowExW(0, kWindowClass, shownTitle.c_str(), WS_OVERLAPPEDWINDOW,
                                  s.scaled(x), s.scaled(y), width, height, nullptr, nullptr, program, &s);
     if (!s.window || !s.makePage(width, height)) {
         std::fprintf(stderr, "vantor: cannot open the display window: %s\n",
@@ -650,6 +666,12 @@ bool WindowsScreen::openWindow(int x, int y, int width, int height, const std::s
 }
 
 void WindowsScreen::closeWindow() { impl_->destroyWindow(); }
+
+void WindowsScreen::setTitle(const std::string& utf8) {
+    Impl& s = *impl_;
+    s.title = wideFromUtf8(utf8);
+    if (s.window) ::SetWindowTextW(s.window, s.title->c_str());
+}
 
 void WindowsScreen::moveTo(int x, int y) {
     impl_->x = x;

@@ -32,6 +32,11 @@ public:
     void keepAwake(bool on) override;
     void setSuspendHandler(std::function<void()> handler) override;
 
+    // The window's title from now on, in UTF-8: what a screen reader shows
+    // on its braille display. Set before the window opens, the window opens
+    // with it instead of the title openWindow is given.
+    void setTitle(const std::string& utf8);
+
     // waitEvents also wakes for the source's input, with a kInputReady. The
     // source must outlive the screen.
     void watch(WaitSource& source);
