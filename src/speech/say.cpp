@@ -18,13 +18,14 @@ void logLine(Panel& p, const std::string& line) {
 
 // Parts of clip names come from radio replies; such a name must never reach
 // outside the clip directory, so it is logged but never played.
-std::string formClipPath(Panel& p, const std::string& clip) {
+std::string formClipPath(Panel& p, const std::string& clip, bool byVoice = false) {
     std::string path = p.wavePrefix + clip;
     // Beside the path, the file the speaker plays for it: which clip folder
-    // the voice comes from, or nothing when no file is found. The muted
-    // S-meter field is refreshed five times a second and is no speech.
+    // the voice comes from, or nothing when no file is found or the speech
+    // service says the word. The muted S-meter field is refreshed five times
+    // a second and is no speech.
     if (p.speechLog && !isMuted(p))
-        logLine(p, path + '\t' + (isSafeClipName(clip) ? clipFileFor(path) : std::string()));
+        logLine(p, path + '\t' + (isSafeClipName(clip) && !byVoice ? clipFileFor(path) : std::string()));
     return path;
 }
 
@@ -49,17 +50,18 @@ void say(Panel& p, const std::string& clip) {
         if (pause) endSentence(p);
         else p.sentenceClips.push_back(clip);
     }
-    std::string path = formClipPath(p, clip);
     // The voice says the words with the rest of the sentence; pauses and
     // beeps stay clips.
-    if (p.platform.voice && !isMuted(p) && !pause) return;
+    const bool byVoice = p.platform.voice && !isMuted(p) && !pause;
+    std::string path = formClipPath(p, clip, byVoice);
+    if (byVoice) return;
     p.platform.screen.present();
     if (isSafeClipName(clip)) p.platform.speaker.play(path);
 }
 
 void sayInBackground(Panel& p, const std::string& clip) {
     endSentence(p);
-    std::string path = formClipPath(p, clip);
+    std::string path = formClipPath(p, clip, p.platform.voice != nullptr);
     const std::vector<std::string> clips{clip};
     logLine(p, std::string(kSentenceMark) + sentenceOf(clips));
     if (p.platform.braille) p.platform.braille->show(brailleOf(clips));

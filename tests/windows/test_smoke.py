@@ -193,7 +193,7 @@ def speaks_through_sapi_or_falls_back_to_the_clips(prefix):
     played for the connection sentence, and vantor.log says nothing of SAPI) or falls
     back to the clips: exactly one line of vantor.log (VOICE_FALLBACK_LINE) says why,
     the connection sentence and F's readout are played from the clips as without the
-    option, and Q ends the panel. Not run yet: it waits for the app's --voice."""
+    option, and Q ends the panel."""
     s = WindowsSession("windows_smoke_voice")
     failed = True
     try:
@@ -280,6 +280,7 @@ def main():
     results = [run_once("windows_smoke_%s_%d" % (setup_name, run), prefix, setup)
                for setup_name, setup in SETUPS for run in range(1, runs + 1)]
     results += [without_a_configuration_the_complaint_is_in_the_log(prefix) for _ in range(runs)]
+    results += [speaks_through_sapi_or_falls_back_to_the_clips(prefix) for _ in range(runs)]
     print("%d passed, %d failed" % (results.count(True), results.count(False)))
     return 0 if all(results) else 1
 
