@@ -1,6 +1,7 @@
 #include "platform/linux/speechd_voice.h"
 
 #include <libspeechd.h>
+#include <signal.h>
 #include <time.h>
 
 #include <algorithm>
@@ -78,6 +79,9 @@ SpeechdVoice::~SpeechdVoice() {
 
 bool SpeechdVoice::open(std::string& why) {
     if (impl_->connection) return true;
+    // The library writes to the service's socket with plain writes: a service
+    // that went away must end the voice, not the panel.
+    ::signal(SIGPIPE, SIG_IGN);
     char* error = nullptr;
     impl_->connection = spd_open2("vantor", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
     if (!impl_->connection) {
