@@ -161,18 +161,20 @@ class SpeechService:
 
     START_TIMEOUT = 10
 
-    def __init__(self, directory=None, config=()):
+    def __init__(self, directory=None, config=(), server_env=None):
         """`directory` holds its files (a new temporary one when None, removed at
         the end); `config` lines go into its speechd.conf (DefaultRate 30 ...)."""
         self._own_directory = directory is None
         self.dir = directory or tempfile.mkdtemp(prefix="vantor-speech-")
         self.extra_config = list(config)
+        self.server_env = dict(server_env or {})  # for the server alone, as PULSE_SERVER
         self.process = None
         self.runtime = os.path.join(self.dir, "runtime")
         self.socket_path = os.path.join(self.runtime, "speech-dispatcher", "speechd.sock")
         self.log_path = os.path.join(self.dir, "log", "speech-dispatcher.log")
         self.output_path = os.path.join(self.dir, "speech-dispatcher.out")
         self._offset = 0
+        self._last_at = 0.0
         self._pending = b""
         self._utterances = []
         self._awaiting_id = []
@@ -222,6 +224,7 @@ class SpeechService:
                            XDG_CACHE_HOME=os.path.join(home, ".cache"))
         for name in ("SPEECHD_ADDRESS", "PULSE_SERVER", "AUDIODEV"):
             environment.pop(name, None)
+        environment.update(self.server_env)
         started = time.monotonic()
         self.process = subprocess.Popen(
             [server, "--run-single", "--timeout", "0", "--config-dir", config_dir,
@@ -346,7 +349,11 @@ class SpeechService:
                 end = len(self._pending)
                 if not self._pending.endswith(b"\n") or not self._whole(self._body(head, end)):
                     break
-            self._entry(_log_time(head.group(1), head.group(2)), self._body(head, end))
+            at = _log_time(head.group(1), head.group(2))
+            if at < self._last_at - 0.5:  # read a second early (above): entries never go back
+                at += 1.0
+            self._last_at = max(self._last_at, at)
+            self._entry(at, self._body(head, end))
             consumed = end
         self._pending = self._pending[consumed:]
 
