@@ -109,6 +109,13 @@ struct VoiceRange {
     int step = 1;
 };
 
+// A stalled service must not stop the panel: an utterance may take this long,
+// and this much more for each word, before the wait for its end gives up. It
+// is generous even at a service's slowest rate: a give-up hands the rest of
+// the run to the clips.
+inline constexpr long long kVoiceGiveUpMs = 5000;
+inline constexpr long long kVoiceGiveUpPerWordMs = 1200;
+
 // Speaks whole sentences through the machine's speech service, in the voice,
 // language and rate the operator chose there. Open it before the first use.
 class Voice {

@@ -13,10 +13,6 @@ namespace vantor {
 
 namespace {
 
-// How long an utterance may take before the wait gives up, for a stalled
-// service must not stop the panel: generous even at the slowest rate.
-constexpr long long kStallAllowanceMs = 3000;
-constexpr long long kStallAllowancePerWordMs = 600;
 // How often the waiting work runs while the service speaks.
 constexpr long kWorkPeriodMs = 5;
 
@@ -115,7 +111,7 @@ bool SpeechdVoice::speak(const std::string& words, std::string& why) {
         return false;
     }
     const long long spaces = std::count(words.begin(), words.end(), ' ');
-    const long long giveUp = nowMs() + kStallAllowanceMs + (spaces + 1) * kStallAllowancePerWordMs;
+    const long long giveUp = nowMs() + kVoiceGiveUpMs + (spaces + 1) * kVoiceGiveUpPerWordMs;
     while (!hasEnded(static_cast<std::size_t>(message))) {
         if (nowMs() >= giveUp) {
             spd_cancel(s.connection);

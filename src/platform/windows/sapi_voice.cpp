@@ -12,10 +12,6 @@ namespace vantor {
 
 namespace {
 
-// A stalled service must not stop the panel: a sentence may take this long,
-// and this much more for each word, before the wait gives up on it.
-constexpr long long kGiveUpBaseMs = 3000;
-constexpr long long kGiveUpPerWordMs = 600;
 // How long one wait for the end lasts while there is work to do between
 // waits, and while there is none (the window is still answered then).
 constexpr unsigned long kWorkPeriodMs = 5;
@@ -162,7 +158,7 @@ bool SapiVoice::start(const std::string& words, std::string& why) {
 
 bool SapiVoice::speak(const std::string& words, std::string& why) {
     if (!start(words, why)) return false;
-    const long long allowanceMs = kGiveUpBaseMs + kGiveUpPerWordMs * wordCount(words);
+    const long long allowanceMs = kVoiceGiveUpMs + kVoiceGiveUpPerWordMs * wordCount(words);
     const long long giveUp = nowMs_() + allowanceMs;
     for (;;) {
         // The work may speak in turn (it must not); that inner wait does no work.
