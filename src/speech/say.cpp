@@ -38,8 +38,10 @@ void fallBackToClips(Panel& p, const std::string& why) {
 
 void playClips(Panel& p, const std::vector<std::string>& clips) {
     p.platform.screen.present();
-    for (const std::string& clip : clips)
-        if (isSafeClipName(clip)) p.platform.speaker.play(p.wavePrefix + clip);
+    for (const std::string& clip : clips) {
+        const std::string path = formClipPath(p, clip);
+        if (isSafeClipName(clip)) p.platform.speaker.play(path);
+    }
 }
 
 }  // namespace

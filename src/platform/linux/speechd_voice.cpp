@@ -1,6 +1,7 @@
 #include "platform/linux/speechd_voice.h"
 
 #include <libspeechd.h>
+#include <poll.h>
 #include <signal.h>
 #include <time.h>
 
@@ -52,6 +53,13 @@ struct SpeechdVoice::Impl {
     std::function<void()> work;
     bool working = false;
     bool backgroundUnderWay = false;
+
+    // The service closed its end: no end of speech will come, and the clips
+    // take over at once rather than after the whole allowance.
+    bool serviceGone() const {
+        pollfd watched{connection->socket, POLLRDHUP, 0};
+        return ::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
+    }
 
     // What is still speaking in the background is cut short.
     void cutBackground() {
@@ -113,6 +121,10 @@ bool SpeechdVoice::speak(const std::string& words, std::string& why) {
     const long long spaces = std::count(words.begin(), words.end(), ' ');
     const long long giveUp = nowMs() + kVoiceGiveUpMs + (spaces + 1) * kVoiceGiveUpPerWordMs;
     while (!hasEnded(static_cast<std::size_t>(message))) {
+        if (s.serviceGone()) {
+            why = "speech-dispatcher went away";
+            return false;
+        }
         if (nowMs() >= giveUp) {
             spd_cancel(s.connection);
             why = "speech-dispatcher did not finish speaking";
