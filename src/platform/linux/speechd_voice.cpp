@@ -115,7 +115,7 @@ bool SpeechdVoice::speak(const std::string& words, std::string& why) {
     s.cutBackground();
     const int message = s.say(words);
     if (message < 0) {
-        why = "speech-dispatcher did not take the words";
+        why = s.serviceGone() ? "speech-dispatcher went away" : "speech-dispatcher did not take the words";
         return false;
     }
     const long long spaces = std::count(words.begin(), words.end(), ' ');
@@ -148,7 +148,7 @@ bool SpeechdVoice::speakInBackground(const std::string& words, std::string& why)
     }
     s.cutBackground();
     if (s.say(words) < 0) {
-        why = "speech-dispatcher did not take the words";
+        why = s.serviceGone() ? "speech-dispatcher went away" : "speech-dispatcher did not take the words";
         return false;
     }
     s.backgroundUnderWay = true;
