@@ -264,9 +264,9 @@ TEST_F(OpenedVoice, StalledServiceIsGivenUpOnAfterTimeForTheWords) {
         long long sentenceMs;
         bool heard;
     } cases[] = {
-        {"one", 2000, true},
-        {"one", 5000, false},
-        {"one two three four five six seven", 5000, true},
+        {"one", kVoiceGiveUpMs, true},
+        {"one", kVoiceGiveUpMs + kVoiceGiveUpPerWordMs + 1000, false},
+        {"one two three four five six seven", kVoiceGiveUpMs + 2 * kVoiceGiveUpPerWordMs + 1000, true},
         {"one two three four five six seven", kNever, false},
         {"", kNever, false},
     };
