@@ -58,6 +58,27 @@ TEST_F(IdentificationTest, ReadBacksTakeOnlyTheDigitsTheirCommandsNeed) {
     EXPECT_EQ(p.monitorLevelText, "050");
 }
 
+// Each model keeps its repeater offsets in menus of its own numbers, given
+// right after it names itself and before the start frequency.
+TEST_F(IdentificationTest, EachModelIsGivenItsRepeaterOffsetsInItsOwnMenus) {
+    p.shift10mDigits = "100", p.shift6mDigits = "500", p.shift2mDigits = "600", p.shift70cmDigits = "7600";
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"ID0670;", "EX0800100;EX0810500;EX0820600;EX08307600;"},
+        {"ID0840;", "EX0103160100;EX0103170500;EX010318600;EX01031907600;"},
+        {"ID0800;", "EX0103180100;EX0103190500;"}, {"ID0761;", "EX0103170100;EX0103180500;"},
+        {"ID0681;", "EX0103150100;EX0103160500;"}, {"ID0362;", "EX810100;EX820500;"},
+        {"ID0462;", "EX0860100;EX0870500;"}, {"ID0241;", "EX050001;"}, {"ID0650;", "EX09040100;"}};
+    // clang-format on
+    for (const auto& [id, menus] : cases) {
+        answers["ID;"] = id;
+        sent();
+        identifyRadio(p);
+        const std::string commands = sent();
+        EXPECT_NE(commands.find(std::string("ID;") + menus + "F"), std::string::npos) << id << " " << commands;
+    }
+}
+
 class ProcessorReadBackTest : public testing::RadioTest {};
 
 // The processor is asked at connection in the form its key switches it in, so
