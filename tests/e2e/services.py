@@ -9,7 +9,7 @@ settings, sockets or state directories, and both end every process they started.
 
     with SpeechService() as speech:
         subprocess.run(["spd-say", "-w", "hello"], env={**os.environ, **speech.env})
-        speech.wait_for_utterances(["hello"])
+        speech.wait_for_utterance("hello")
 """
 
 import errno
@@ -113,10 +113,6 @@ class Utterance:
     @property
     def finished(self):
         return self.ended_at is not None
-
-    @property
-    def done(self):
-        return self.ended_at is not None or self.stopped_at is not None
 
     def __repr__(self):
         state = "ended" if self.finished else "stopped" if self.stopped_at else \
@@ -234,7 +230,6 @@ class SpeechService:
         except BaseException:
             self.stop()
             raise
-        self.start_seconds = time.monotonic() - started
 
     def _wait_ready(self, started):
         mark = b"Speech Dispatcher started and waiting for clients"
@@ -292,23 +287,6 @@ class SpeechService:
         self._check_alive()
         self._read_log()
         return list(self._utterances)
-
-    def texts(self):
-        return [u.text for u in self.utterances()]
-
-    def wait_for_utterances(self, expected, timeout=10, since=0, finished=True):
-        """Waits until the messages from the `since`-th on are exactly the texts in
-        `expected`, in this order, and (when `finished`) each was spoken to its end."""
-        expected = list(expected)
-
-        def arrived():
-            heard = self.utterances()[since:]
-            if [u.text for u in heard] != expected:
-                return None
-            if finished and not all(u.finished for u in heard):
-                return None
-            return (heard,)
-        return self._wait(arrived, timeout, "the utterances %r%s" % (expected, " spoken" if finished else ""))
 
     def wait_for_utterance(self, text, timeout=10, since=0, finished=True):
         """Waits for a message with this text from the `since`-th on; returns the first."""
@@ -486,7 +464,6 @@ class BrailleService:
         self._lock = threading.Lock()
         self._lines = []
         self._texts = []
-        self._dots = None
         self._closed = False
         self.port = None
 
@@ -544,7 +521,6 @@ class BrailleService:
         except BaseException:
             self.stop()
             raise
-        self.start_seconds = time.monotonic() - started
 
     def _wait(self, condition, started, what):
         while True:
@@ -640,8 +616,6 @@ class BrailleService:
             text = _unquote(rest)
             if text is not None:
                 self._texts.append(text.rstrip(" "))
-        elif word == "Braille":
-            self._dots = _unquote(rest)
 
     def text(self):
         """The text on the display now, without the blank cells after it."""
@@ -654,11 +628,6 @@ class BrailleService:
         with self._lock:
             return list(self._texts)
 
-    def dots(self):
-        """The cells now: the dots of each, "|" between them, " " for a blank cell."""
-        with self._lock:
-            return self._dots
-
     def wait_for_text(self, expected, timeout=10):
         """Waits until the display shows `expected` (trailing blanks aside)."""
         def shown():
@@ -670,10 +639,6 @@ class BrailleService:
             wait_for(shown, timeout, "the braille display to show %r" % expected)
         except TestFailure as failure:
             raise TestFailure("%s; it showed %r" % (failure, self.texts()[-5:])) from None
-
-    def send(self, command):
-        """A line from the display to the driver: a key ("LnDn", "Route 3"...)."""
-        self._display.sendall(command.encode() + b"\n")
 
     @property
     def env(self):

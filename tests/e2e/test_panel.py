@@ -94,11 +94,6 @@ def help_starts_and_the_next_key_cuts_it(s):
     s.wait_spoken(["help.wav", "7", "point", "1", "mhz", "lsb.wav"])
 
 
-def model_0840_says_ftx_and_ends(s):
-    start(s, "0840")
-    status = s.wait_exit(30)
-    if status != 0 or "ftx" not in s.spoken():
-        raise TestFailure("status %d, heard %r" % (status, s.spoken()))
 
 
 def model_0241_connects_with_eight_digit_fields(s):
@@ -143,12 +138,6 @@ def window_shows_frequency_mode_smeter_and_features(s):
         raise TestFailure("text where the window should be empty")
 
 
-def wait_quietly(condition, timeout=10):
-    """True when `condition` holds within the timeout, False otherwise."""
-    try:
-        return bool(wait_for(condition, timeout))
-    except TestFailure:
-        return False
 
 
 def programs_share_the_radio(s, rigctl, programs):
@@ -217,94 +206,10 @@ def typed_frequency_tunes_the_radio(s):
     wait_for(lambda: "FA015250000;" in s.radiosim_commands(), 10, "FA015250000; after +")
 
 
-def split_and_repeater_shift_with_v(s):
-    start(s)
-    s.connected()
-    s.press("e", "1", "4", "period", "2", "Return")
-    s.wait_spoken(["ok"])
-    s.press("v")
-    wait_for(lambda: "FT3;" in s.radiosim_commands(), 10, "FT3;")
-    s.press("v")
-    s.wait_spoken(["split", "off"])
-    if "FT2;" not in s.radiosim_commands():
-        raise TestFailure("split not switched off")
-    s.press("e", "1", "4", "5", "period", "6", "Return")
-    s.wait_spoken(["ok"])
-    s.press("v")
-    s.wait_spoken(["repeater", "on"])
-    if "OS02;" not in s.radiosim_commands() and "OS01;" not in s.radiosim_commands():
-        raise TestFailure("no repeater shift command: %r" % s.radiosim_commands()[-10:])
 
 
-def level_feature_and_keyer_keys_reach_the_radio(s):
-    s.start_display()
-    s.start_radiosim("0670", 5)
-    s.write_config(configuration(port=5).replace("POWER=100", "POWER=50"))
-    s.start_vantor()
-    s.connected()
-
-    before = len(s.radiosim_commands())
-    s.press("p", "Up", "Up")
-    s.wait_radio_got(["PC060;", "PC070;"], before)
-    s.wait_spoken(["Power", "5", "0", "watts", "6", "0", "watts", "7", "0", "watts"])
-
-    before = len(s.radiosim_commands())
-    s.press("F1", "l", "Up")
-    s.wait_radio_got(["PA01;", "PA02;"], before)
-    s.wait_spoken(["preamp", "on", "preamp", "lev", "max", "preamp", "on"])
-
-    before = len(s.radiosim_commands())
-    s.press("F6", "F6", "F6")
-    s.wait_radio_got(["CO011200;", "CO031200;", "CO001200;"], before)
-    s.wait_spoken(["cod", "cop", "co", "off"])
-
-    s.press("e", "1", "4", "period", "2", "Return")  # 20 m in USB
-    s.wait_spoken(["ok"])
-    before = len(s.radiosim_commands())
-    s.press("k")
-    s.wait_radio_got(["MD03;", "KS;", "BI0;"], before)
-    s.wait_spoken(["ks", "on", "2", "0", "wpm"])
-    before = len(s.radiosim_commands())
-    s.press("k")
-    s.wait_radio_got(["MD02;"], before)
-    s.wait_spoken(["ks", "off", "2", "0", "wpm"])
 
 
-def mode_transmit_and_tune_keys(s):
-    start(s)
-    s.connected()
-    s.press("e", "1", "4", "period", "2", "Return")  # 20 m in USB, the tuner on
-    s.wait_spoken(["ok"])
-    wait_for(lambda: "RX=FA014200000;" in s.read_text("debug.dat"), 10, "the new frequency from the poll")
-    # FM is skipped below 10 m.
-    for clip, command in (("cw.wav", "MD03;"), ("am.wav", "MD05;"), ("lsb.wav", "MD01;"), ("usb.wav", "MD02;")):
-        sent, said = len(s.radiosim_commands()), len(s.heard())
-        s.press("m")
-        wait_for(lambda: command in s.radiosim_commands()[sent:], 10, "%s after M" % command)
-        wait_for(lambda: clip in s.heard()[said:], 10, "%s after M" % clip)
-
-    before = len(s.heard())
-    s.press("space")
-    wait_for(lambda: "TX1;" in s.radiosim_commands(), 10, "TX1; after space")
-    # The poll now asks the SWR meter; S speaks what the radio last reported.
-    wait_for(lambda: "RX=RM6" in s.read_text("debug.dat"), 10, "an SWR reading while transmitting")
-    s.press("s")
-    wait_for(lambda: "SWR" in s.heard()[before:], 10, "S to read the SWR")
-    readings = [int(line[6:9]) for line in s.read_text("debug.dat").splitlines() if line.startswith("RX=RM6")]
-    # With the tuner on the simulator's antenna reads about 25: an SWR of 1.0.
-    if not readings or max(readings) >= 50:
-        raise TestFailure("SWR readings %r" % readings)
-    s.wait_spoken(["SWR", "1", "point", "0", "21"])
-    s.press("space")
-    wait_for(lambda: "TX0;" in s.radiosim_commands(), 10, "TX0; after the second space")
-    s.wait_spoken(["tx", "off"])
-
-    before = len(s.radiosim_commands())
-    s.press("t")
-    s.wait_spoken(["tune", "on"] + ["beep"] * 10 + ["ok", "tune", "off"], 30)
-    tune = s.radiosim_commands()[before:]
-    if "AC002;" not in tune or "TX1;" in tune:
-        raise TestFailure("the tuner's cycle sent %r" % tune)
 
 
 def unkeyed_at_the_end(s, how):
@@ -331,62 +236,6 @@ def closing_while_transmitting_unkeys_the_radio(s):
     unkeyed_at_the_end(s, lambda: s.vantor.send_signal(signal.SIGTERM))
 
 
-def memory_channels_store_recall_step_and_band_digits(s):
-    start(s)
-    s.connected()
-    s.press("e", "1", "4", "period", "2", "5", "Return")
-    s.wait_spoken(["ok"])
-    s.press("c", "3")
-    s.wait_spoken(["sch", "3", "ok"])
-    # On disk at once, while the panel says "ok": USB on 20 m, the band's preamp on.
-    row = "0206A014250000B0142500009991"
-    if s.read_text("savmem.dat").split("\r\n")[18] != row:
-        raise TestFailure("slot 3 in savmem.dat: %r" % s.read_text("savmem.dat").split("\r\n")[18])
-    if "Slot 3 A=14.25  B=14.25  USB" not in s.read_text("memory.txt"):
-        raise TestFailure("memory.txt: %r" % s.read_text("memory.txt"))
-    s.press("e", "7", "period", "1", "Return")
-    s.wait_spoken(["ok"])
-    heard, sent = len(s.heard()), len(s.radiosim_commands())
-    s.press("g", "3")
-    s.wait_radio_got(["FT2;", "MD02;", "FA014250000;", "PA01;"], sent)
-    s.wait_spoken(["gch", "3", "1", "4", "point", "2", "5", "mhz", "usb.wav", "preamp", "on"], since=heard)
-    sent = len(s.radiosim_commands())
-    s.press("u")
-    s.wait_spoken(["channel", "3"], since=heard)  # stepping says the channel and nothing more
-    s.wait_radio_got(["MD02;", "FA014250000;", "PA01;"], sent)
-    # The reply that would announce a recall comes before the next key.
-    wait_for(lambda: "RX=FA" in s.read_text("debug.dat").rpartition("TX=PA01;")[2], 10, "the poll after U")
-    sent = len(s.radiosim_commands())
-    s.press("b", "2")
-    s.wait_radio_got(["FA003600000;"], sent)
-    s.wait_spoken(["band", "20", "metres", "80", "metres"], since=heard)
-
-
-def menu_items_tone_codes_and_c4fm(s):
-    start(s)
-    s.connected()
-    # The connection set the 70 cm shift into menu 083; the radio's own value is read.
-    s.press("n", "0", "8", "3", "Return", "Return")
-    s.wait_spoken(["mn", "0", "8", "3", "mp", "0", "7", "6", "0", "0"])
-    heard, sent = len(s.heard()), len(s.radiosim_commands())
-    s.press("n", "0", "0", "1", "Return", "4", "2", "Return")
-    s.wait_spoken(["4", "2", "ok"], since=heard)
-    s.wait_radio_got(["EX00142;"], sent)
-    heard = len(s.heard())
-    s.press("n", "0", "0", "1", "Return", "Return")
-    s.wait_spoken(["mp", "4", "2"], since=heard)
-    s.press("e", "1", "4", "5", "period", "5", "Return")  # 2 m: FM
-    s.wait_spoken(["ok"], since=heard)
-    heard, sent = len(s.heard()), len(s.radiosim_commands())
-    s.press("i", "0", "8", "Return")
-    s.wait_spoken(["ec", "0", "8", "ctcss", "on"], since=heard)
-    s.wait_radio_got(["CN00008;", "CT01;"], sent)
-    s.press("d")
-    s.wait_spoken(["c4fm.wav"], since=heard)
-    s.wait_radio_got(["MD0E;"], sent)
-    s.press("d")
-    s.wait_spoken(["c4fm.wav", "ctcss", "0", "0", "8", "fm.wav", "nar.wav"], since=heard)
-    s.wait_radio_got(["MD0E;", "MD0B;", "CN00008;", "CT01;"], sent)
 
 
 if __name__ == "__main__":
@@ -397,16 +246,10 @@ if __name__ == "__main__":
         ("radio_lost_and_back_under_the_same_name", radio_lost_and_back_under_the_same_name),
         ("closing_while_the_radio_is_lost_saves_the_memories", closing_while_the_radio_is_lost_saves_the_memories),
         ("help_starts_and_the_next_key_cuts_it", help_starts_and_the_next_key_cuts_it),
-        ("model_0840_says_ftx_and_ends", model_0840_says_ftx_and_ends),
         ("model_0241_connects_with_eight_digit_fields", model_0241_connects_with_eight_digit_fields),
         ("window_shows_frequency_mode_smeter_and_features", window_shows_frequency_mode_smeter_and_features),
         ("bridge_lets_rigctl_share_the_radio", bridge_lets_rigctl_share_the_radio),
         ("network_port_lets_hamlib_programs_share_the_radio", network_port_lets_hamlib_programs_share_the_radio),
         ("typed_frequency_tunes_the_radio", typed_frequency_tunes_the_radio),
-        ("split_and_repeater_shift_with_v", split_and_repeater_shift_with_v),
-        ("level_feature_and_keyer_keys_reach_the_radio", level_feature_and_keyer_keys_reach_the_radio),
-        ("mode_transmit_and_tune_keys", mode_transmit_and_tune_keys),
         ("closing_while_transmitting_unkeys_the_radio", closing_while_transmitting_unkeys_the_radio),
-        ("memory_channels_store_recall_step_and_band_digits", memory_channels_store_recall_step_and_band_digits),
-        ("menu_items_tone_codes_and_c4fm", menu_items_tone_codes_and_c4fm),
     ])
