@@ -86,17 +86,25 @@ def installed_panel_in_its_working_folder(s, prefix):
     return prefix.user_path("AppData", "Local", "Programs", "Vantor", "vantor.exe")
 
 
-def connects_reads_the_frequency_and_quits(s, prefix, setup):
-    # The setup may move the test's directory: it goes before anything is written there.
-    program = setup(s, prefix)
+def start_display_for_wine(s, prefix):
     s.start_display()
     s.env.update({k: v for k, v in prefix.env.items() if k != "DISPLAY"})
+
+
+def start_panel_under_wine(s, prefix, program, *options):
+    start_display_for_wine(s, prefix)
     # Wine opens \\.\COM5 through this link; a stale one of an earlier run goes first.
     link = os.path.join(prefix.path, "dosdevices", "com%d" % PORT)
     if os.path.lexists(link):
         os.remove(link)
     s.start_radiosim("0670", PORT, link=link)
-    s.start_vantor(program=["wine", program])
+    s.start_vantor(*options, program=["wine", program])
+
+
+def connects_reads_the_frequency_and_quits(s, prefix, setup):
+    # The setup may move the test's directory: it goes before anything is written there.
+    program = setup(s, prefix)
+    start_panel_under_wine(s, prefix, program)
 
     # Wine takes a while to start the first program of a display.
     s.wait_spoken(["connected"], 90)
@@ -146,38 +154,24 @@ def second_start_leaves_the_first(s, program):
         raise TestFailure("the first panel ended with status %d" % s.vantor.returncode)
 
 
-def without_a_configuration_the_complaint_is_in_the_log(prefix):
+def without_a_configuration_the_complaint_is_in_the_log(s, prefix):
     """A window program has no standard error: the complaint about the missing
     vantor.cfg is in vantor.log of the working folder, with the time. --version
     still answers whoever started the program."""
-    s = WindowsSession("windows_smoke_log")
-    failed = True
-    try:
-        s.start_display()
-        s.env.update({k: v for k, v in prefix.env.items() if k != "DISPLAY"})
-        folder = s.path("Vantor-\u0416")
-        os.mkdir(folder)
-        ended = subprocess.run(["wine", VANTOR_EXE], cwd=folder, env=s.env, capture_output=True, timeout=90)
-        with open(os.path.join(folder, "vantor.log"), "rb") as f:
-            log = f.read().decode("utf-8", errors="replace")
-        if ended.returncode != 0 or not re.search(
-                "^" + STAMPED + "vantor: vantor.cfg was not found in the working directory\r$", log, re.M):
-            raise TestFailure("status %d, vantor.log %r" % (ended.returncode, log))
-        # --version answers on the standard output it was given.
-        version = subprocess.run(["wine", VANTOR_EXE, "--version"], cwd=folder, env=s.env, capture_output=True,
-                                 timeout=60)
-        if version.returncode != 0 or not version.stdout.startswith(b"vantor "):
-            raise TestFailure("--version: status %d, %r" % (version.returncode, version.stdout))
-        failed = False
-        print("PASS windows_smoke_log")
-    except Exception:
-        print("FAIL windows_smoke_log")
-        traceback.print_exc()
-    finally:
-        prefix.kill()
-        s.close(failed)
-        sys.stdout.flush()
-    return not failed
+    start_display_for_wine(s, prefix)
+    folder = s.path("Vantor-\u0416")
+    os.mkdir(folder)
+    ended = subprocess.run(["wine", VANTOR_EXE], cwd=folder, env=s.env, capture_output=True, timeout=90)
+    with open(os.path.join(folder, "vantor.log"), "rb") as f:
+        log = f.read().decode("utf-8", errors="replace")
+    if ended.returncode != 0 or not re.search(
+            "^" + STAMPED + "vantor: vantor.cfg was not found in the working directory\r$", log, re.M):
+        raise TestFailure("status %d, vantor.log %r" % (ended.returncode, log))
+    # --version answers on the standard output it was given.
+    version = subprocess.run(["wine", VANTOR_EXE, "--version"], cwd=folder, env=s.env, capture_output=True,
+                             timeout=60)
+    if version.returncode != 0 or not version.stdout.startswith(b"vantor "):
+        raise TestFailure("--version: status %d, %r" % (version.returncode, version.stdout))
 
 
 # With --voice sapi and a SAPI that will not speak, the one line of vantor.log
@@ -188,55 +182,31 @@ def without_a_configuration_the_complaint_is_in_the_log(prefix):
 VOICE_FALLBACK_LINE = "^" + STAMPED + r"vantor: .*SAPI.*HRESULT 0x[0-9A-F]{8}.*clips"
 
 
-def speaks_through_sapi_or_falls_back_to_the_clips(prefix):
+def speaks_through_sapi_or_falls_back_to_the_clips(s, prefix):
     """The built panel started with --voice sapi either speaks through SAPI (no clip is
     played for the connection sentence, and vantor.log says nothing of SAPI) or falls
     back to the clips: exactly one line of vantor.log (VOICE_FALLBACK_LINE) says why,
     the connection sentence and F's readout are played from the clips as without the
     option, and Q ends the panel."""
-    s = WindowsSession("windows_smoke_voice")
-    failed = True
-    try:
-        program = built_panel_in_a_scratch_folder(s, prefix)
-        s.start_display()
-        s.env.update({k: v for k, v in prefix.env.items() if k != "DISPLAY"})
-        link = os.path.join(prefix.path, "dosdevices", "com%d" % PORT)
-        if os.path.lexists(link):
-            os.remove(link)
-        s.start_radiosim("0670", PORT, link=link)
-        s.start_vantor("--voice", "sapi", program=["wine", program])
-        wait_for(lambda: "connected" in s.heard() or any("connected" in w for w in s.sentences()), 90,
-                 "the connection sentence")
-        about_sapi = [line for line in s.read_utf8("vantor.log").splitlines() if "sapi" in line.lower()]
-        played = [line.split("\t", 1)[1] for line in s.read_utf8("speech.log").splitlines()
-                  if line.startswith("wave\\connected\t")]
-        if about_sapi:
-            if len(about_sapi) != 1 or not re.match(VOICE_FALLBACK_LINE, about_sapi[0]):
-                raise TestFailure("vantor.log on the voice: %r" % about_sapi)
-            if not played or not played[-1].lower().endswith("connected.wav"):
-                raise TestFailure("fell back, yet connected was not played from the clips: %r" % played)
-            print("windows_smoke_voice: SAPI did not speak, the clips did: %s" % about_sapi[0])
-            s.read_frequency(["7", "point", "1", "mhz", "lsb.wav"])
-        elif any(played):
-            raise TestFailure("the clips spoke with no line in vantor.log: %r" % played)
-        s.press("q")
-        status = s.wait_exit(30)
-        if status != 0:
-            raise TestFailure("vantor.exe ended with status %d" % status)
-        failed = False
-        print("PASS windows_smoke_voice")
-    except Exception:
-        print("FAIL windows_smoke_voice")
-        traceback.print_exc()
-        for log in ("vantor.log", "speech.log"):
-            text = s.read_utf8(log)
-            if text:
-                print("--- %s ---\n%s" % (log, text[-3000:]))
-    finally:
-        prefix.kill()
-        s.close(failed)
-        sys.stdout.flush()
-    return not failed
+    start_panel_under_wine(s, prefix, built_panel_in_a_scratch_folder(s, prefix), "--voice", "sapi")
+    wait_for(lambda: "connected" in s.heard() or any("connected" in w for w in s.sentences()), 90,
+             "the connection sentence")
+    about_sapi = [line for line in s.read_utf8("vantor.log").splitlines() if "sapi" in line.lower()]
+    played = [line.split("\t", 1)[1] for line in s.read_utf8("speech.log").splitlines()
+              if line.startswith("wave\\connected\t")]
+    if about_sapi:
+        if len(about_sapi) != 1 or not re.match(VOICE_FALLBACK_LINE, about_sapi[0]):
+            raise TestFailure("vantor.log on the voice: %r" % about_sapi)
+        if not played or not played[-1].lower().endswith("connected.wav"):
+            raise TestFailure("fell back, yet connected was not played from the clips: %r" % played)
+        print("windows_smoke_voice: SAPI did not speak, the clips did: %s" % about_sapi[0])
+        s.read_frequency(["7", "point", "1", "mhz", "lsb.wav"])
+    elif any(played):
+        raise TestFailure("the clips spoke with no line in vantor.log: %r" % played)
+    s.press("q")
+    status = s.wait_exit(30)
+    if status != 0:
+        raise TestFailure("vantor.exe ended with status %d" % status)
 
 
 SETUPS = [
@@ -245,12 +215,12 @@ SETUPS = [
 ]
 
 
-def run_once(name, prefix, setup):
+def run_once(name, prefix, test):
     """One session; True when it passed. A failure keeps its logs and a screenshot."""
     session = WindowsSession(name)
     failed = True
     try:
-        connects_reads_the_frequency_and_quits(session, prefix, setup)
+        test(session, prefix)
         failed = False
         print("PASS %s" % name)
     except Exception:
@@ -277,10 +247,12 @@ def main():
             print("missing %s: run scripts/test-windows-smoke" % needed, file=sys.stderr)
             return 1
     prefix = WinePrefix(os.path.join(WINDOWS_BUILD_DIR, "wineprefix-smoke"), user=USER).create()
-    results = [run_once("windows_smoke_%s_%d" % (setup_name, run), prefix, setup)
-               for setup_name, setup in SETUPS for run in range(1, runs + 1)]
-    results += [without_a_configuration_the_complaint_is_in_the_log(prefix) for _ in range(runs)]
-    results += [speaks_through_sapi_or_falls_back_to_the_clips(prefix) for _ in range(runs)]
+    tests = [(name, lambda s, prefix, setup=setup: connects_reads_the_frequency_and_quits(s, prefix, setup))
+             for name, setup in SETUPS]
+    tests += [("log", without_a_configuration_the_complaint_is_in_the_log),
+              ("voice", speaks_through_sapi_or_falls_back_to_the_clips)]
+    results = [run_once("windows_smoke_%s_%d" % (name, run), prefix, test)
+               for name, test in tests for run in range(1, runs + 1)]
     print("%d passed, %d failed" % (results.count(True), results.count(False)))
     return 0 if all(results) else 1
 
