@@ -92,6 +92,11 @@ void serveNetworkPort(Panel& p) {
         const bool finished = network.isClosed(id) && (!network.isWritable(id) || !hasRequests(connection.session));
         if (wantsClose(connection.session) || finished) {
             network.close(id);
+            // Forgotten at once, not when the news is applied after a sentence:
+            // a verdict on its keying that comes meanwhile is then the panel's
+            // to take back, and a connection given its number next is not
+            // mistaken for it.
+            forgetSide(p, side);
             p.sharedNews.push_back({side, "", "", true});
             it = port.connections.erase(it);
             continue;

@@ -85,7 +85,6 @@ void applySharedNews(Panel& p) {
         const SharedRadioNews news = p.sharedNews.front();
         p.sharedNews.pop_front();
         if (news.gone) {
-            forgetSide(p, news.side);
             if (p.keyedBySide == news.side && p.txState > 0) {
                 send(p, "TX0");
                 transmissionUnkeyed(p);

@@ -65,6 +65,24 @@ TEST_F(NetworkPortTest, ClientsShareTheRadioAndOneLeavingKeyedIsUnkeyed) {
     EXPECT_EQ(std::pair(p.txState, heard()), std::pair(0, words("tx off")));
 }
 
+// A program that goes while its keying is on the line leaves no carrier: the
+// radio takes it after the program has gone, and the panel unkeys it at once,
+// also while a sentence holds back the news (serve() applies it at its end).
+TEST_F(NetworkPortTest, AProgramGoneWhileItsKeyingIsOnTheLineLeavesTheRadioUnkeyed) {
+    ASSERT_TRUE(openNetworkPort(p));
+    radiosim::RadioEngine radio(670);
+    fake.serial.setResponder(1, [&](std::string_view bytes) { return radio.handle(bytes); });
+    fake.serial.setLatency(1, [] { return 100; });
+    const int client = fake.network.connect("127.0.0.1", kRigctldDefaultPort);
+    fake.network.send(client, "T 1\n");
+    serveSharingPrograms(p);
+    ASSERT_TRUE(radio.transmitting());
+    fake.network.hangUp(client);
+    serve(800);
+    EXPECT_FALSE(radio.transmitting());
+    EXPECT_EQ(p.txState, 0);
+}
+
 // A client that hangs up while its question is on the line: the answer is
 // read by the panel as a late one, and the next client is served as usual.
 TEST_F(NetworkPortTest, AClientLeavingMidQuestionHoldsNobodyUp) {
