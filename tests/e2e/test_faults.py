@@ -1,7 +1,9 @@
 """The real panel against a radio, a line, a client or a machine that misbehaves.
 
 One table: each fault names how the simulated radio misbehaves, how the panel is
-started and what the operator must still get from it.
+started and what the operator must still get from it. Which bytes of noise are
+dropped, and a radio that refuses every command, are the unit tests' to show;
+here the noise comes through the real port.
 """
 
 import os
@@ -166,12 +168,9 @@ FAULTS = [
     ("silent_radio", ["--silent-after", "0"], plainly, never_connects_yet_answers_and_quits),
     ("radio_falls_silent_after_connecting", ["--silent-after", "60"], plainly,
      falls_silent_after_connecting_yet_quits),
-    ("radio_refuses_everything", ["--refuse-all"], plainly, never_connects_yet_answers_and_quits),
     ("replies_split_across_reads", ["--split-replies"], plainly, connects_and_reads_the_frequency),
     ("several_replies_in_one_read", ["--merge-replies"], plainly, connects_and_reads_the_frequency),
     ("control_bytes_before_replies", ["--garbage", b"\x11\xff#"], plainly, noise_seen_yet_connects("\x11\xff#")),
-    ("letters_before_replies", ["--garbage", "ZZ"], plainly, noise_seen_yet_connects("ZZ")),
-    ("line_ends_before_replies", ["--garbage", "\r\n"], plainly, noise_seen_yet_connects("\r\n")),
     ("bridge_flooded_without_semicolon", [], with_bridge_client, flooded_bridge_recovers),
     ("read_only_working_folder", [], in_a_read_only_folder, works_but_cannot_save),
     ("no_audio_device", [], without("SDL_AUDIODRIVER", lambda s: "no-such-driver"), silent_but_working),
