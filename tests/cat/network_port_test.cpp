@@ -148,14 +148,16 @@ TEST_F(NetworkPortTest, OnlyWhatTheRadioTookIsDoneAndFollowed) {
         fake.serial.setLatency(1, [&, late = row.lateWrites] { return ++writes <= late ? 300 : 0; });
         p.picture = {static_cast<int>(radio.frequencyA()), static_cast<int>(radio.frequencyB()),
                      radio.mode()};
+        p.vfoAFrequency = p.picture.vfoA;
         const int client = fake.network.connect("127.0.0.1", kRigctldDefaultPort);
         fake.network.send(client, row.request);
         serve(800);
         EXPECT_EQ(fake.network.received(client), row.reply) << row.request;
         const std::string written = sent();
         EXPECT_TRUE(written.ends_with(row.lastSent)) << row.request << written;
-        EXPECT_EQ(std::tuple(p.picture.vfoA, p.picture.mode, p.txState > 0),
-                  std::tuple(static_cast<int>(radio.frequencyA()), radio.mode(), radio.transmitting()))
+        EXPECT_EQ(std::tuple(p.picture.vfoA, p.vfoAFrequency, p.picture.mode, p.txState > 0),
+                  std::tuple(static_cast<int>(radio.frequencyA()), static_cast<int>(radio.frequencyA()),
+                             radio.mode(), radio.transmitting()))
             << row.request;
         EXPECT_EQ(heard(), Clips{}) << row.request;
         fake.network.hangUp(client);

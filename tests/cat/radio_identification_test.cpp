@@ -32,7 +32,7 @@ TEST_F(IdentificationTest, ReadBacksTakeOnlyTheDigitsTheirCommandsNeed) {
     sent();
     EXPECT_EQ(std::tuple(p.radioModel, p.agcStep, p.afGain, p.monitorLevelText),
               std::tuple(670, 3, 120, "070"));
-    EXPECT_EQ(std::tuple(p.processorOn, p.nrOn, p.voxOn, p.breakInOn), std::tuple(1, 1, 1, 1));
+    EXPECT_EQ(std::tuple(p.processorOn, p.nrOn, p.voxOn, p.breakInOn, p.monitorOn), std::tuple(1, 1, 1, 1, 1));
     // clang-format off
     const std::tuple<const char*, const char*, int Panel::*, int> cases[] = {
         // query, bad answer, the value it must not set, its value afterwards

@@ -213,6 +213,7 @@ TEST(RigctldSessionTest, AnswersFollowTheConnectedModel) {
         {362, 8, {"U COMP 1\nu COMP\nL PREAMP 20\nL ATT 18\n", {"PR1;", "PR;>PR1;", "PA02;", "RA03;"},
                   "~RPRT 0\n~1\n~RPRT 0\n~RPRT 0\n"}},
         {251, 8, {"L PREAMP 17\nl PREAMP\nL SQL 1\n", {"PA02;", "PA0;>PA02;", "SQ0255;"}, "~RPRT 0\n~17\n~RPRT 0\n"}},
+        {650, 9, {"L ATT 12\nL ATT 18\n", {"RA01;"}, "~RPRT 0\nRPRT -1\n"}},
         // The transmit meters by each radio's calibration; the two-receiver radios add three digits.
         {670, 9, {"l SWR\nl SWR\nl SWR\n", {"RM6;>RM6000;", "RM6;>RM6066;", "RM6;>RM6255;"}, "~1.000000\n~1.520833\n~5.000000\n"}},
         {681, 9, {"l SWR\nl RFPOWER_METER_WATTS\n", {"RM6;>RM6089000;", "RM5;>RM5205000;"}, "~2.000000\n~100.000000\n"}},

@@ -54,6 +54,7 @@ TEST_F(LevelsTest, EveryLevelKeepsToItsRangeAndSaysItsEnds) {
         {8, 0, 670, 2, &P::nbLevel, 5, 1, 5, "", nullptr},
         {11, 0, 670, 2, &P::keyerSpeed, 60, 1, 60, "max KS060;", "KS"},
         {11, 0, 670, 2, &P::keyerSpeed, 20, 1, 21, "KS021;", "KS"},
+        {11, 0, 670, 2, &P::keyerSpeed, 20, 0, 19, "KS019;", "KS"},
         {11, 0, 670, 2, &P::keyerSpeed, 4, 0, 4, "min KS004;", "KS"},
         {12, 0, 670, 2, &P::micGainValue, 99, 1, 100, "MG100;", "MG"},
         {12, 0, 670, 2, &P::micGainValue, 100, 1, 100, "max MG100;", "MG"},
