@@ -191,9 +191,11 @@ TEST_F(FrequencyKeysTest, SplitKeySwitchesSplitOrTheRepeaterShift) {
     // VFO B has wandered outside the bands, and the dial took VFO A elsewhere
     // too: split off leaves VFO A where the receiver is.
     p.splitOn = 1, p.splitSavedText = "A014250000", p.picture.vfoA = 7100000;
+    p.keyPrefix = 1;  // a prefix typed before V does not outlive it
     press('V');
     EXPECT_EQ(sent(), "FT2;FA007100000;");
     EXPECT_EQ(heard(), (Clips{"split", "off"}));
+    EXPECT_EQ(p.keyPrefix, 0);
     p.bandIndex = 12, p.currentMode = 5, p.shift2mDigits = "600", p.shift2mMinus = 1;
     press('V');
     EXPECT_EQ(p.repeaterOn, 1);

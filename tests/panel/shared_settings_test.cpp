@@ -61,6 +61,8 @@ TEST_F(SharedSettingsTest, AProgramsSetMovesThePanelsFieldWindowAndNextKey) {
         {"U VOX 1", &Panel::voxOn, 1, "VX1; vox on", 620, "vox"},
         {"U VOX 0", &Panel::voxOn, 0, "VX0; vox off", 620, "     "},
         {"L PREAMP 20", &Panel::preampLevel, 2, "PA02; preamp on", 40, "preamp "},
+        {"L PREAMP 20", &Panel::preampLevel, 2, "PA02;", 40, "preamp "},
+        {"L PREAMP 0", &Panel::preampOn, 0, "PA00; preamp off", 40, "            "},
         {"L ATT 12", &Panel::attOn, 1, "RA01; at on", 170, "att"},
         {"U TSQL 1", &Panel::toneOn, 1, "CT01;"},
         {"U TONE 0", &Panel::toneOn, 0, "CT00;"},
