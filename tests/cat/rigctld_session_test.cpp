@@ -222,8 +222,8 @@ TEST(RigctldSessionTest, AnswersFollowTheConnectedModel) {
                   "~0.920000\n~8.000000\n~1.000000\n"}},
         {241, 8, {"l RFPOWER_METER_WATTS\nl SWR\n", {"RM5;>RM5000;", "RM6;>RM6x1;"}, "~0.800000\n~RPRT -8\n"}},
         // Power shares and milliwatts against the radio's full power, and what rigctld refuses.
-        {670, 9, {"\\power2mW 0.5 14074000 USB\n\\mW2power 50000 1 FM\n;\\power2mW 1 145000000 FM\n", {},
-                  "50000\n0.500000\npower2mW: 1 145000000 FM;Power mW: 100000;RPRT 0\n"}},
+        {670, 9, {"\\power2mW 0.5 14074000 USB\n\\mW2power 50000 1 FM\n;\\power2mW 1 145000000 FM\n\\power2mW 0 1 USB\n", {},
+                  "50000\n0.500000\npower2mW: 1 145000000 FM;Power mW: 100000;RPRT 0\n0\n"}},
         {362, 8, {"\\power2mW 1 14074000 USB\n+\\mW2power 50000 1 USB\n", {},
                   "200000\nmW2power: 50000 1 USB\nPower [0.0..1.0]: 0.250000\nRPRT 0\n"}},
         {670, 9, {"\\power2mW 1.5 1 USB\n\\power2mW x 1 USB\n\\power2mW 0.5 x USB\n\\mW2power 0 1 USB\n"
@@ -250,6 +250,7 @@ TEST(RigctldSessionTest, DumpStateDescribesTheRadio) {
     EXPECT_NE(plain.find("\n30000.000000 56000000.000000 0x220201dbf -1 -1 0x10000003 0x80000000\n"
                          "118000000.000000 164000000.000000 0x220201dbf -1 -1 0x10000003 0x80000000\n"),
               std::string::npos);
+    EXPECT_NE(plain.find("\n1800000.000000 54000000.000000 0x201c2e 5000 100000 "), std::string::npos);
     EXPECT_NE(plain.find("\n144000000.000000 148000000.000000 0x201c2e 5000 50000 0x10000003 0x80000000\n"
                          "144000000.000000 148000000.000000 0x20000001 2000 25000 "),
               std::string::npos);
@@ -285,7 +286,8 @@ TEST(RigctldSessionTest, DumpCapsFollowsWhatIsServed) {
     };
     const CapsCase cases[] = {
         {670, {"Can set XIT:\tY", "Can get RIT:\tY", "Can set Func:\tY", "Can set CTCSS:\tN", "Can set Mem:\tN",
-               "Get functions: NB COMP VOX TONE TSQL NR RIT XIT ", "Max RIT: -9.999kHz/+9.999kHz"}},
+               "Get functions: NB COMP VOX TONE TSQL NR RIT XIT ", "Max RIT: -9.999kHz/+9.999kHz",
+               "\t100.0 Hz:   \tAM AMN ", "\t1.0000 kHz:   \tAM AMN "}},
         {241, {"Can set XIT:\tN", "Can get XIT:\tN", "Can set RIT:\tY", "Max XIT: -0.0kHz/+0.0kHz", "DCS: None"}},
         {650, {"Can set RIT:\tN", "Can get RIT:\tN", "Get functions: NB COMP VOX TONE TSQL NR "}},
     };
