@@ -13,25 +13,16 @@
 
 #include "platform/linux/sdl_speaker.h"
 #include "support/panel_fixture.h"
+#include "support/wav_bytes.h"
 #include "work_dir.h"
 
 namespace vantor {
 namespace {
 
-// value as that many bytes, little-endian.
-std::string le(std::uint32_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
-    return out;
-}
-
 // A PCM WAV file of silence; its header may claim more data than there is.
-std::string wave(std::uint32_t rate, std::uint32_t channels, std::uint32_t bits, std::uint32_t frames,
-                 std::uint32_t claimed = 0) {
-    const std::uint32_t align = channels * bits / 8, bytes = frames * align, said = claimed ? claimed : bytes;
-    return "RIFF" + le(36 + said, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(channels, 2) + le(rate, 4) +
-           le(rate * align, 4) + le(align, 2) + le(bits, 2) + "data" + le(said, 4) +
-           std::string(bytes, bits == 8 ? '\x80' : '\0');
+std::string wave(int rate, int channels, int bits, std::size_t frames, std::uint32_t claimed = 0) {
+    const std::string silence(frames * static_cast<std::size_t>(channels * bits / 8), bits == 8 ? '\x80' : '\0');
+    return testing::wavBytes(channels, bits, rate, silence, claimed ? std::optional(claimed) : std::nullopt);
 }
 
 TEST(SpeakerTest, BadClipsAndMissingSoundSayAtMostOneLine) {

@@ -9,33 +9,19 @@
 #include <string>
 
 #include "support/panel_fixture.h"
+#include "support/wav_bytes.h"
 
 namespace vantor {
 namespace {
 
-std::string little(std::uint32_t value, int width) {
-    std::string out;
-    for (int i = 0; i < width; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
-    return out;
-}
-
-std::string formatChunk(int format, int channels, int rate, int bits) {
-    const int frame = channels * bits / 8;
-    return "fmt " + little(16, 4) + little(static_cast<std::uint32_t>(format), 2) +
-           little(static_cast<std::uint32_t>(channels), 2) + little(static_cast<std::uint32_t>(rate), 4) +
-           little(static_cast<std::uint32_t>(rate * frame), 4) + little(static_cast<std::uint32_t>(frame), 2) +
-           little(static_cast<std::uint32_t>(bits), 2);
-}
-
-std::string dataChunk(const std::string& samples, std::uint32_t claimed) {
-    return "data" + little(claimed, 4) + samples;
-}
-
-std::string riff(const std::string& chunks) { return "RIFF" + little(static_cast<std::uint32_t>(chunks.size() + 4), 4) + "WAVE" + chunks; }
+using testing::littleEndian;
+using testing::riffWave;
+using testing::wavDataChunk;
+using testing::wavFormatChunk;
 
 TEST(WavFile, ReadsPcmClipsAndRefusesWhatIsNotOne) {
     const std::string samples(8000, '\x10');  // 16-bit mono at 8000 Hz: half a second
-    const std::string mono16 = formatChunk(1, 1, 8000, 16);
+    const std::string mono16 = wavFormatChunk(1, 1, 8000, 16);
     // clang-format off
     const struct {
         const char* what;
@@ -45,23 +31,23 @@ TEST(WavFile, ReadsPcmClipsAndRefusesWhatIsNotOne) {
         std::size_t sampleBytes;
         long long lengthMs;
     } cases[] = {
-        {"16-bit mono", riff(mono16 + dataChunk(samples, 8000)), true, 1, 16, 8000, 500},
-        {"8-bit stereo", riff(formatChunk(1, 2, 8000, 8) + dataChunk(samples, 8000)), true, 2, 8, 8000, 500},
-        {"extensible header", riff(formatChunk(0xFFFE, 1, 8000, 16) + dataChunk(samples, 8000)), true, 1, 16, 8000, 500},
-        {"a list chunk of odd size first", riff("LIST" + little(3, 4) + "abc" + std::string(1, '\0') + mono16 +
-                                                dataChunk(samples, 8000)), true, 1, 16, 8000, 500},
-        {"cut off recording", riff(mono16 + dataChunk(samples.substr(0, 4001), 8000)), true, 1, 16, 4000, 250},
-        {"odd byte of a frame", riff(mono16 + dataChunk(samples.substr(0, 3), 3)), true, 1, 16, 2, 0},
+        {"16-bit mono", riffWave(mono16 + wavDataChunk(samples, 8000)), true, 1, 16, 8000, 500},
+        {"8-bit stereo", riffWave(wavFormatChunk(1, 2, 8000, 8) + wavDataChunk(samples, 8000)), true, 2, 8, 8000, 500},
+        {"extensible header", riffWave(wavFormatChunk(0xFFFE, 1, 8000, 16) + wavDataChunk(samples, 8000)), true, 1, 16, 8000, 500},
+        {"a list chunk of odd size first", riffWave("LIST" + littleEndian(3, 4) + "abc" + std::string(1, '\0') + mono16 +
+                                                wavDataChunk(samples, 8000)), true, 1, 16, 8000, 500},
+        {"cut off recording", riffWave(mono16 + wavDataChunk(samples.substr(0, 4001), 8000)), true, 1, 16, 4000, 250},
+        {"odd byte of a frame", riffWave(mono16 + wavDataChunk(samples.substr(0, 3), 3)), true, 1, 16, 2, 0},
         {"empty file", "", false, 0, 0, 0, 0},
-        {"not RIFF", "RIFX" + riff(mono16).substr(4), false, 0, 0, 0, 0},
-        {"no format", riff(dataChunk(samples, 8000)), false, 0, 0, 0, 0},
-        {"no samples", riff(mono16), false, 0, 0, 0, 0},
-        {"compressed", riff(formatChunk(2, 1, 8000, 16) + dataChunk(samples, 8000)), false, 0, 0, 0, 0},
-        {"24 bits", riff(formatChunk(1, 1, 8000, 24) + dataChunk(samples, 8000)), false, 0, 0, 0, 0},
-        {"six channels", riff(formatChunk(1, 6, 8000, 16) + dataChunk(samples, 8000)), false, 0, 0, 0, 0},
-        {"no sample rate", riff(formatChunk(1, 1, 0, 16) + dataChunk(samples, 8000)), false, 0, 0, 0, 0},
-        {"format chunk claims too much", riff("fmt " + little(4000, 4) + mono16.substr(8)), false, 0, 0, 0, 0},
-        {"chunk claims 4 GB", riff("junk" + little(0xFFFFFFFF, 4) + mono16 + dataChunk(samples, 8000)), false, 0, 0, 0, 0},
+        {"not RIFF", "RIFX" + riffWave(mono16).substr(4), false, 0, 0, 0, 0},
+        {"no format", riffWave(wavDataChunk(samples, 8000)), false, 0, 0, 0, 0},
+        {"no samples", riffWave(mono16), false, 0, 0, 0, 0},
+        {"compressed", riffWave(wavFormatChunk(2, 1, 8000, 16) + wavDataChunk(samples, 8000)), false, 0, 0, 0, 0},
+        {"24 bits", riffWave(wavFormatChunk(1, 1, 8000, 24) + wavDataChunk(samples, 8000)), false, 0, 0, 0, 0},
+        {"six channels", riffWave(wavFormatChunk(1, 6, 8000, 16) + wavDataChunk(samples, 8000)), false, 0, 0, 0, 0},
+        {"no sample rate", riffWave(wavFormatChunk(1, 1, 0, 16) + wavDataChunk(samples, 8000)), false, 0, 0, 0, 0},
+        {"format chunk claims too much", riffWave("fmt " + littleEndian(4000, 4) + mono16.substr(8)), false, 0, 0, 0, 0},
+        {"chunk claims 4 GB", riffWave("junk" + littleEndian(0xFFFFFFFF, 4) + mono16 + wavDataChunk(samples, 8000)), false, 0, 0, 0, 0},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -80,7 +66,7 @@ TEST(WavFile, ReadsPcmClipsAndRefusesWhatIsNotOne) {
 
 TEST(WavFile, ReadsFilesAndNotFolders) {
     testing::TemporaryDirectory directory;
-    testing::writeFile("clip.wav", riff(formatChunk(1, 1, 22050, 16) + dataChunk(std::string(4410, '\0'), 4410)));
+    testing::writeFile("clip.wav", riffWave(wavFormatChunk(1, 1, 22050, 16) + wavDataChunk(std::string(4410, '\0'), 4410)));
     std::filesystem::create_directory("folder.wav");
     WavSound sound;
     std::string why;

@@ -30,6 +30,7 @@
 #include "platform/windows/windows_speaker.h"
 #include "support/file_holder.h"
 #include "support/panel_fixture.h"
+#include "support/wav_bytes.h"
 
 namespace vantor {
 namespace {
@@ -63,16 +64,8 @@ TEST(WindowsClock, TellsTheLocalTimeAndAMonotonicCount) {
 TEST(WindowsSpeaker, WithoutADeviceAClipTakesItsLengthWhileTheWorkGoesOn) {
     testing::TemporaryDirectory directory;
     std::filesystem::create_directory("wave");
-    const auto little = [](unsigned value, int width) {
-        std::string out;
-        for (int i = 0; i < width; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
-        return out;
-    };
     // 300 ms of 16-bit mono silence at 22050 Hz.
-    const std::string samples(13230, '\0');
-    testing::writeFile("wave/point.wav", "RIFF" + little(36 + 13230, 4) + "WAVEfmt " + little(16, 4) + little(1, 2) +
-                                             little(1, 2) + little(22050, 4) + little(44100, 4) + little(2, 2) +
-                                             little(16, 2) + "data" + little(13230, 4) + samples);
+    testing::writeFile("wave/point.wav", testing::wavBytes(1, 16, 22050, std::string(13230, '\0')));
     testing::writeFile("wave/broken.wav", "RIFF....WAVE");
     WindowsSpeaker speaker;
     int works = 0;
@@ -326,14 +319,7 @@ TEST(WindowsFiles, FolderNamesWithLettersOutsideTheCodePageWork) {
     testing::TemporaryDirectory directory;
     const std::string names[] = {"J\xc3\xbcrgen", "M\xc3\xa4\xc3\xa9", "\xd0\x96\xd0\xbe\xd1\x80\xd0\xb0",
                                  "J\xc3\xbcrgen-M\xc3\xa4\xc3\xa9-\xd0\x96\xd0\xbe\xd1\x80\xd0\xb0"};
-    const auto little = [](unsigned value, int width) {
-        std::string out;
-        for (int i = 0; i < width; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
-        return out;
-    };
-    const std::string clip = "RIFF" + little(36 + 4, 4) + "WAVEfmt " + little(16, 4) + little(1, 2) + little(1, 2) +
-                             little(22050, 4) + little(44100, 4) + little(2, 2) + little(16, 2) + "data" +
-                             little(4, 4) + std::string(4, '\0');
+    const std::string clip = testing::wavBytes(1, 16, 22050, std::string(4, '\0'));
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         const std::filesystem::path folder = std::filesystem::current_path() / pathFromUtf8(name);

@@ -16,15 +16,10 @@
 #include "platform/windows/wave_out.h"
 #include "platform/windows/windows_speaker.h"
 #include "support/panel_fixture.h"
+#include "support/wav_bytes.h"
 
 namespace vantor {
 namespace {
-
-std::string little(unsigned value, int width) {
-    std::string out;
-    for (int i = 0; i < width; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
-    return out;
-}
 
 // A clip file of 100 ms whose every byte is fill.
 WavSound writeClip(const std::string& name, int channels, int bits, int rate, char fill) {
@@ -34,15 +29,8 @@ WavSound writeClip(const std::string& name, int channels, int bits, int rate, ch
     sound.samplesPerSecond = rate;
     sound.samples.assign(static_cast<std::size_t>(rate / 10 * sound.frameBytes()),
                          static_cast<std::uint8_t>(fill));
-    const auto frame = static_cast<unsigned>(sound.frameBytes());
-    const auto size = static_cast<unsigned>(sound.samples.size());
     testing::writeFile("wave/" + name + ".wav",
-                       "RIFF" + little(36 + size, 4) + "WAVEfmt " + little(16, 4) + little(1, 2) +
-                           little(static_cast<unsigned>(channels), 2) +
-                           little(static_cast<unsigned>(rate), 4) +
-                           little(static_cast<unsigned>(rate) * frame, 4) + little(frame, 2) +
-                           little(static_cast<unsigned>(bits), 2) + "data" + little(size, 4) +
-                           std::string(sound.samples.begin(), sound.samples.end()));
+                       testing::wavBytes(channels, bits, rate, std::string(sound.samples.begin(), sound.samples.end())));
     return sound;
 }
 
