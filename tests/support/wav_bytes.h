@@ -18,7 +18,8 @@ inline std::string littleEndian(std::uint32_t value, int width) {
 inline std::string wavFormatChunk(int format, int channels, int rate, int bits) {
     const auto frame = static_cast<std::uint32_t>(channels * bits / 8);
     return "fmt " + littleEndian(16, 4) + littleEndian(static_cast<std::uint32_t>(format), 2) +
-           littleEndian(static_cast<std::uint32_t>(channels), 2) + littleEndian(static_cast<std::uint32_t>(rate), 4) +
+           littleEndian(static_cast<std::uint32_t>(channels), 2) +
+           littleEndian(static_cast<std::uint32_t>(rate), 4) +
            littleEndian(static_cast<std::uint32_t>(rate) * frame, 4) + littleEndian(frame, 2) +
            littleEndian(static_cast<std::uint32_t>(bits), 2);
 }
