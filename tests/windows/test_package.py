@@ -18,7 +18,8 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
 from harness import BUILD_DIR, Session, TestFailure, wait_for  # noqa: E402
-from wine import SOURCE_DIR, WINDOWS_BUILD_DIR, WineFailure, WinePrefix, project_version, shortcut  # noqa: E402
+from wine import (SOURCE_DIR, WINDOWS_BUILD_DIR, WineFailure, WinePrefix, project_version,  # noqa: E402
+                  serve_radio_on_com, shortcut, start_display_for_wine, wait_panel_connected)
 
 INSTALLER = os.path.join(WINDOWS_BUILD_DIR, "vantor-setup-%s.exe" % project_version())
 STAGE = os.path.join(WINDOWS_BUILD_DIR, "package")
@@ -215,42 +216,15 @@ class PanelWorld:
         s = self.s
         # The earlier tests' programs ran without a display.
         self.inst.prefix.kill()
-        self.start_own_display()
-        s.env.update({k: v for k, v in self.inst.prefix.env.items() if k != "DISPLAY"})
+        start_display_for_wine(s, self.inst.prefix)
         work = self.inst.work
         if os.path.islink(work) or os.path.isfile(work):
             os.remove(work)
         elif os.path.isdir(work):
             shutil.rmtree(work)
         os.symlink(s.dir, work)
-        link = os.path.join(self.inst.prefix.path, "dosdevices", "com%d" % PORT)
-        if os.path.lexists(link):
-            os.remove(link)
-        s.start_radiosim("0670", PORT, link=link)
+        serve_radio_on_com(s, self.inst.prefix, PORT)
         return self
-
-    def start_own_display(self):
-        """The session's Xvfb, made sure to be its own: a test elsewhere on the machine
-        may have taken the same free number at the same moment, and the Xvfb that lost
-        ends while the winner's socket makes the display look started."""
-        s = self.s
-        for _ in range(10):
-            s.start_display()
-            xvfb = s.processes[-1]
-            lock = "/tmp/.X%s-lock" % s.display.lstrip(":")
-
-            def owner():
-                try:
-                    with open(lock) as f:
-                        return int(f.read().strip() or 0)
-                except (OSError, ValueError):
-                    return 0
-            wait_for(lambda: owner() != 0 or xvfb.poll() is not None, 10, "the display's lock")
-            if owner() == xvfb.pid and xvfb.poll() is None:
-                return
-            xvfb.wait()
-            s.processes.remove(xvfb)
-        raise WineFailure("no display of our own")
 
     def __exit__(self, kind, value, trace):
         self.failed = kind is not None
@@ -284,11 +258,7 @@ class PanelWorld:
         if os.path.exists(s.path("speech.log")):
             os.remove(s.path("speech.log"))
         s.start_vantor(program=["wine", os.path.join(self.inst.program, "vantor.exe")])
-        # Wine takes a while to start the first program of a display.
-        s.wait_spoken(["connected"], 90)
-        # The next question shows the clip has ended and keys are taken (debug.dat is off).
-        polled = len(s.radiosim_commands())
-        wait_for(lambda: len(s.radiosim_commands()) > polled, 10, "the poll after connection")
+        wait_panel_connected(s)
         if os.path.exists(s.path("savmem.dat")):
             os.remove(s.path("savmem.dat"))
         asked = len(s.radiosim_commands())

@@ -28,7 +28,8 @@ import traceback
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
 from harness import BUILD_DIR, TestFailure, Session, configuration, wait_for  # noqa: E402
-from wine import WINDOWS_BUILD_DIR, WinePrefix, project_version  # noqa: E402
+from wine import (WINDOWS_BUILD_DIR, WinePrefix, project_version, serve_radio_on_com,  # noqa: E402
+                  start_display_for_wine, wait_panel_connected)
 
 VANTOR_EXE = os.path.join(WINDOWS_BUILD_DIR, "bin", "vantor.exe")
 INSTALLER = os.path.join(WINDOWS_BUILD_DIR, "vantor-setup-%s.exe" % project_version())
@@ -86,18 +87,9 @@ def installed_panel_in_its_working_folder(s, prefix):
     return prefix.user_path("AppData", "Local", "Programs", "Vantor", "vantor.exe")
 
 
-def start_display_for_wine(s, prefix):
-    s.start_display()
-    s.env.update({k: v for k, v in prefix.env.items() if k != "DISPLAY"})
-
-
 def start_panel_under_wine(s, prefix, program, *options):
     start_display_for_wine(s, prefix)
-    # Wine opens \\.\COM5 through this link; a stale one of an earlier run goes first.
-    link = os.path.join(prefix.path, "dosdevices", "com%d" % PORT)
-    if os.path.lexists(link):
-        os.remove(link)
-    s.start_radiosim("0670", PORT, link=link)
+    serve_radio_on_com(s, prefix, PORT)
     s.start_vantor(*options, program=["wine", program])
 
 
@@ -106,12 +98,7 @@ def connects_reads_the_frequency_and_quits(s, prefix, setup):
     program = setup(s, prefix)
     start_panel_under_wine(s, prefix, program)
 
-    # Wine takes a while to start the first program of a display.
-    s.wait_spoken(["connected"], 90)
-    # The next question shows the clip has ended and keys are taken; the
-    # installer's vantor.cfg has DEBUG=0, so there is no debug.dat to count in.
-    polled = len(s.radiosim_commands())
-    wait_for(lambda: len(s.radiosim_commands()) > polled, 10, "the poll after connection")
+    wait_panel_connected(s)
     heard = s.heard()
     if heard[4:12] != ["7", "point", "1", "mhz", "lsb.wav", "preamp", "off", "connected"]:
         raise TestFailure("connection sentence %r" % heard)

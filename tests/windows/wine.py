@@ -10,6 +10,8 @@ import shutil
 import struct
 import subprocess
 
+from harness import wait_for
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE_DIR = os.path.normpath(os.path.join(HERE, "..", ".."))
 WINDOWS_BUILD_DIR = os.environ.get("VANTOR_WINDOWS_BUILD_DIR", os.path.join(SOURCE_DIR, "build-windows"))
@@ -101,6 +103,50 @@ class WinePrefix:
     def registry(self, hive="user.reg"):
         with open(os.path.join(self.path, hive), encoding="utf-8", errors="replace") as f:
             return f.read()
+
+
+# --- a panel session under Wine ---------------------------------------------
+
+def start_display_for_wine(session, prefix):
+    """The session's own Xvfb, with the prefix's Wine. A test elsewhere on the
+    machine may have taken the same free display number at the same moment: the
+    Xvfb that lost ends while the winner's socket makes the display look started."""
+    for _ in range(10):
+        session.start_display()
+        xvfb = session.processes[-1]
+        lock = "/tmp/.X%s-lock" % session.display.lstrip(":")
+
+        def owner():
+            try:
+                with open(lock) as f:
+                    return int(f.read().strip() or 0)
+            except (OSError, ValueError):
+                return 0
+        wait_for(lambda: owner() != 0 or xvfb.poll() is not None, 10, "the display's lock")
+        if owner() == xvfb.pid and xvfb.poll() is None:
+            session.env.update({k: v for k, v in prefix.env.items() if k != "DISPLAY"})
+            return
+        xvfb.wait()
+        session.processes.remove(xvfb)
+    raise WineFailure("no display of our own")
+
+
+def serve_radio_on_com(session, prefix, port):
+    """The simulated radio on a pseudo-terminal that the prefix's COM<port> leads to
+    (a stale link of an earlier run goes first)."""
+    link = os.path.join(prefix.path, "dosdevices", "com%d" % port)
+    if os.path.lexists(link):
+        os.remove(link)
+    session.start_radiosim("0670", port, link=link)
+
+
+def wait_panel_connected(session):
+    """Wine takes a while to start the first program of a display. The question
+    after "connected" shows its clip has ended and keys are taken (the installer's
+    vantor.cfg has DEBUG=0, so there is no debug.dat to count in)."""
+    session.wait_spoken(["connected"], 90)
+    polled = len(session.radiosim_commands())
+    wait_for(lambda: len(session.radiosim_commands()) > polled, 10, "the poll after connection")
 
 
 def shortcut(path):
