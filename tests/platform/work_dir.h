@@ -1,13 +1,13 @@
 #pragma once
-// Standard error caught into a string, and waiting on other processes (the
-// temporary working directory is support/panel_fixture.h's TemporaryDirectory).
+// Standard error caught into a string (the temporary working directory is
+// support/panel_fixture.h's TemporaryDirectory, waiting support/eventually.h's).
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
+
+#include "support/eventually.h"
 
 namespace vantor::testing {
 
@@ -39,13 +39,5 @@ private:
     std::FILE* file_;
     int saved_;
 };
-
-// Polls, within a bound, for what another process (or the kernel) does.
-template <typename Condition>
-bool eventually(Condition condition) {
-    for (int tries = 0; tries < 500 && !condition(); ++tries)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return condition();
-}
 
 }  // namespace vantor::testing

@@ -177,10 +177,13 @@ void WindowsNetwork::write(int connection, std::string_view bytes) {
             ::select(0, nullptr, &writable, nullptr, &wait);
             continue;
         }
-        // Gone, or not reading: the connection is over. Shutting it down
-        // wakes the panel's wait, which then finds it closed.
+        // Gone, or not reading: the connection is over, and the event wakes
+        // the panel's wait, which then finds it closed. Only the sending is
+        // shut: Windows refuses every read after the receiving is shut, and
+        // what the client sent before it went (its last "T 0") is still to
+        // be read.
         s->peerGone = true;
-        ::shutdown(handle, SD_BOTH);
+        ::shutdown(handle, SD_SEND);
         ::SetEvent(static_cast<WSAEVENT>(event_));
         return;
     }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <winsock2.h>
-#include <ws2tcpip.h>
 
 #include <io.h>
 
@@ -29,11 +28,15 @@
 #include "platform/windows/windows_serial_ports.h"
 #include "platform/windows/windows_speaker.h"
 #include "support/file_holder.h"
+#include "../loopback_client.h"
+#include "support/eventually.h"
 #include "support/panel_fixture.h"
 #include "support/wav_bytes.h"
 
 namespace vantor {
 namespace {
+
+using testing::eventually;
 
 TEST(WindowsClock, TellsTheLocalTimeAndAMonotonicCount) {
     WindowsClock clock;
@@ -84,87 +87,34 @@ TEST(WindowsSpeaker, WithoutADeviceAClipTakesItsLengthWhileTheWorkGoesOn) {
     EXPECT_EQ(works, 0) << "nothing was waited for";
 }
 
-// A client on loopback, with plain blocking Winsock calls.
-SOCKET connectTo(int port) {
-    const SOCKET client = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<u_short>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::closesocket(client);
-        return INVALID_SOCKET;
-    }
-    return client;
-}
-
-// Asks at most 500 times, 10 ms apart; true at the first yes (which may use up what it saw).
-template <typename Condition>
-bool eventually(Condition condition) {
-    for (int tries = 0; tries < 500; ++tries) {
-        if (condition()) return true;
-        ::Sleep(10);
-    }
-    return false;
-}
-
-TEST(WindowsNetwork, ListensAcceptsReadsWritesAndSeesThePeerGo) {
+// Each kind of network input sets the one event the panel's wait watches;
+// the rest of the service is the shared network test's.
+TEST(WindowsNetwork, ConnectionsDataAndHangingUpWakeTheWait) {
     WindowsNetwork network;
-    EXPECT_EQ(network.listen("no.such.address.invalid", 0), 0);
-    EXPECT_FALSE(network.lastError().empty());
     const int listener = network.listen("127.0.0.1", 0);
     ASSERT_NE(listener, 0) << network.lastError();
-    const int port = network.localPort(listener);
-    ASSERT_GT(port, 0);
-    EXPECT_EQ(network.accept(listener), 0) << "nobody is waiting";
     EXPECT_FALSE(network.takeInput());
-
-    const SOCKET client = connectTo(port);
-    ASSERT_NE(client, INVALID_SOCKET);
-    EXPECT_TRUE(eventually([&] { return network.takeInput(); })) << "a new connection wakes the wait";
+    const int port = network.localPort(listener);
+    std::optional<testing::LoopbackClient> client(std::in_place, port);
+    ASSERT_TRUE(client->connected());
+    EXPECT_TRUE(eventually([&] { return network.takeInput(); })) << "a new connection";
     const int connection = network.accept(listener);
     ASSERT_NE(connection, 0);
-    EXPECT_EQ(network.read(connection, 100), "");
-    EXPECT_FALSE(network.isClosed(connection));
-
-    ASSERT_EQ(::send(client, "f\n", 2, 0), 2);
-    EXPECT_TRUE(eventually([&] { return network.takeInput(); })) << "data wakes the wait";
-    std::string got;
-    EXPECT_TRUE(eventually([&] { return (got += network.read(connection, 100)) == "f\n"; }));
-
-    network.write(connection, "14250000\n");
-    char answer[32] = {};
-    EXPECT_EQ(::recv(client, answer, sizeof answer, 0), 9);
-    EXPECT_EQ(std::string(answer), "14250000\n");
-
-    ::send(client, "q\n", 2, 0);
-    ::closesocket(client);
-    EXPECT_TRUE(eventually([&] { return network.takeInput(); })) << "hanging up wakes the wait";
-    EXPECT_FALSE(network.isClosed(connection)) << "what was sent before is still to be read";
-    EXPECT_EQ(network.read(connection, 100), "q\n");
-    EXPECT_TRUE(network.isClosed(connection));
-    network.close(connection);
-    EXPECT_TRUE(network.isClosed(connection));
-    network.close(listener);
-    EXPECT_EQ(connectTo(port), INVALID_SOCKET);
-}
-
-// A program that sends commands but never reads the answers is cut off
-// rather than waited for.
-TEST(WindowsNetwork, AClientThatTakesNothingIsCutOff) {
-    WindowsNetwork network;
-    const int listener = network.listen("127.0.0.1", 0);
-    ASSERT_NE(listener, 0) << network.lastError();
-    const SOCKET client = connectTo(network.localPort(listener));
-    ASSERT_NE(client, INVALID_SOCKET);
-    int connection = 0;
-    ASSERT_TRUE(eventually([&] { return (connection = network.accept(listener)) != 0; }));
-    network.takeInput();
+    client->send("f\n");
+    EXPECT_TRUE(eventually([&] { return network.takeInput(); })) << "data";
+    EXPECT_EQ(network.read(connection, 100), "f\n");
+    client.reset();
+    EXPECT_TRUE(eventually([&] { return network.takeInput(); })) << "hanging up";
+    EXPECT_TRUE(eventually([&] { return network.isClosed(connection); }));
     const std::string answer(1 << 16, 'x');
-    for (int writes = 0; writes < 1000 && !network.isClosed(connection); ++writes) network.write(connection, answer);
-    EXPECT_TRUE(network.isClosed(connection));
-    EXPECT_TRUE(network.takeInput()) << "the cut wakes the wait";
-    ::closesocket(client);
+    testing::LoopbackClient deaf(port);
+    int cut = 0;
+    ASSERT_TRUE(eventually([&] { return (cut = network.accept(listener)) != 0; }));
+    network.takeInput();
+    for (int writes = 0; writes < 1000 && !network.isClosed(cut); ++writes) network.write(cut, answer);
+    EXPECT_TRUE(network.takeInput()) << "the cut of a client that takes nothing";
+    network.close(listener);
+    EXPECT_FALSE(testing::LoopbackClient(port).connected());
 }
 
 TEST(WindowsSerialPorts, APortThatCannotOpenSaysWhyOnceAndPassesNothing) {
