@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,14 +21,16 @@ namespace fs = std::filesystem;
 
 #ifdef _WIN32
 
-fs::path pathFromUtf8(const std::string& text) {
-    if (text.empty()) return {};
+std::wstring wideFromUtf8(std::string_view text) {
+    if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return {};
     const int size = static_cast<int>(text.size());
     std::wstring wide(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)),
                       L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
-    return fs::path(wide);
+    return wide;
 }
+
+fs::path pathFromUtf8(const std::string& text) { return fs::path(wideFromUtf8(text)); }
 
 std::string utf8Of(const fs::path& path) {
     const std::wstring& wide = path.native();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantor {
@@ -15,6 +16,11 @@ namespace vantor {
 // "C:\Users\Jürgen" or one in Cyrillic). On Linux both are the bytes as they are.
 std::filesystem::path pathFromUtf8(const std::string& text);
 std::string utf8Of(const std::filesystem::path& path);
+#ifdef _WIN32
+// The same for any text Windows is given (a title, a sentence): invalid UTF-8
+// becomes U+FFFD rather than failing.
+std::wstring wideFromUtf8(std::string_view text);
+#endif
 
 // No file the panel reads or keeps a copy of is larger than this: its own
 // files are a few kilobytes, and a link to a device or a huge file must

@@ -4,8 +4,8 @@
 #include <sapi.h>
 
 #include <algorithm>
-#include <climits>
 
+#include "platform/files.h"
 #include "platform/windows/windows_errors.h"
 
 namespace vantor {
@@ -55,18 +55,6 @@ long long tickMs() { return static_cast<long long>(::GetTickCount64()); }
 void answerWindows() {
     MSG message;
     ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
-}
-
-// Invalid UTF-8 becomes U+FFFD rather than failing the sentence.
-bool wideFromUtf8(const std::string& text, std::wstring& wide) {
-    wide.clear();
-    if (text.empty()) return true;
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) return false;
-    const int length = static_cast<int>(text.size());
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    if (size <= 0) return false;
-    wide.resize(static_cast<std::size_t>(size));
-    return ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), size) == size;
 }
 
 long long wordCount(const std::string& text) {
@@ -143,11 +131,7 @@ bool SapiVoice::start(const std::string& words, std::string& why) {
         why = "the SAPI voice is not open";
         return false;
     }
-    std::wstring wide;
-    if (!wideFromUtf8(words, wide)) {
-        why = "SAPI is not given words it can read";
-        return false;
-    }
+    const std::wstring wide = wideFromUtf8(words);
     const HRESULT result = calls_->speak(wide.c_str(), kSpeakFlags);
     if (FAILED(result)) {
         why = "SAPI did not speak: " + hresultMessage(result);

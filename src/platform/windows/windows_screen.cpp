@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <cstdio>
 #include <map>
 #include <optional>
 #include <tuple>
 
+#include "platform/files.h"
 #include "platform/windows/windows_errors.h"
 
 namespace vantor {
@@ -94,18 +94,6 @@ std::wstring wideFromLatin1(std::string_view text) {
     out.reserve(text.size());
     for (unsigned char c : text) out += static_cast<wchar_t>(c);
     return out;
-}
-
-// Invalid UTF-8 becomes U+FFFD.
-std::wstring wideFromUtf8(const std::string& text) {
-    if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return L"";
-    const int length = static_cast<int>(text.size());
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    if (size <= 0) return L"";
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, out.data(), size);
-    // The title ends at its first NUL.
-    return out.substr(0, out.find(L'\0'));
 }
 
 UINT systemDpi() {
@@ -669,7 +657,9 @@ void WindowsScreen::closeWindow() { impl_->destroyWindow(); }
 
 void WindowsScreen::setTitle(const std::string& utf8) {
     Impl& s = *impl_;
-    s.title = wideFromUtf8(utf8);
+    // The title ends at its first NUL.
+    const std::wstring wide = wideFromUtf8(utf8);
+    s.title = wide.substr(0, wide.find(L'\0'));
     if (s.window) ::SetWindowTextW(s.window, s.title->c_str());
 }
 
