@@ -32,7 +32,7 @@ def connects_with_frequency_mode_and_connected(s):
 
 def keys_before_the_radio_answers_say_nc(s):
     s.start_display()
-    peer = s.serial_pair(5)  # a port with nothing behind it
+    s.serial_pair(5)  # a port with nothing behind it
     s.write_config(configuration(port=5))
     s.start_vantor()
     s.wait_spoken(["5"])

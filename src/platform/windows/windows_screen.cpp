@@ -8,9 +8,10 @@
 #include <cstdio>
 #include <map>
 #include <optional>
-#include <tuple>
 
 #include "platform/files.h"
+#include "platform/windows/printed_page.h"
+#include "platform/windows/windows_keys.h"
 #include "platform/windows/windows_errors.h"
 
 namespace vantor {
@@ -20,81 +21,11 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"VantorPanel";
 // The shortest timer period Windows keeps.
 constexpr int kShortestTimerMs = 10;
-constexpr int kDefaultPoints = 12;
-constexpr int kLargestPoints = 400;
-constexpr int kLargestWindow = 16384;
-// The panel lays the window out in pixels of a 96-dpi screen.
-constexpr int kPanelDpi = 96;
 // How long closing the console waits for the panel to unkey, save, switch the
 // radio off and close its port, well inside the time Windows gives.
 constexpr DWORD kConsoleCloseWaitMs = 4500;
-constexpr COLORREF kInk = RGB(0, 0, 0);
-constexpr COLORREF kPaper = RGB(255, 255, 255);
 
-constexpr LPARAM kExtendedKey = 1 << 24;
 constexpr LPARAM kAltHeld = 1 << 29;
-
-int scanCodeOf(LPARAM flags) { return static_cast<int>((flags >> 16) & 0xFF); }
-
-// With NumLock off (or Shift held) the keypad sends the cursor keys' codes;
-// unlike the separate cursor block its keys are not extended, and their scan
-// codes say which key it was.
-int keypadKeyAt(int scanCode) {
-    switch (scanCode) {
-    case 0x47: return VK_NUMPAD7;
-    case 0x48: return VK_NUMPAD8;
-    case 0x49: return VK_NUMPAD9;
-    case 0x4B: return VK_NUMPAD4;
-    case 0x4C: return VK_NUMPAD5;
-    case 0x4D: return VK_NUMPAD6;
-    case 0x4F: return VK_NUMPAD1;
-    case 0x50: return VK_NUMPAD2;
-    case 0x51: return VK_NUMPAD3;
-    case 0x52: return VK_NUMPAD0;
-    case 0x53: return VK_DECIMAL;
-    default: return 0;
-    }
-}
-
-bool isKeypadNavigation(WPARAM virtualKey) {
-    switch (virtualKey) {
-    case VK_HOME: case VK_UP: case VK_PRIOR: case VK_LEFT: case VK_CLEAR: case VK_RIGHT:
-    case VK_END: case VK_DOWN: case VK_NEXT: case VK_INSERT: case VK_DELETE:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The panel's key code for a key message (0: none).
-int panelKey(HWND window, WPARAM virtualKey, LPARAM flags) {
-    // An input method that still holds the key: the key it was.
-    if (virtualKey == VK_PROCESSKEY) {
-        virtualKey = ::ImmGetVirtualKey(window);
-        if (virtualKey == 0 || virtualKey == VK_PROCESSKEY)
-            virtualKey = ::MapVirtualKeyW(static_cast<UINT>(scanCodeOf(flags)), MAPVK_VSC_TO_VK);
-    }
-    if ((flags & kExtendedKey) == 0 && isKeypadNavigation(virtualKey))
-        if (const int keypad = keypadKeyAt(scanCodeOf(flags))) return keypad;
-    switch (virtualKey) {
-    // The keypad's + and - do what the main keyboard's do.
-    case VK_ADD:
-        return VK_OEM_PLUS;
-    case VK_SUBTRACT:
-        return VK_OEM_MINUS;
-    default:
-        return static_cast<int>(virtualKey);
-    }
-}
-
-// Window text is 8-bit, one character a byte (Latin-1), which are the first
-// 256 characters of Unicode.
-std::wstring wideFromLatin1(std::string_view text) {
-    std::wstring out;
-    out.reserve(text.size());
-    for (unsigned char c : text) out += static_cast<wchar_t>(c);
-    return out;
-}
 
 UINT systemDpi() {
     const HDC screen = ::GetDC(nullptr);
@@ -130,45 +61,13 @@ BOOL WINAPI onConsoleClose(DWORD kind) { return WindowsScreen::consoleEvent(kind
 void* currentFiber() { return ::GetCurrentFiber(); }
 #pragma GCC diagnostic pop
 
-using FontChoice = std::tuple<std::string, int, int>;  // face, points, weight
-
-// Text printed at one place in one font, kept so that printing the same text
-// there again draws nothing, and so that a change of DPI can draw it again.
-struct PrintedField {
-    std::string text;
-    int drawnX = 0;  // where it starts on the page, in pixels of the window's DPI
-    RECT area{};
-};
-
-bool overlaps(const RECT& a, const RECT& b) {
-    RECT common;
-    return ::IntersectRect(&common, &a, &b) != 0;
-}
-
 }  // namespace
 
 struct WindowsScreen::Impl {
     HWND window = nullptr;
-    HDC page = nullptr;  // everything printed, copied to the window
-    HBITMAP pageBitmap = nullptr;
-    HGDIOBJ originalBitmap = nullptr;
-    SIZE pageSize{};
-    RECT unshown{};  // the part of the page printed since the last present
-    std::map<std::tuple<int, int, FontChoice>, PrintedField> fields;  // by x, y and font
-    UINT dpi = kPanelDpi;
+    PrintedPage page;  // everything printed, copied to the window
     // The title set for braille, which the window opens with when it comes.
     std::optional<std::wstring> title;
-
-    int x = 0, y = 0;  // at 96 dpi, as the panel gives them
-    // Where the last print ended on the page: the next one goes on from
-    // exactly there unless the panel moves.
-    std::optional<int> drawX;
-    std::string face;
-    int points = kDefaultPoints;
-    int weight = 0;
-    HFONT font = nullptr;  // for face, points and weight at dpi; made on demand
-    bool fontResolved = false;
-    std::map<FontChoice, HFONT> fonts;  // at dpi
 
     // The system's timer for each of the panel's: on the window while there
     // is one, so that a loop of Windows' own (the window dragged or sized, its
@@ -207,14 +106,11 @@ struct WindowsScreen::Impl {
     ~Impl() {
         destroyWindow();
         for (const auto& [id, timer] : timers) ::KillTimer(nullptr, timer.system);
-        for (const auto& [key, made] : fonts) ::DeleteObject(made);
         if (keptAwake) ::SetThreadExecutionState(ES_CONTINUOUS);
         if (messageFiber) ::DeleteFiber(messageFiber);
         if (madeThreadAFiber) ::ConvertFiberToThread();
         if (catchesConsole && runEnded) ::SetEvent(runEnded);
     }
-
-    int scaled(int value) const { return ::MulDiv(value, static_cast<int>(dpi), kPanelDpi); }
 
     void requestClose() {
         const bool already = std::any_of(pending.begin(), pending.end(),
@@ -250,141 +146,13 @@ struct WindowsScreen::Impl {
             consoleWindow = nullptr;
             ::DestroyWindow(window);
         }
-        if (page) {
-            ::SelectObject(page, originalBitmap);
-            ::DeleteDC(page);
-        }
-        if (pageBitmap) ::DeleteObject(pageBitmap);
+        page.close();
         window = nullptr;
-        page = nullptr;
-        pageBitmap = nullptr;
-        fields.clear();
-        unshown = {};
         for (auto& [id, timer] : timers) {
             if (!timer.onWindow) continue;
             timer.system = 0;
             startSystemTimer(timer);
         }
-    }
-
-    // A page as large as the desktop, so the window can grow without
-    // anything printed being lost.
-    bool makePage(int width, int height) {
-        const int pageWidth = std::clamp(std::max(width, ::GetSystemMetrics(SM_CXVIRTUALSCREEN)), 1, kLargestWindow);
-        const int pageHeight =
-            std::clamp(std::max(height, ::GetSystemMetrics(SM_CYVIRTUALSCREEN)), 1, kLargestWindow);
-        const HDC shown = ::GetDC(window);
-        page = ::CreateCompatibleDC(shown);
-        pageBitmap = page ? ::CreateCompatibleBitmap(shown, pageWidth, pageHeight) : nullptr;
-        ::ReleaseDC(window, shown);
-        if (!pageBitmap) return false;
-        pageSize = {pageWidth, pageHeight};
-        originalBitmap = ::SelectObject(page, pageBitmap);
-        ::PatBlt(page, 0, 0, pageWidth, pageHeight, WHITENESS);
-        ::SetBkMode(page, OPAQUE);
-        ::SetBkColor(page, kPaper);
-        ::SetTextColor(page, kInk);
-        return true;
-    }
-
-    void markUnshown(const RECT& area) {
-        if (::IsRectEmpty(&unshown))
-            unshown = area;
-        else
-            ::UnionRect(&unshown, &unshown, &area);
-    }
-
-    void show(HDC shown, const RECT& area) {
-        ::BitBlt(shown, area.left, area.top, area.right - area.left, area.bottom - area.top, page, area.left,
-                 area.top, SRCCOPY);
-    }
-
-    void present() {
-        if (!window || !page || ::IsRectEmpty(&unshown)) return;
-        const HDC shown = ::GetDC(window);
-        show(shown, unshown);
-        ::ReleaseDC(window, shown);
-        unshown = {};
-    }
-
-    void paint() {
-        PAINTSTRUCT paintArea{};
-        const HDC shown = ::BeginPaint(window, &paintArea);
-        if (page) show(shown, paintArea.rcPaint);
-        ::EndPaint(window, &paintArea);
-    }
-
-    HFONT fontFor(const FontChoice& choice) {
-        if (auto it = fonts.find(choice); it != fonts.end()) return it->second;
-        const auto& [chosenFace, chosenPoints, chosenWeight] = choice;
-        // The panel's face name is a misspelling of Arial.
-        const std::string name = chosenFace == "Ariel" || chosenFace.empty() ? "Arial" : chosenFace;
-        const HFONT made = ::CreateFontW(-::MulDiv(chosenPoints, static_cast<int>(dpi), 72), 0, 0, 0,
-                                         std::clamp(chosenWeight, 0, 1000), FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                         DEFAULT_PITCH | FF_SWISS, wideFromLatin1(name).c_str());
-        if (made) fonts[choice] = made;
-        return made;
-    }
-
-    HFONT currentFont() {
-        if (fontResolved) return font;
-        fontResolved = true;
-        return font = fontFor({face, points, weight});
-    }
-
-    // Draws text at a place on the page and returns the area it covers.
-    RECT draw(HFONT with, int left, int top, std::string_view text) {
-        if (with) ::SelectObject(page, with);
-        const std::wstring wide = wideFromLatin1(text);
-        SIZE size{};
-        ::GetTextExtentPoint32W(page, wide.c_str(), static_cast<int>(wide.size()), &size);
-        ::TextOutW(page, left, top, wide.c_str(), static_cast<int>(wide.size()));
-        return {left, top, left + size.cx, top + size.cy};
-    }
-
-    void print(std::string_view text) {
-        const HFONT with = currentFont();
-        const auto place = std::make_tuple(x, y, FontChoice{face, points, weight});
-        const int left = drawX.value_or(scaled(x));
-        // The panel reprints its fields on every reply from the radio; text
-        // that is already there is not drawn again.
-        if (auto it = fields.find(place); it != fields.end() && it->second.text == text) {
-            advance(it->second.area.left, it->second.area.right - it->second.area.left);
-            return;
-        }
-        const RECT drawn = draw(with, left, scaled(y), text);
-        // Whatever this covered is no longer on the page as it was printed.
-        std::erase_if(fields, [&](const auto& entry) { return overlaps(entry.second.area, drawn); });
-        fields[place] = {std::string(text), left, drawn};
-        markUnshown(drawn);
-        advance(left, drawn.right - drawn.left);
-    }
-
-    void advance(int left, int width) {
-        drawX = left + width;
-        x += ::MulDiv(width, kPanelDpi, static_cast<int>(dpi));
-    }
-
-    // The window moved to a screen of another DPI (or the scale was changed):
-    // everything printed is drawn again at the new size.
-    void changeDpi(UINT newDpi) {
-        if (newDpi == 0 || newDpi == dpi) return;
-        const UINT oldDpi = dpi;
-        dpi = newDpi;
-        for (const auto& [key, made] : fonts) ::DeleteObject(made);
-        fonts.clear();
-        fontResolved = false;
-        if (drawX) drawX = ::MulDiv(*drawX, static_cast<int>(dpi), static_cast<int>(oldDpi));
-        if (!page) return;
-        ::PatBlt(page, 0, 0, pageSize.cx, pageSize.cy, WHITENESS);
-        for (auto& [place, field] : fields) {
-            const auto& [fieldX, fieldY, choice] = place;
-            field.drawnX = ::MulDiv(field.drawnX, static_cast<int>(dpi), static_cast<int>(oldDpi));
-            field.area = draw(fontFor(choice), field.drawnX, scaled(fieldY), field.text);
-        }
-        unshown = {0, 0, pageSize.cx, pageSize.cy};
-        if (window) ::InvalidateRect(window, nullptr, FALSE);
     }
 
     // A tick for a timer the panel started; a stale one of a stopped timer is
@@ -547,7 +315,7 @@ struct WindowsScreen::Impl {
             return TRUE;
         case WM_DPICHANGED: {
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            s->changeDpi(LOWORD(wParam));
+            s->page.changeDpi(window, LOWORD(wParam));
             if (suggested)
                 ::SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                                suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -566,7 +334,7 @@ struct WindowsScreen::Impl {
             if (wParam) s->requestClose();
             return 0;
         case WM_PAINT:
-            s->paint();
+            s->page.paint(window);
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the page covers the whole window
@@ -622,22 +390,22 @@ bool WindowsScreen::openWindow(int x, int y, int width, int height, const std::s
     }
     // The panel's layout is for 96 dpi; the window is as large on the
     // operator's screen as it would be there.
-    s.dpi = systemDpi();
-    width = std::clamp(s.scaled(std::clamp(width, 1, kLargestWindow)), 1, kLargestWindow);
-    height = std::clamp(s.scaled(std::clamp(height, 1, kLargestWindow)), 1, kLargestWindow);
+    s.page.startAt(systemDpi());
+    width = std::clamp(s.page.scaled(std::clamp(width, 1, kLargestWindow)), 1, kLargestWindow);
+    height = std::clamp(s.page.scaled(std::clamp(height, 1, kLargestWindow)), 1, kLargestWindow);
     const std::wstring shownTitle = s.title ? *s.title : wideFromLatin1(title);
     s.window = ::CreateWindowExW(0, kWindowClass, shownTitle.c_str(), WS_OVERLAPPEDWINDOW,
-                                 s.scaled(x), s.scaled(y), width, height, nullptr, nullptr, program, &s);
-    if (!s.window || !s.makePage(width, height)) {
+                                 s.page.scaled(x), s.page.scaled(y), width, height, nullptr, nullptr, program, &s);
+    if (!s.window || !s.page.open(s.window, width, height)) {
         std::fprintf(stderr, "vantor: cannot open the display window: %s\n",
                      systemMessage(::GetLastError()).c_str());
         s.destroyWindow();
         return false;
     }
     // On a screen of its own DPI the window takes that one.
-    if (const UINT own = dpiOf(s.window); own != s.dpi) {
-        const UINT was = s.dpi;
-        s.changeDpi(own);
+    if (const UINT own = dpiOf(s.window); own != s.page.dpi()) {
+        const UINT was = s.page.dpi();
+        s.page.changeDpi(s.window, own);
         ::SetWindowPos(s.window, nullptr, 0, 0, ::MulDiv(width, static_cast<int>(own), static_cast<int>(was)),
                        ::MulDiv(height, static_cast<int>(own), static_cast<int>(was)),
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -663,31 +431,17 @@ void WindowsScreen::setTitle(const std::string& utf8) {
     if (s.window) ::SetWindowTextW(s.window, s.title->c_str());
 }
 
-void WindowsScreen::moveTo(int x, int y) {
-    impl_->x = x;
-    impl_->y = y;
-    impl_->drawX.reset();
-}
+void WindowsScreen::moveTo(int x, int y) { impl_->page.moveTo(x, y); }
 
 void WindowsScreen::setFont(const std::string& face, int points, int weight) {
-    Impl& s = *impl_;
-    if (points <= 0) points = kDefaultPoints;
-    points = std::min(points, kLargestPoints);
-    if (s.fontResolved && face == s.face && points == s.points && weight == s.weight) return;
-    s.face = face;
-    s.points = points;
-    s.weight = weight;
-    s.fontResolved = false;
+    impl_->page.setFont(face, points, weight);
 }
 
 void WindowsScreen::print(std::string_view text) {
-    Impl& s = *impl_;
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
-    if (text.empty() || !s.window || !s.page) return;
-    s.print(text);
+    if (impl_->window) impl_->page.print(text);
 }
 
-void WindowsScreen::present() { impl_->present(); }
+void WindowsScreen::present() { impl_->page.present(impl_->window); }
 
 void WindowsScreen::startTimer(int id, int periodMs) {
     Impl& s = *impl_;
@@ -730,8 +484,8 @@ std::vector<WindowEvent> WindowsScreen::waitEvents() {
         // A key already waiting goes first; what the last batch printed is
         // shown once, before the panel sleeps.
         s.pump();
-        if (s.pending.empty() && !s.pausedInLoop && !::IsRectEmpty(&s.unshown)) {
-            s.present();
+        if (s.pending.empty() && !s.pausedInLoop && s.page.hasUnshown()) {
+            s.page.present(s.window);
             s.pump();
         }
         // With events in hand the sources are only looked at, so that input
@@ -739,7 +493,7 @@ std::vector<WindowEvent> WindowsScreen::waitEvents() {
         if (s.takeInput()) s.pending.push_back({kInputReady, 0});
         // Inside a loop of Windows' own the panel never sleeps here: what it
         // printed is shown on the way back to it.
-        if (s.pausedInLoop) s.present();
+        if (s.pausedInLoop) s.page.present(s.window);
         if (!s.pending.empty()) {
             // The panel has the close request now; its shut-down runs before
             // it asks for messages again.
