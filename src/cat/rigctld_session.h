@@ -30,6 +30,11 @@
 
 namespace vantor {
 
+// Hamlib's RPRT codes for what went wrong.
+namespace rprt {
+inline constexpr int kInvalid = -1, kTimeout = -5, kProtocol = -8, kRejected = -9, kNotAvailable = -11;
+}  // namespace rprt
+
 struct CatCommand {
     std::string text;  // with its ";"
     bool expectsAnswer = false;

@@ -12,8 +12,7 @@ namespace vantor {
 
 namespace {
 
-// Hamlib's RPRT codes.
-constexpr int kInvalid = -1, kNotAvailable = -11;
+using namespace rprt;
 
 // How a level's value is written: a share of the radio's scale (0 to 1),
 // a plain number (words per minute), or decibels from the radio's list of
