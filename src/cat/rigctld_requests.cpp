@@ -7,6 +7,7 @@
 
 #include "cat/rigctld_filters.h"
 #include "cat/rigctld_settings.h"
+#include "core/text.h"
 
 namespace vantor {
 
@@ -66,11 +67,6 @@ std::optional<std::string_view> answerField(std::string_view answer, std::string
     const std::size_t end = answer.find(';', start);
     if (end == std::string_view::npos) return std::nullopt;
     return answer.substr(start, end - start);
-}
-
-bool allDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace

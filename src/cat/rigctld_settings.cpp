@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cat/setting_commands.h"
+#include "core/text.h"
 
 namespace vantor {
 
@@ -237,13 +238,11 @@ bool prepareSetting(RigctldRequest& request, const RigDescription& rig) {
 
 std::optional<RigctldValues> settingValues(const RigctldRequest& request, std::string_view field,
                                            const RigDescription& rig) {
-    const bool allDigits = !field.empty() && std::all_of(field.begin(), field.end(),
-                                                         [](char c) { return c >= '0' && c <= '9'; });
     switch (request.kind) {
         case RigctldKind::getLevel: {
             const LevelEntry& level = *findLevel(request.arguments[0]);
             const auto form = settingForm(rig.model, level.setting);
-            if (!allDigits || field.size() != static_cast<std::size_t>(form->digits)) return std::nullopt;
+            if (!allDigits(field) || field.size() != static_cast<std::size_t>(form->digits)) return std::nullopt;
             const int raw = std::stoi(std::string(field));
             if (level.scale == Scale::count) return RigctldValues{{"", std::to_string(raw)}};
             if (level.scale == Scale::decibels) {
@@ -255,7 +254,7 @@ std::optional<RigctldValues> settingValues(const RigctldRequest& request, std::s
             return RigctldValues{{"", hamlibFloat(share)}};
         }
         case RigctldKind::getFunc: {
-            if (!allDigits || field.size() != 1) return std::nullopt;
+            if (!allDigits(field) || field.size() != 1) return std::nullopt;
             const bool on = field[0] - '0' == findFunc(request.arguments[0])->onValue;
             return RigctldValues{{"", on ? "1" : "0"}};
         }

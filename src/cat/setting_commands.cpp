@@ -13,11 +13,6 @@ namespace {
 // The radios that switch the processor with "PRx" rather than "PR0x".
 bool hasShortProcessor(int radioModel) { return radioModel == 251 || radioModel == 362; }
 
-bool allDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 using enum RadioSetting;
 
 struct FormRow {

@@ -93,6 +93,8 @@ bool isDigits(std::string_view text, std::size_t length) {
     return true;
 }
 
+bool allDigits(std::string_view text) { return !text.empty() && isDigits(text, text.size()); }
+
 char charAt(std::string_view text, int pos) {
     if (pos < 1 || static_cast<std::size_t>(pos) > text.size()) return '\0';
     return text[static_cast<std::size_t>(pos - 1)];

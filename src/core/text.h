@@ -28,6 +28,8 @@ std::string zeroPadded(int value, int width);  // zeroPadded(5, 3) == "005"
 std::string numberText(int value);
 // True when text is exactly `length` decimal digits (radio fields, row columns).
 bool isDigits(std::string_view text, std::size_t length);
+// True when text is one or more decimal digits and nothing else.
+bool allDigits(std::string_view text);
 // One character at a given 1-based position, or '\0' past the end.
 char charAt(std::string_view text, int pos);
 // The `count` characters at `pos` when they are all decimal digits, else nothing:
