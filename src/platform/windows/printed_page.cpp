@@ -24,6 +24,22 @@ std::wstring wideFromLatin1(std::string_view text) {
     return out;
 }
 
+UINT systemDpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : kPanelDpi;
+    if (screen) ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : kPanelDpi;
+}
+
+UINT dpiOf(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (window && getDpiForWindow)
+        if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    return systemDpi();
+}
+
 PrintedPage::~PrintedPage() {
     close();
     dropFonts();

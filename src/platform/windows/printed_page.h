@@ -22,6 +22,11 @@ inline constexpr int kLargestWindow = 16384;
 // 256 characters of Unicode.
 std::wstring wideFromLatin1(std::string_view text);
 
+// The screen's DPI; a window's own where Windows has one per window (10
+// and later), else the screen's.
+UINT systemDpi();
+UINT dpiOf(HWND window);
+
 class PrintedPage {
 public:
     static constexpr int kDefaultPoints = 12;

@@ -27,24 +27,6 @@ constexpr DWORD kConsoleCloseWaitMs = 4500;
 
 constexpr LPARAM kAltHeld = 1 << 29;
 
-UINT systemDpi() {
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : kPanelDpi;
-    if (screen) ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : kPanelDpi;
-}
-
-// The window's own DPI where Windows has one per window (10 and later),
-// else the system's.
-UINT dpiOf(HWND window) {
-    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (window && getDpiForWindow)
-        if (const UINT dpi = getDpiForWindow(window)) return dpi;
-    return systemDpi();
-}
-
 // The console the panel may have been started from: its handler posts the
 // close request to the window (to the thread while there is none) and, for
 // the events that end the process when it returns, waits for the run's end.
